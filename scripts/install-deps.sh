@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, running and testing Orvalis need. Idempotent: installs
+# only what is missing and says what it installs.
+set -euo pipefail
+
+packages=(
+    # toolchain
+    g++ cmake ninja-build pkg-config git
+    # Qt 6 (Core, Gui, Widgets, Network, Test, Concurrent) and its platform plugins
+    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
+    # tests, benchmarks, fuzzing with sanitizers
+    libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
+    # fonts for rendering under the offscreen platform
+    fonts-dejavu-core
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null || true)
+    if [ "$status" != "installed" ]; then
+        missing+=("$package")
+    fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+    echo "install-deps: all ${#packages[@]} packages are installed."
+    exit 0
+fi
+
+echo "install-deps: installing ${missing[*]}"
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null 2>&1; then
+        echo "install-deps: these packages are missing and this user is not root and has no sudo: ${missing[*]}" >&2
+        exit 1
+    fi
+    sudo=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+if ! "${sudo[@]}" apt-get update -qq; then
+    echo "install-deps: apt-get update failed; cannot install ${missing[*]}" >&2
+    exit 1
+fi
+if ! "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"; then
+    echo "install-deps: apt-get install failed for: ${missing[*]}" >&2
+    exit 1
+fi
+echo "install-deps: done."
