@@ -1,0 +1,156 @@
+#include "FileUtils.h"
+
+#include "Exceptions.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <unistd.h>
+#include <csignal>
+
+#include "CoreTestFiles.h"
+
+using coretest::ReadFileBytes;
+using coretest::WriteFileBytes;
+
+namespace {
+
+class FileUtilsTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(Folder.isValid()); }
+    QString PathOf(const QString& name) const { return Folder.filePath(name); }
+
+    QTemporaryDir Folder;
+};
+
+// The message of the EFileError that `body` raises; empty when it raises none.
+template <class Body>
+QString FileErrorOf(Body&& body) {
+    try {
+        body();
+    } catch (const EFileError& error) {
+        return error.Message;
+    }
+    return {};
+}
+
+TEST_F(FileUtilsTest, FileExistsOnlyForRegularFiles) {
+    ASSERT_TRUE(WriteFileBytes(PathOf("file"), "x"));
+    EXPECT_TRUE(FileExists(PathOf("file")));
+    EXPECT_FALSE(FileExists(Folder.path()));
+    EXPECT_FALSE(FileExists(PathOf("missing")));
+    EXPECT_FALSE(FileExists(QString()));
+}
+
+TEST_F(FileUtilsTest, FileSizeOfTellsMissingFromSize) {
+    ASSERT_TRUE(WriteFileBytes(PathOf("small"), "abc"));
+    EXPECT_EQ(FileSizeOf(PathOf("small")), 3);
+    EXPECT_EQ(FileSizeOf(PathOf("missing")), -1);
+    EXPECT_EQ(FileSizeOf(PathOf("small/below")), -1);
+    EXPECT_EQ(FileSizeOf(Folder.path()), -1);
+
+    // A name that leads nowhere readable exists, but has no size.
+    ASSERT_TRUE(QFile::link(PathOf("loop"), PathOf("loop")));
+    EXPECT_EQ(FileSizeOf(PathOf("loop")), 0);
+}
+
+TEST_F(FileUtilsTest, FileSizeOfGivesTheFull64BitSize) {
+    QFile file(PathOf("sparse"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(file.resize(5LL << 30));
+    file.close();
+    EXPECT_EQ(FileSizeOf(PathOf("sparse")), 5LL * 1024 * 1024 * 1024);
+}
+
+TEST_F(FileUtilsTest, CreateEmptyUnicodeFileWritesOnlyTheMarkAndNeverReplaces) {
+    const QString path = PathOf("settings.ini");
+    EXPECT_TRUE(CreateEmptyUnicodeFile(path));
+    EXPECT_EQ(ReadFileBytes(path), QByteArray("\xFF\xFE", 2));
+
+    ASSERT_TRUE(WriteFileBytes(path, "kept"));
+    EXPECT_FALSE(CreateEmptyUnicodeFile(path));
+    EXPECT_EQ(ReadFileBytes(path), "kept");
+
+    const QString inMissingFolder = PathOf("missing/settings.ini");
+    EXPECT_TRUE(FileErrorOf([&] { CreateEmptyUnicodeFile(inMissingFolder); }).contains(inMissingFolder));
+}
+
+TEST_F(FileUtilsTest, WriteFileAtomicallyReplacesAndLeavesNoTemporaryFile) {
+    const QString path = PathOf("list.txt");
+    ASSERT_TRUE(WriteFileBytes(path, "old contents that are longer"));
+    WriteFileAtomically(path, "new");
+    EXPECT_EQ(ReadFileBytes(path), "new");
+    EXPECT_EQ(QDir(Folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"list.txt"});
+}
+
+TEST_F(FileUtilsTest, WriteFileAtomicallyNamesTheFileItCannotWrite) {
+    // The superuser writes into any folder whatever its mode, so there the folder is a regular file.
+    const bool superuser = ::geteuid() == 0;
+    const QString folder = superuser ? PathOf("regular-file") : PathOf("read-only");
+    const QString path = folder + QStringLiteral("/settings.ini");
+    if (superuser) {
+        ASSERT_TRUE(WriteFileBytes(folder, "not a folder"));
+    } else {
+        ASSERT_TRUE(QDir().mkdir(folder));
+        ASSERT_TRUE(WriteFileBytes(path, "old"));
+        ASSERT_TRUE(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    }
+
+    const QString message = FileErrorOf([&] { WriteFileAtomically(path, "new"); });
+    EXPECT_TRUE(message.startsWith(QStringLiteral("Cannot write file \"%1\".").arg(path)))
+        << message.toStdString();
+    if (!superuser) {
+        EXPECT_EQ(ReadFileBytes(path), "old");
+        QFile::setPermissions(folder,
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+}
+
+// A write that stops half-way (a full disk; here a file-size limit, which binds the superuser too)
+// must leave the old file whole and no temporary file behind.
+TEST_F(FileUtilsTest, WriteFileAtomicallyKeepsTheOldFileWhenTheWriteFails) {
+    const QString path = PathOf("list.txt");
+    ASSERT_TRUE(WriteFileBytes(path, "old"));
+
+    constexpr rlim_t Limit = 1 << 20;
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = saved;
+    limited.rlim_cur = Limit;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const QString message = FileErrorOf([&] { WriteFileAtomically(path, QByteArray(2 * Limit, 'x')); });
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_TRUE(message.contains(path)) << message.toStdString();
+    EXPECT_EQ(ReadFileBytes(path), "old");
+    EXPECT_EQ(QDir(Folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"list.txt"});
+}
+
+struct TSplitCase {
+    const char* Path;
+    const char* Folder;
+    const char* Name;
+};
+
+class SplitPathTest : public ::testing::TestWithParam<TSplitCase> {};
+
+TEST_P(SplitPathTest, SplitsAtTheLastSeparator) {
+    EXPECT_EQ(FolderOf(GetParam().Path), GetParam().Folder);
+    EXPECT_EQ(FileNameOf(GetParam().Path), GetParam().Name);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, SplitPathTest,
+                         ::testing::Values(TSplitCase{"/home/u/IMG_1234.JPG", "/home/u/", "IMG_1234.JPG"},
+                                           TSplitCase{"C:\\Photos\\a.jpg", "C:\\Photos\\", "a.jpg"},
+                                           TSplitCase{"/mixed\\dir/b", "/mixed\\dir/", "b"},
+                                           TSplitCase{"/mixed/dir\\b", "/mixed/dir\\", "b"},
+                                           TSplitCase{"name.ini", "", "name.ini"},
+                                           TSplitCase{"folder/", "folder/", ""}, TSplitCase{"", "", ""}));
+
+}  // namespace

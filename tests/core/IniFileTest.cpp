@@ -1,0 +1,206 @@
+#include "IniFile.h"
+
+#include "FileUtils.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "CoreTestFiles.h"
+
+using coretest::Utf16LeFile;
+
+namespace {
+
+// A settings file as another copy of the program, or a person, may have left it: a comment before the
+// first section, spaces around names and values, a comment that holds '=', blank lines between
+// sections and a section the program does not know.
+const QStringList ForeignLines = {
+    "; Orvalis settings",
+    "[Display]",
+    "Use=2",
+    "",
+    "[Settings]",
+    "  SlideshowInterval = 15  ",
+    "; WatermarkFontName=Arial",
+    "WatermarkFontName=\"Tahoma\"",
+    "",
+    "[Other]",
+    "Foo=Bar",
+};
+
+QByteArray FileOf(const QStringList& lines) {
+    return Utf16LeFile(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+}
+
+TIniFile IniOf(const QStringList& lines) {
+    return TIniFile::FromBytes(QString(), FileOf(lines));
+}
+
+TEST(IniFileTest, NewFileHoldsExactlyTheWrittenKey) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString fresh = folder.filePath("fresh.ini");
+    const QString markOnly = folder.filePath("mark-only.ini");
+    ASSERT_TRUE(CreateEmptyUnicodeFile(markOnly));
+
+    for (const QString& path : {fresh, markOnly}) {
+        TIniFile ini(path);
+        ini.WriteBool("Settings", "ListerViewModeThumbs", true);
+        ini.Save();
+        EXPECT_EQ(coretest::ReadFileBytes(path), Utf16LeFile("[Settings]\r\nListerViewModeThumbs=1\r\n"))
+            << path.toStdString();
+    }
+}
+
+TEST(IniFileTest, MissingFileReadsAsEmpty) {
+    const TIniFile ini("/nonexistent/folder/none.ini");
+    EXPECT_FALSE(ini.SectionExists("Settings"));
+    EXPECT_EQ(ini.ReadString("Settings", "Key", "default"), "default");
+    EXPECT_EQ(ini.ToBytes(), QByteArray("\xFF\xFE", 2));
+}
+
+TEST(IniFileTest, ReadsNamesWithoutRegardToCaseAndValuesAsTheyStand) {
+    const TIniFile ini = IniOf(ForeignLines);
+    EXPECT_TRUE(ini.SectionExists("settings"));
+    EXPECT_FALSE(ini.SectionExists("Missing"));
+    EXPECT_EQ(ini.ReadString("SETTINGS", "slideshowinterval", ""), "15");
+    EXPECT_EQ(ini.ReadString("Settings", "WatermarkFontName", ""), "\"Tahoma\"");
+    EXPECT_EQ(ini.ReadInteger("Display", "Use", 0), 2);
+    // A key belongs to its own section only; comments are never keys.
+    EXPECT_FALSE(ini.ValueExists("Settings", "Use"));
+    EXPECT_FALSE(ini.ValueExists("Settings", "; WatermarkFontName"));
+}
+
+TEST(IniFileTest, FirstSectionAndFirstKeyWin) {
+    const TIniFile ini =
+        IniOf({"Stray=0", "[A]", "k=first", "K=second", "x=a=b", "[a]", "k=third", "only=here"});
+    EXPECT_EQ(ini.ReadString("A", "K", ""), "first");
+    EXPECT_EQ(ini.ReadString("A", "x", ""), "a=b");
+    EXPECT_FALSE(ini.ValueExists("A", "only"));
+    EXPECT_FALSE(ini.ValueExists("", "Stray"));
+}
+
+struct TIntegerCase {
+    const char* Text;
+    bool Valid;
+    int Value;
+};
+
+class IniIntegerTest : public ::testing::TestWithParam<TIntegerCase> {};
+
+TEST_P(IniIntegerTest, ReadsNumberOrDefault) {
+    const TIntegerCase& c = GetParam();
+    int value = 12345;
+    EXPECT_EQ(TIniFile::ParseInteger(c.Text, value), c.Valid);
+    if (c.Valid) {
+        EXPECT_EQ(value, c.Value);
+    }
+    const TIniFile ini = IniOf({"[S]", QStringLiteral("K=") + c.Text});
+    EXPECT_EQ(ini.ReadInteger("S", "K", 42), c.Valid ? c.Value : 42);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, IniIntegerTest,
+    ::testing::Values(
+        TIntegerCase{"0x10", true, 16}, TIntegerCase{"0X1f", true, 31}, TIntegerCase{"$10", true, 16},
+        TIntegerCase{"-5", true, -5}, TIntegerCase{"+8", true, 8}, TIntegerCase{" 7 ", true, 7},
+        TIntegerCase{"007", true, 7}, TIntegerCase{"2147483647", true, 2147483647},
+        TIntegerCase{"-2147483648", true, -2147483647 - 1}, TIntegerCase{"0xFFFFFFFF", true, -1},
+        TIntegerCase{"-0x10", true, -16}, TIntegerCase{"abc", false, 0}, TIntegerCase{"", false, 0},
+        TIntegerCase{"-", false, 0}, TIntegerCase{"0x", false, 0}, TIntegerCase{"0x123456789", false, 0},
+        TIntegerCase{"0xG", false, 0}, TIntegerCase{"99999999999", false, 0},
+        TIntegerCase{"2147483648", false, 0}, TIntegerCase{"1x", false, 0}, TIntegerCase{"1 2", false, 0},
+        TIntegerCase{"- 5", false, 0}, TIntegerCase{"1.5", false, 0}));
+
+struct TBoolCase {
+    const char* Text;  // nullptr: the key is missing
+    bool Default;
+    bool Expected;
+};
+
+class IniBoolTest : public ::testing::TestWithParam<TBoolCase> {};
+
+TEST_P(IniBoolTest, NonZeroIsTrueAndNonNumbersGiveTheDefault) {
+    const TBoolCase& c = GetParam();
+    const TIniFile ini = IniOf({"[S]", c.Text ? QStringLiteral("K=") + c.Text : QStringLiteral("Other=0")});
+    EXPECT_EQ(ini.ReadBool("S", "K", c.Default), c.Expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, IniBoolTest,
+                         ::testing::Values(TBoolCase{"0", true, false}, TBoolCase{"1", false, true},
+                                           TBoolCase{"2", false, true}, TBoolCase{"-1", false, true},
+                                           TBoolCase{"0x0", true, false}, TBoolCase{"true", false, false},
+                                           TBoolCase{"true", true, true}, TBoolCase{"", true, true},
+                                           TBoolCase{nullptr, true, true}, TBoolCase{nullptr, false, false}));
+
+struct TWriteCase {
+    const char* Name;
+    const char* Section;
+    const char* Key;
+    const char* Value;
+    QStringList Expected;
+};
+
+void PrintTo(const TWriteCase& c, std::ostream* os) {
+    *os << c.Name;
+}
+
+class IniWriteTest : public ::testing::TestWithParam<TWriteCase> {};
+
+// Writing one key changes one line or adds lines in one place; every other byte stays.
+TEST_P(IniWriteTest, KeepsEverythingElse) {
+    const TWriteCase& c = GetParam();
+    TIniFile ini = IniOf(ForeignLines);
+    ini.WriteString(c.Section, c.Key, c.Value);
+    EXPECT_EQ(ini.ToBytes(), FileOf(c.Expected));
+    EXPECT_EQ(ini.ReadString(c.Section, c.Key, "missing"), QString(c.Value).trimmed());
+}
+
+QStringList ForeignWith(int at, int removed, const QStringList& inserted) {
+    QStringList lines = ForeignLines;
+    lines.remove(at, removed);
+    for (int i = 0; i < inserted.size(); ++i) {
+        lines.insert(at + i, inserted[i]);
+    }
+    return lines;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, IniWriteTest,
+    ::testing::Values(
+        TWriteCase{"ReplacesInPlaceKeepingTheKeysSpelling", "settings", "slideshowinterval", "20",
+                   ForeignWith(5, 1, {"SlideshowInterval=20"})},
+        TWriteCase{"AddsAfterTheSectionsLastEntry", "Settings", "New", "x", ForeignWith(8, 0, {"New=x"})},
+        TWriteCase{"AddsToASectionAtTheEnd", "Other", "Baz", "1", ForeignWith(11, 0, {"Baz=1"})},
+        TWriteCase{"AppendsANewSection", "Fresh", "K", "v", ForeignWith(11, 0, {"[Fresh]", "K=v"})},
+        TWriteCase{"ValueIsWrittenAsGiven", "Display", "Use", " a b ", ForeignWith(2, 1, {"Use= a b "})}));
+
+TEST(IniFileTest, LineBreaksInAValueBecomeBlanks) {
+    TIniFile ini = IniOf({"[S]"});
+    ini.WriteString("S", "K", "one\r\ntwo\nthree\rfour");
+    EXPECT_EQ(ini.ToBytes(), FileOf({"[S]", "K=one  two three four"}));
+}
+
+TEST(IniFileTest, AddsBeforeTheBlankLinesThatEndASection) {
+    TIniFile ini = IniOf({"[S]", "", "[T]", "a=1", "", ""});
+    ini.WriteInteger("S", "k", -3);
+    ini.WriteInteger("T", "b", 2);
+    EXPECT_EQ(ini.ToBytes(), FileOf({"[S]", "k=-3", "", "[T]", "a=1", "b=2", "", ""}));
+}
+
+TEST(IniFileTest, SaveRewritesOtherEncodingsAsUtf16LeWithCrLf) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString path = folder.filePath("old.ini");
+    ASSERT_TRUE(coretest::WriteFileBytes(path, "[S]\nName=caf\xE9\rB=1"));
+
+    TIniFile ini(path);
+    EXPECT_EQ(ini.ReadString("S", "Name", ""), QStringLiteral("caf\u00E9"));
+    ini.WriteBool("S", "B", false);
+    ini.Save();
+    EXPECT_EQ(coretest::ReadFileBytes(path), FileOf({"[S]", QStringLiteral("Name=caf\u00E9"), "B=0"}));
+    EXPECT_FALSE(TIniFile(path).ReadBool("S", "B", true));
+}
+
+}  // namespace
