@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QAbstractListModel>
+
+#include <memory>
+#include <vector>
+
+#include "FileData.h"
+
+class TSystemIcons;
+class TThumbnailImages;
+
+// Which image source the list's entries show: the small system icons (list view) or the thumbnails
+// (thumbnail view).
+enum class TListViewMode { List, Thumbnails };
+
+// The entries of the image list: caption, shown image index and the owned record, in presentation
+// order. The one model behind both views of the list.
+class TImageListModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    TImageListModel(const TSystemIcons& systemIcons, const TThumbnailImages& thumbnails,
+                    QObject* parent = nullptr);
+    ~TImageListModel() override;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    int Count() const { return static_cast<int>(Entries.size()); }
+    const TFileData& Record(int row) const { return *Entries[row].Data; }
+    const QString& FileName(int row) const { return Entries[row].Data->FileName; }
+    qint32 ImageIndex(int row) const { return Entries[row].ImageIndex; }
+
+    void Append(std::unique_ptr<TFileData> record);
+    // Swaps the contents (caption, shown image, record) of two positions without telling the views;
+    // EntriesChanged then announces a batch of swaps in one change over rows first..last.
+    void SwapEntries(int a, int b);
+    void EntriesChanged(int first, int last);
+    // Removes the rows (any order, no duplicates); their records are freed.
+    void RemoveRows(std::vector<int> rows);
+    void Clear();
+
+    TListViewMode ViewMode() const { return Mode; }
+    void SetViewMode(TListViewMode mode);
+    // Points every entry's shown image at its system icon or at its thumbnail.
+    void ApplyListImages();
+    void ApplyThumbnailImages();
+    // Thumbnails were replaced: views repaint what they show.
+    void ImagesChanged();
+
+private:
+    struct TEntry {
+        QString Caption;
+        qint32 ImageIndex = 0;
+        std::unique_ptr<TFileData> Data;
+    };
+
+    const TSystemIcons& SystemIcons;
+    const TThumbnailImages& Thumbnails;
+    std::vector<TEntry> Entries;
+    TListViewMode Mode = TListViewMode::Thumbnails;
+};

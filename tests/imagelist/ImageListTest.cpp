@@ -1,0 +1,215 @@
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include <map>
+
+#include "FileMaker.h"
+#include "ImageList.h"
+
+namespace {
+
+using testsupport::MakeFile;
+
+// Records what adding entries asks of the thumbnail side, and hands out a fresh thumbnail each time.
+class TFakeHooks : public TImageListHooks {
+public:
+    void OpenThumbDatabase(const QString& databasePath) override { OpenedDatabases.append(databasePath); }
+    qint32 AcquireThumbnail(const QString&) override {
+        return List->ImageListThumbnails().Add(QPixmap(TThumbnailImages::ImageSize));
+    }
+    TImageList* List = nullptr;
+    QStringList OpenedDatabases;
+};
+
+class ImageListTest : public ::testing::Test {
+protected:
+    ImageListTest() { Hooks.List = &List; }
+
+    QString File(const QString& relative) { return MakeFile(Folder.filePath(relative)); }
+    QString Database(const QString& folder) {
+        return MakeFile(Folder.filePath(folder + QStringLiteral("/Thumbs Brackwell.db")));
+    }
+    void Select(std::initializer_list<int> rows) {
+        std::vector<bool> flags(List.Count(), false);
+        for (const int row : rows) {
+            flags[row] = true;
+        }
+        List.SetSelectionFlags(flags);
+    }
+    QStringList Captions() const {
+        QStringList captions;
+        for (int row = 0; row < List.Count(); ++row) {
+            captions.append(List.Model().data(List.Model().index(row), Qt::DisplayRole).toString());
+        }
+        return captions;
+    }
+
+    QTemporaryDir Folder;
+    TFakeHooks Hooks;
+    TImageList List{Hooks};
+};
+
+TEST_F(ImageListTest, AddsExistingFilesOnlyAndKeepsTheirRecords) {
+    const QString a = File(QStringLiteral("pics/a.jpg"));
+    const QString notes = File(QStringLiteral("pics/notes.txt"));
+    List.AddImageFile(a);
+    List.AddImageFile(Folder.filePath(QStringLiteral("pics")));  // a folder is no file
+    List.AddImageFile(Folder.filePath(QStringLiteral("pics/missing.jpg")));
+    List.AddImageFile(notes);  // no extension test here
+    List.AddImageFile(a);      // the same file twice gives two entries
+
+    ASSERT_EQ(List.Count(), 3);
+    EXPECT_EQ(List.FileNames(), (QStringList{a, notes, a}));
+    EXPECT_EQ(Captions(),
+              (QStringList{QStringLiteral("a.jpg"), QStringLiteral("notes.txt"), QStringLiteral("a.jpg")}));
+    EXPECT_EQ(List.Model().Record(2).ThumbnailIndex, 2);
+    EXPECT_EQ(List.LastFolder, Folder.filePath(QStringLiteral("pics/")));
+}
+
+TEST_F(ImageListTest, OpensAFoldersDatabaseWhenTheFolderChanges) {
+    const QString dbA = Database(QStringLiteral("A"));
+    const QString dbB = Database(QStringLiteral("B"));
+    for (int i = 0; i < 10; ++i) {
+        List.AddImageFile(File(QStringLiteral("A/%1.jpg").arg(i)));
+    }
+    EXPECT_EQ(Hooks.OpenedDatabases, QStringList{dbA});
+
+    List.AddImageFile(File(QStringLiteral("B/b.jpg")));
+    List.AddImageFile(File(QStringLiteral("A/a.jpg")));
+    EXPECT_EQ(Hooks.OpenedDatabases, (QStringList{dbA, dbB, dbA}));
+
+    // A folder without a database opens nothing and leaves the last catalogue in place.
+    List.AddImageFile(File(QStringLiteral("C/c.jpg")));
+    EXPECT_EQ(Hooks.OpenedDatabases.size(), 3);
+
+    // The last folder survives a clear, so the same folder is not opened again.
+    List.Clear();
+    List.AddImageFile(File(QStringLiteral("C/d.jpg")));
+    EXPECT_EQ(Hooks.OpenedDatabases.size(), 3);
+}
+
+TEST_F(ImageListTest, ComparesFoldersIgnoringCase) {
+    Database(QStringLiteral("Pics"));
+    Database(QStringLiteral("PICS"));
+    List.AddImageFile(File(QStringLiteral("Pics/a.jpg")));
+    List.AddImageFile(File(QStringLiteral("PICS/b.jpg")));
+    EXPECT_EQ(Hooks.OpenedDatabases.size(), 1);
+    EXPECT_EQ(List.LastFolder, Folder.filePath(QStringLiteral("Pics/")));
+}
+
+TEST_F(ImageListTest, ClearStartsANewGenerationAndKeepsTheCurrentImage) {
+    List.AddImageFile(File(QStringLiteral("a.jpg")));
+    List.AddImageFile(File(QStringLiteral("b.jpg")));
+    List.CurrentImage = List.FileName(1);
+    const qint32 generation = List.ListGeneration;
+
+    List.Clear();
+    EXPECT_EQ(List.Count(), 0);
+    EXPECT_EQ(List.ImageListThumbnails().Count(), 0);
+    EXPECT_EQ(List.ListGeneration, generation + 1);
+    EXPECT_EQ(List.CurrentImage, Folder.filePath(QStringLiteral("b.jpg")));
+}
+
+TEST_F(ImageListTest, DeleteRemovesSelectedEntriesButKeepsTheirThumbnails) {
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg"}) {
+        List.AddImageFile(File(QLatin1String(name)));
+    }
+    Select({0, 2, 3});
+    List.DeleteSelected();
+    EXPECT_EQ(Captions(), QStringList{QStringLiteral("b.jpg")});
+    EXPECT_EQ(List.Model().Record(0).ThumbnailIndex, 1);
+    EXPECT_EQ(List.ImageListThumbnails().Count(), 4);
+    EXPECT_EQ(List.FirstSelected(), -1);
+}
+
+TEST_F(ImageListTest, LocateSelectsTheFirstEntryOfTheCurrentImage) {
+    const QString a = File(QStringLiteral("a.jpg"));
+    const QString b = File(QStringLiteral("b.jpg"));
+    for (const QString& path : {a, b, a}) {
+        List.AddImageFile(path);
+    }
+    Select({1});
+    EXPECT_EQ(List.LocateCurrentImage(), -1);  // nothing shown yet
+    EXPECT_EQ(List.FirstSelected(), -1);
+
+    List.CurrentImage = a;
+    EXPECT_EQ(List.LocateCurrentImage(), 0);
+    EXPECT_EQ(List.SelectionFlags(), (std::vector<bool>{true, false, false}));
+
+    Select({0, 2});
+    List.DeleteSelected();
+    Select({0});
+    EXPECT_EQ(List.LocateCurrentImage(), -1);
+    EXPECT_EQ(List.FirstSelected(), -1);
+}
+
+TEST_F(ImageListTest, MovesCarryRecordsAndSelection) {
+    for (const char* name : {"A", "B", "C", "D", "E"}) {
+        List.AddImageFile(File(QLatin1String(name)));
+    }
+    Select({1, 3});
+    EXPECT_EQ(List.MoveSelectedUp(), 0);
+    EXPECT_EQ(Captions().join(QString()), QStringLiteral("BADCE"));
+    EXPECT_EQ(List.SelectionFlags(), (std::vector<bool>{true, false, true, false, false}));
+    EXPECT_EQ(List.Model().Record(0).FileName, Folder.filePath(QStringLiteral("B")));
+    EXPECT_EQ(List.Model().Record(0).ThumbnailIndex, 1);
+
+    EXPECT_EQ(List.MoveSelectedUp(), -1);  // the first selected entry is at the top
+    EXPECT_EQ(List.MoveSelectedDown(), 3);
+    EXPECT_EQ(Captions().join(QString()), QStringLiteral("ABCDE"));
+}
+
+TEST_F(ImageListTest, ShuffleKeepsEntriesWithTheirRecordsAndSelectionWithPositions) {
+    std::map<QString, qint32> thumbnailOf;
+    for (int i = 0; i < 30; ++i) {
+        const QString path = File(QStringLiteral("%1.jpg").arg(i));
+        List.AddImageFile(path);
+        thumbnailOf[path] = List.Model().Record(i).ThumbnailIndex;
+    }
+    Select({0, 29});
+    List.RandomizeImageList();
+
+    QStringList before = QStringList(thumbnailOf.size(), QString());
+    std::transform(thumbnailOf.begin(), thumbnailOf.end(), before.begin(),
+                   [](const auto& kv) { return kv.first; });
+    QStringList after = List.FileNames();
+    for (int row = 0; row < List.Count(); ++row) {
+        EXPECT_EQ(List.Model().Record(row).ThumbnailIndex, thumbnailOf[List.FileName(row)]);
+        EXPECT_EQ(Captions()[row], List.FileName(row).section(QLatin1Char('/'), -1));
+    }
+    after.sort();
+    before.sort();
+    EXPECT_EQ(after, before);
+    std::vector<bool> expected(30, false);
+    expected[0] = expected[29] = true;
+    EXPECT_EQ(List.SelectionFlags(), expected);
+}
+
+TEST_F(ImageListTest, ViewModesRepointEveryEntrysImage) {
+    List.AddImageFile(File(QStringLiteral("a.jpg")));
+    List.AddImageFile(File(QStringLiteral("b.png")));
+    const auto shown = [this] {
+        std::vector<qint32> indices;
+        for (int row = 0; row < List.Count(); ++row) {
+            indices.push_back(List.Model().ImageIndex(row));
+        }
+        return indices;
+    };
+    const auto field = [this](qint32 TFileData::*member) {
+        std::vector<qint32> indices;
+        for (int row = 0; row < List.Count(); ++row) {
+            indices.push_back(List.Model().Record(row).*member);
+        }
+        return indices;
+    };
+    EXPECT_EQ(shown(), field(&TFileData::ThumbnailIndex));
+    List.SetViewMode(TListViewMode::List);
+    List.ApplyListImages();
+    EXPECT_EQ(shown(), field(&TFileData::SystemIconIndex));
+    List.SetViewMode(TListViewMode::Thumbnails);
+    List.ApplyThumbnailImages();
+    EXPECT_EQ(shown(), field(&TFileData::ThumbnailIndex));
+}
+
+}  // namespace
