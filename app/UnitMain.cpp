@@ -1,0 +1,420 @@
+#include "UnitMain.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPainter>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "BrowserLibrary.h"
+#include "ErrorBoundary.h"
+#include "FileUtils.h"
+#include "ImageFilter.h"
+#include "ImageListFile.h"
+#include "IniFile.h"
+#include "Lister.h"
+#include "SpecialFolders.h"
+
+TFormMain* FormMain = nullptr;
+
+namespace {
+
+const QString SettingsSection = QStringLiteral("Settings");
+const QString ViewModeKey = QStringLiteral("ListerViewModeThumbs");
+
+constexpr int BrowserPanelWidth = 680;
+constexpr int SplashMilliseconds = 3000;
+constexpr QEvent::Type ThumbCancel = static_cast<QEvent::Type>(0xC06);
+constexpr QEvent::Type ThumbQuit = static_cast<QEvent::Type>(0xC05);
+
+QWidget* NewPanel(QWidget* parent, const char* name) {
+    auto* panel = new QWidget(parent);
+    panel->setObjectName(QLatin1String(name));
+    return panel;
+}
+
+QGroupBox* NewGroupBox(QWidget* parent, const char* name, const QString& caption) {
+    auto* box = new QGroupBox(caption, parent);
+    box->setObjectName(QLatin1String(name));
+    return box;
+}
+
+// Lays `child` out to fill `parent`.
+void Fill(QWidget* parent, QWidget* child, int margin = 0) {
+    auto* layout = new QVBoxLayout(parent);
+    layout->setContentsMargins(margin, margin, margin, margin);
+    layout->addWidget(child);
+}
+
+}  // namespace
+
+TFormMain::TFormMain(TBrowserLibrary& browserLibrary) : Browser(browserLibrary), Images(*this) {
+    CreateControls();
+    FormCreate();
+}
+
+TFormMain::~TFormMain() {
+    FormDestroy();
+}
+
+void TFormMain::CreateControls() {
+    setObjectName(QStringLiteral("FormMain"));
+    setWindowTitle(QStringLiteral("Orvalis"));
+    resize(1016, 861);
+
+    auto* client = new QWidget(this);
+    auto* columns = new QHBoxLayout(client);
+    columns->setContentsMargins(0, 0, 0, 0);
+    columns->setSpacing(0);
+    setCentralWidget(client);
+
+    PanelBrackwellContainer = NewPanel(client, "PanelBrackwellContainer");
+    PanelBrackwellContainer->setFixedWidth(BrowserPanelWidth);
+    GroupBoxBrackwellContainer =
+        NewGroupBox(PanelBrackwellContainer, "GroupBoxBrackwellContainer", QStringLiteral(" Browser: "));
+    PanelBrackwell = NewPanel(GroupBoxBrackwellContainer, "PanelBrackwell");
+    Fill(PanelBrackwellContainer, GroupBoxBrackwellContainer, 4);
+    Fill(GroupBoxBrackwellContainer, PanelBrackwell, 4);
+
+    PanelListerContainer = NewPanel(client, "PanelListerContainer");
+    GroupBoxListerContainer =
+        NewGroupBox(PanelListerContainer, "GroupBoxListerContainer", QStringLiteral(" Images: "));
+    Fill(PanelListerContainer, GroupBoxListerContainer, 4);
+
+    Panel4 = NewPanel(GroupBoxListerContainer, "Panel4");
+    CreateToolbar();
+    Lister = new TLister(Images.Model(), Images.Selection(), GroupBoxListerContainer);
+    Lister->setObjectName(QStringLiteral("Lister"));
+    auto* listerColumn = new QVBoxLayout(GroupBoxListerContainer);
+    listerColumn->setContentsMargins(4, 4, 4, 4);
+    listerColumn->addWidget(Panel4);
+    listerColumn->addWidget(Lister, 1);
+
+    columns->addWidget(PanelBrackwellContainer);
+    columns->addWidget(PanelListerContainer, 1);
+
+    connect(Lister, &TLister::DeleteKeyPressed, this,
+            [this] { ReportErrors(this, [&] { ListerKeyDown(); }); });
+    connect(Lister, &TLister::DoubleClicked, this, [this] { ReportErrors(this, [&] { ListerDblClick(); }); });
+
+    CreateMenus();
+
+    TimerSplash = new QTimer(this);
+    TimerSplash->setObjectName(QStringLiteral("TimerSplash"));
+    TimerSplash->setSingleShot(true);
+    TimerSplash->setInterval(SplashMilliseconds);
+    connect(TimerSplash, &QTimer::timeout, this, [this] { ReportErrors(this, [&] { TimerSplashTimer(); }); });
+}
+
+void TFormMain::CreateToolbar() {
+    ToolBarFileIcons = new QToolBar(Panel4);
+    ToolBarFileIcons->setObjectName(QStringLiteral("ToolBarFileIcons"));
+    ToolBarFileIcons->setIconSize(QSize(16, 16));
+    Fill(Panel4, ToolBarFileIcons);
+
+    // Each button reports a failing command in a message box and the program goes on.
+    const auto addButton = [this](const char* name, const QString& hint, QStyle::StandardPixmap icon,
+                                  void (TFormMain::*command)()) {
+        auto* button = new QToolButton(ToolBarFileIcons);
+        button->setObjectName(QLatin1String(name));
+        button->setToolTip(hint);
+        button->setIcon(style()->standardIcon(icon));
+        button->setAutoRaise(true);
+        connect(button, &QToolButton::clicked, this,
+                [this, command] { ReportErrors(this, [&] { (this->*command)(); }); });
+        ToolBarFileIcons->addWidget(button);
+        return button;
+    };
+    ToolButtonReport = addButton("ToolButtonReport", QStringLiteral("List view mode."),
+                                 QStyle::SP_FileDialogDetailedView, &TFormMain::ToolButtonReportClick);
+    ToolButtonThumbnails =
+        addButton("ToolButtonThumbnails", QStringLiteral("Thumbnail view mode."),
+                  QStyle::SP_FileDialogContentsView, &TFormMain::ToolButtonThumbnailsClick);
+    ToolButtonReport->setCheckable(true);
+    ToolButtonReport->setChecked(true);
+    ToolButtonThumbnails->setCheckable(true);
+    ToolBarFileIcons->addSeparator();
+    ToolButtonListClear = addButton("ToolButtonListClear", QStringLiteral("Clear the image list."),
+                                    QStyle::SP_DialogResetButton, &TFormMain::ToolButtonListClearClick);
+    ToolBarFileIcons->addSeparator();
+    ToolButtonListMoveUp =
+        addButton("ToolButtonListMoveUp", QStringLiteral("Move selected images up in the list."),
+                  QStyle::SP_ArrowUp, &TFormMain::ToolButtonListMoveUpClick);
+    ToolButtonListMoveDown =
+        addButton("ToolButtonListMoveDown", QStringLiteral("Move selected images down in the list."),
+                  QStyle::SP_ArrowDown, &TFormMain::ToolButtonListMoveDownClick);
+    ToolBarFileIcons->addSeparator();
+    ToolButtonLocateCurrentImage =
+        addButton("ToolButtonLocateCurrentImage", QString(), QStyle::SP_FileDialogInfoView,
+                  &TFormMain::ToolButtonLocateCurrentImageClick);
+}
+
+void TFormMain::CreateMenus() {
+    // Main-menu commands are the window's own messages: a failure ends them silently.
+    const auto addItem = [this](QMenu* menu, const char* name, const QString& caption, auto command) {
+        QAction* item = menu->addAction(caption);
+        item->setObjectName(QLatin1String(name));
+        connect(item, &QAction::triggered, this, [this, command] { SwallowErrors([&] { command(); }); });
+        return item;
+    };
+    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+    addItem(file, "Exit1", QStringLiteral("Exit"), [this] { close(); });
+    QMenu* options = menuBar()->addMenu(QStringLiteral("Options"));
+    addItem(options, "CloseBrackwell1", QStringLiteral("Close Brackwell"), [] {
+        PostBrowserClose();
+    })->setVisible(false);
+
+    // The list's popup menu reports failures like the list itself.
+    PopupMenuLister = new QMenu(this);
+    PopupMenuLister->setObjectName(QStringLiteral("PopupMenuLister"));
+    const auto addPopupItem = [this](const char* name, const QString& caption, void (TFormMain::*command)()) {
+        QAction* item = PopupMenuLister->addAction(caption);
+        item->setObjectName(QLatin1String(name));
+        connect(item, &QAction::triggered, this,
+                [this, command] { ReportErrors(this, [&] { (this->*command)(); }); });
+    };
+    addPopupItem("Show1", QStringLiteral("View Picture"), &TFormMain::ListerDblClick);
+    PopupMenuLister->addSeparator();
+    addPopupItem("ViewEXIFInformation1", QStringLiteral("View EXIF Information..."),
+                 &TFormMain::ViewEXIFInformation1Click);
+    PopupMenuLister->addSeparator();
+    addPopupItem("RandomizeImageList1", QStringLiteral("Randomize Image List"),
+                 &TFormMain::RandomizeImageList1Click);
+    Lister->SetPopupMenu(PopupMenuLister);
+}
+
+// Start-up and shutdown --------------------------------------------------------------------------------
+
+void TFormMain::FormCreate() {
+    InitGenericDecoder();
+    const QString settingsFile = SettingsFilePath();
+    if (!FileExists(settingsFile)) {
+        CreateEmptyUnicodeFile(settingsFile);
+    }
+    TimerSplash->start();
+    ShowSplash();
+    InitSystemImageList();
+    LoadToolbarIcons();
+    ConvertHints(this);
+    setAcceptDrops(true);
+    BuildPlaceholderBitmap();
+    LoadViewMode();
+    StartThumbnailThreadControl();
+    Images.ListGeneration = 0;
+    OpenBrowserPanel(Browser, PanelBrackwell, ImageFilterText(), *this);
+    CheckForUpdate();
+}
+
+void TFormMain::FormClose() {
+    // The new list replaces the last one in one rename, so a failed write leaves the old list in place;
+    // the rest of closing goes on either way.
+    if (Images.Count() > 0) {
+        SwallowErrors([&] { WriteImageListFile(LastImageListPath(), Images.FileNames()); });
+    }
+    SendBrowserClose();
+    setAcceptDrops(false);
+    SaveViewMode();
+}
+
+void TFormMain::FormDestroy() {
+    if (ThumbnailThreadWindow != nullptr) {
+        QCoreApplication::postEvent(ThumbnailThreadWindow, new QEvent(ThumbQuit));
+        ThumbnailThreadWindow = nullptr;
+    }
+    FreeThumbDatabase();
+    PlaceholderBitmap = QPixmap();
+    CloseBrowserPanel();
+}
+
+void TFormMain::FormResize() {
+    SendBrowserRelayout();
+}
+
+void TFormMain::TimerSplashTimer() {
+    TimerSplash->stop();
+    CloseSplash();
+    QCoreApplication::processEvents();
+}
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+    SwallowErrors([&] { FormClose(); });
+    event->accept();
+}
+
+void TFormMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    SwallowErrors([&] { FormResize(); });
+}
+
+void TFormMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) {
+        event->acceptProposedAction();
+    }
+}
+
+void TFormMain::dropEvent(QDropEvent* event) {
+    // Only local files; folders and missing files fail the existence test of the add and are skipped.
+    SwallowErrors([&] {
+        const QList<QUrl> urls = event->mimeData()->urls();
+        for (const QUrl& url : urls) {
+            if (url.isLocalFile()) {
+                AddImageFile(url.toLocalFile());
+            }
+        }
+    });
+    event->acceptProposedAction();
+}
+
+void TFormMain::LoadViewMode() {
+    const TIniFile settings(SettingsFilePath());
+    PutListIntoViewMode(settings.ReadBool(SettingsSection, ViewModeKey, true) ? TListViewMode::Thumbnails
+                                                                              : TListViewMode::List);
+}
+
+void TFormMain::SaveViewMode() {
+    const QString path = SettingsFilePath();
+    CreateEmptyUnicodeFile(path);
+    TIniFile settings(path);
+    settings.WriteBool(SettingsSection, ViewModeKey, Lister->ViewMode() == TListViewMode::Thumbnails);
+    settings.Save();
+}
+
+void TFormMain::PutListIntoViewMode(TListViewMode mode) {
+    ToolButtonReport->setChecked(mode == TListViewMode::List);
+    ToolButtonThumbnails->setChecked(mode == TListViewMode::Thumbnails);
+    Lister->SetViewMode(mode);
+    Images.SetViewMode(mode);
+}
+
+void TFormMain::InitSystemImageList() {
+    // The icons themselves are gathered per file type as files are added (TSystemIcons); the report
+    // view shows them at the small icon size.
+    Lister->ReportView()->setIconSize(QSize(16, 16));
+}
+
+void TFormMain::BuildPlaceholderBitmap() {
+    QImage image(TThumbnailImages::ImageSize, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Lister->palette().color(QPalette::Base));
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.setPen(Lister->palette().color(QPalette::Text));
+    painter.drawText(image.rect(), Qt::AlignCenter, QStringLiteral(" Generating..."));
+    painter.end();
+    PlaceholderBitmap = QPixmap::fromImage(image);
+}
+
+// List commands ----------------------------------------------------------------------------------------
+
+void TFormMain::AddImageFile(const QString& path) {
+    Images.AddImageFile(path);
+}
+
+void TFormMain::ToolButtonListClearClick() {
+    if (ThumbnailThreadWindow != nullptr) {
+        QCoreApplication::postEvent(ThumbnailThreadWindow, new QEvent(ThumbCancel));
+    }
+    Images.Clear();
+}
+
+void TFormMain::ListerKeyDown() {
+    Images.DeleteSelected();
+}
+
+void TFormMain::ScrollListTo(int row) {
+    if (row >= 0) {
+        Lister->ScrollTo(row);
+    }
+}
+
+void TFormMain::ToolButtonListMoveUpClick() {
+    ScrollListTo(Images.MoveSelectedUp());
+}
+
+void TFormMain::ToolButtonListMoveDownClick() {
+    ScrollListTo(Images.MoveSelectedDown());
+}
+
+void TFormMain::RandomizeImageList1Click() {
+    Images.RandomizeImageList();
+}
+
+void TFormMain::ToolButtonLocateCurrentImageClick() {
+    ScrollListTo(Images.LocateCurrentImage());
+}
+
+void TFormMain::ListerDblClick() {
+    const int row = Images.FirstSelected();
+    if (row >= 0) {
+        ViewPicture(row);
+    }
+}
+
+void TFormMain::ViewEXIFInformation1Click() {
+    const int row = Images.FirstSelected();
+    if (row >= 0) {
+        ShowEXIFInformation(Images.FileName(row));
+    }
+}
+
+// A toggle button has already changed its own state when its handler runs; the pair keeps exactly one
+// of them pressed, and clicking the pressed one changes nothing.
+void TFormMain::ViewModeButtonClicked(QToolButton* clicked, QToolButton* other, TListViewMode mode) {
+    if (!clicked->isChecked() && !other->isChecked()) {
+        clicked->setChecked(true);
+        return;
+    }
+    other->setChecked(false);
+    PutListIntoViewMode(mode);
+    if (mode == TListViewMode::List) {
+        ApplyListImages();
+    } else {
+        ApplyThumbnailImages();
+    }
+}
+
+void TFormMain::ToolButtonReportClick() {
+    ViewModeButtonClicked(ToolButtonReport, ToolButtonThumbnails, TListViewMode::List);
+}
+
+void TFormMain::ToolButtonThumbnailsClick() {
+    ViewModeButtonClicked(ToolButtonThumbnails, ToolButtonReport, TListViewMode::Thumbnails);
+}
+
+void TFormMain::ApplyListImages() {
+    Images.ApplyListImages();
+}
+
+void TFormMain::ApplyThumbnailImages() {
+    Images.ApplyThumbnailImages();
+}
+
+// Hooks of the image list and the browser ----------------------------------------------------------------
+
+void TFormMain::OpenThumbDatabase(const QString& /*databasePath*/) {
+    // The thumbnail database arrives with the thumbnail subsystem.
+}
+
+qint32 TFormMain::AcquireThumbnail(const QString& /*path*/) {
+    // Every entry shows the placeholder until thumbnails are rendered.
+    return Images.ImageListThumbnails().Add(PlaceholderBitmap);
+}
+
+void TFormMain::BrowserFilesChosen(const QStringList& fileNames) {
+    for (const QString& name : fileNames) {
+        SwallowErrors([&] { AddImageFile(name); });
+    }
+}
+
+void TFormMain::BrowserClosed() {
+    close();
+}

@@ -1,0 +1,114 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPixmap>
+
+#include "BrowserBinding.h"
+#include "ImageList.h"
+
+class QGroupBox;
+class QMenu;
+class QTimer;
+class QToolBar;
+class QToolButton;
+class TBrowserLibrary;
+class TLister;
+
+// The main window: the browser on the left, the image list with its toolbar on the right. Its handlers
+// are short forwards to the image list and the other subsystems, each behind its error boundary.
+class TFormMain : public QMainWindow, private TImageListHooks, private TBrowserHost {
+    Q_OBJECT
+public:
+    // Creating the window runs its start-up sequence (FormCreate); destroying it runs FormDestroy.
+    explicit TFormMain(TBrowserLibrary& browserLibrary);
+    ~TFormMain() override;
+
+    TImageList& ImageList() { return Images; }
+
+    // List commands.
+    void AddImageFile(const QString& path);
+    void ToolButtonListClearClick();
+    void ListerKeyDown();
+    void ToolButtonListMoveUpClick();
+    void ToolButtonListMoveDownClick();
+    void RandomizeImageList1Click();
+    void ToolButtonLocateCurrentImageClick();
+    void ListerDblClick();
+    void ViewEXIFInformation1Click();
+    void ToolButtonReportClick();
+    void ToolButtonThumbnailsClick();
+    void ApplyListImages();
+    void ApplyThumbnailImages();
+
+    void LoadViewMode();
+    void SaveViewMode();
+
+    // Controls, named by kind and role.
+    QWidget* PanelBrackwellContainer = nullptr;
+    QGroupBox* GroupBoxBrackwellContainer = nullptr;
+    QWidget* PanelBrackwell = nullptr;
+    QWidget* PanelListerContainer = nullptr;
+    QGroupBox* GroupBoxListerContainer = nullptr;
+    QWidget* Panel4 = nullptr;
+    QToolBar* ToolBarFileIcons = nullptr;
+    QToolButton* ToolButtonReport = nullptr;
+    QToolButton* ToolButtonThumbnails = nullptr;
+    QToolButton* ToolButtonListClear = nullptr;
+    QToolButton* ToolButtonListMoveUp = nullptr;
+    QToolButton* ToolButtonListMoveDown = nullptr;
+    QToolButton* ToolButtonLocateCurrentImage = nullptr;
+    TLister* Lister = nullptr;
+    QMenu* PopupMenuLister = nullptr;
+    QTimer* TimerSplash = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void CreateControls();
+    void CreateToolbar();
+    void CreateMenus();
+
+    void FormCreate();
+    void FormClose();
+    void FormDestroy();
+    void FormResize();
+    void TimerSplashTimer();
+
+    void InitSystemImageList();
+    void BuildPlaceholderBitmap();
+    void PutListIntoViewMode(TListViewMode mode);
+    void ViewModeButtonClicked(QToolButton* clicked, QToolButton* other, TListViewMode mode);
+    void ScrollListTo(int row);
+
+    // Start-up and command steps that the picture, thumbnail, about-box and update parts of the program
+    // fill in; each is called at its place in the sequence.
+    void InitGenericDecoder() {}
+    void ShowSplash() {}
+    void CloseSplash() {}
+    void LoadToolbarIcons() {}
+    void ConvertHints(QWidget* /*control*/) {}
+    void StartThumbnailThreadControl() {}
+    void CheckForUpdate() {}
+    void ViewPicture(int /*row*/) {}
+    void ShowEXIFInformation(const QString& /*fileName*/) {}
+    void FreeThumbDatabase() {}
+
+    // TImageListHooks
+    void OpenThumbDatabase(const QString& databasePath) override;
+    qint32 AcquireThumbnail(const QString& path) override;
+
+    // TBrowserHost
+    void BrowserFilesChosen(const QStringList& fileNames) override;
+    void BrowserClosed() override;
+
+    TBrowserLibrary& Browser;
+    TImageList Images;
+    QObject* ThumbnailThreadWindow = nullptr;  // the thumbnail threads' message receiver, when running
+    QPixmap PlaceholderBitmap;                 // what an entry shows until its thumbnail arrives
+};
+
+extern TFormMain* FormMain;

@@ -1,0 +1,5 @@
+#include "EXIFInformation.h"
+
+TFormEXIFInformation* FormEXIFInformation = nullptr;
+
+TFormEXIFInformation::TFormEXIFInformation(QWidget* parent) : QDialog(parent) {}

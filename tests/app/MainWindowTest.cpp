@@ -1,0 +1,180 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QUrl>
+
+#include <memory>
+
+#include "BrowserLibrary.h"
+#include "FileMaker.h"
+#include "Lister.h"
+#include "TempHome.h"
+#include "UnitMain.h"
+
+namespace {
+
+using testsupport::MakeFile;
+using testsupport::ReadBytes;
+
+QByteArray Utf16Le(const QString& text) {
+    QByteArray bytes("\xFF\xFE", 2);
+    for (const QChar c : text) {
+        bytes.append(static_cast<char>(c.unicode() & 0xFF));
+        bytes.append(static_cast<char>(c.unicode() >> 8));
+    }
+    return bytes;
+}
+
+// Each test starts as a first run: no per-user folder, no browser library.
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override { QDir(testsupport::UserDataFolder()).removeRecursively(); }
+
+    TFormMain& Open() {
+        Window = std::make_unique<TFormMain>(NoBrowser);
+        return *Window;
+    }
+    void Close() {
+        QCloseEvent close;
+        QCoreApplication::sendEvent(Window.get(), &close);
+    }
+    QString SettingsFile() const {
+        return testsupport::UserDataFolder() + QCoreApplication::applicationName() + QStringLiteral(".ini");
+    }
+    QString LastListFile() const {
+        return testsupport::UserDataFolder() + QStringLiteral("Last image list.txt");
+    }
+    QString Picture(const QString& name) { return MakeFile(Pictures.filePath(name)); }
+
+    TBrowserLibrary NoBrowser;
+    QTemporaryDir Pictures;
+    std::unique_ptr<TFormMain> Window;
+};
+
+TEST_F(MainWindowTest, FirstRunCreatesAnEmptyUnicodeSettingsFileAndStartsInThumbnailView) {
+    TFormMain& window = Open();
+    EXPECT_EQ(ReadBytes(SettingsFile()), QByteArray("\xFF\xFE", 2));
+    EXPECT_TRUE(window.ToolButtonThumbnails->isChecked());
+    EXPECT_FALSE(window.ToolButtonReport->isChecked());
+    EXPECT_EQ(window.Lister->ViewMode(), TListViewMode::Thumbnails);
+    EXPECT_EQ(window.PanelBrackwellContainer->maximumWidth(), 680);
+    EXPECT_NE(window.PanelBrackwell->findChild<QLabel*>(QStringLiteral("LabelBrowserUnavailable")), nullptr);
+}
+
+TEST_F(MainWindowTest, StoredListViewModeStartsInListViewAndClosingWritesTheMode) {
+    MakeFile(SettingsFile(),
+             Utf16Le(QStringLiteral("[Other]\r\nKeep=me\r\n[Settings]\r\nListerViewModeThumbs=0\r\n")));
+    TFormMain& window = Open();
+    EXPECT_TRUE(window.ToolButtonReport->isChecked());
+    EXPECT_FALSE(window.ToolButtonThumbnails->isChecked());
+    EXPECT_EQ(window.Lister->ViewMode(), TListViewMode::List);
+
+    Close();
+    EXPECT_EQ(ReadBytes(SettingsFile()),
+              Utf16Le(QStringLiteral("[Other]\r\nKeep=me\r\n[Settings]\r\nListerViewModeThumbs=0\r\n")));
+
+    window.ToolButtonThumbnails->click();
+    Close();
+    EXPECT_EQ(ReadBytes(SettingsFile()),
+              Utf16Le(QStringLiteral("[Other]\r\nKeep=me\r\n[Settings]\r\nListerViewModeThumbs=1\r\n")));
+}
+
+TEST_F(MainWindowTest, ClosingWithAnEmptyListLeavesTheLastListAlone) {
+    const QByteArray old = Utf16Le(QStringLiteral("/old/picture.jpg\r\n"));
+    MakeFile(LastListFile(), old);
+    Open();
+    Close();
+    EXPECT_EQ(ReadBytes(LastListFile()), old);
+}
+
+TEST_F(MainWindowTest, ClosingWithEntriesReplacesTheLastList) {
+    MakeFile(LastListFile(), Utf16Le(QStringLiteral("/old/picture.jpg\r\n")));
+    TFormMain& window = Open();
+    const QString a = Picture(QStringLiteral("a.jpg"));
+    const QString b = Picture(QStringLiteral("b.jpg"));
+    window.AddImageFile(a);
+    window.AddImageFile(b);
+    Close();
+    EXPECT_EQ(ReadBytes(LastListFile()), Utf16Le(a + QStringLiteral("\r\n") + b + QStringLiteral("\r\n")));
+    EXPECT_EQ(QDir(testsupport::UserDataFolder()).entryList(QDir::Files).size(), 2);  // no temporary left
+}
+
+TEST_F(MainWindowTest, AFailedListWriteStillClosesAndSavesTheViewMode) {
+    TFormMain& window = Open();
+    QDir().mkpath(LastListFile());  // a folder where the file should go: the rename must fail
+    window.AddImageFile(Picture(QStringLiteral("a.jpg")));
+    window.ToolButtonReport->click();
+    QCloseEvent close;
+    QCoreApplication::sendEvent(&window, &close);
+    EXPECT_TRUE(close.isAccepted());
+    EXPECT_TRUE(QFileInfo(LastListFile()).isDir());
+    EXPECT_EQ(ReadBytes(SettingsFile()), Utf16Le(QStringLiteral("[Settings]\r\nListerViewModeThumbs=0\r\n")));
+}
+
+TEST_F(MainWindowTest, DroppedLocalFilesAreAddedAndEverythingElseSkipped) {
+    TFormMain& window = Open();
+    const QString text = Picture(QStringLiteral("notes.txt"));
+    const QString photo = Picture(QStringLiteral("photo.jpg"));
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(Pictures.path()), QUrl::fromLocalFile(text),
+                  QUrl::fromLocalFile(Pictures.filePath(QStringLiteral("gone.jpg"))),
+                  QUrl(QStringLiteral("https://example.invalid/x.jpg")), QUrl::fromLocalFile(photo)});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &drop);
+    EXPECT_EQ(window.ImageList().FileNames(), (QStringList{text, photo}));
+    // Until thumbnails are rendered every entry shows a copy of the placeholder.
+    const QPixmap first = window.ImageList().ImageListThumbnails().At(0);
+    EXPECT_EQ(first.size(), QSize(160, 120));
+    EXPECT_EQ(first.cacheKey(), window.ImageList().ImageListThumbnails().At(1).cacheKey());
+}
+
+TEST_F(MainWindowTest, ViewModeButtonsWorkAsAPair) {
+    TFormMain& window = Open();
+    window.AddImageFile(Picture(QStringLiteral("a.jpg")));
+    const auto shown = [&] { return window.ImageList().Model().ImageIndex(0); };
+    const TFileData& record = window.ImageList().Model().Record(0);
+
+    window.ToolButtonThumbnails->click();  // clicking the pressed button changes nothing
+    EXPECT_TRUE(window.ToolButtonThumbnails->isChecked());
+    EXPECT_FALSE(window.ToolButtonReport->isChecked());
+    EXPECT_EQ(window.Lister->ViewMode(), TListViewMode::Thumbnails);
+
+    window.ToolButtonReport->click();
+    EXPECT_TRUE(window.ToolButtonReport->isChecked());
+    EXPECT_FALSE(window.ToolButtonThumbnails->isChecked());
+    EXPECT_EQ(window.Lister->ViewMode(), TListViewMode::List);
+    EXPECT_EQ(shown(), record.SystemIconIndex);
+
+    window.ToolButtonThumbnails->click();
+    EXPECT_EQ(window.Lister->ViewMode(), TListViewMode::Thumbnails);
+    EXPECT_EQ(shown(), record.ThumbnailIndex);
+}
+
+TEST_F(MainWindowTest, ClearButtonEmptiesTheListAndDeleteKeyRemovesTheSelection) {
+    TFormMain& window = Open();
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) {
+        window.AddImageFile(Picture(QLatin1String(name)));
+    }
+    window.ImageList().SetSelectionFlags({false, true, false});
+    QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+    QCoreApplication::sendEvent(window.Lister->CurrentView(), &del);
+    EXPECT_EQ(window.ImageList().Count(), 2);
+
+    window.ToolButtonListClear->click();
+    EXPECT_EQ(window.ImageList().Count(), 0);
+    EXPECT_EQ(window.ImageList().ListGeneration, 1);
+}
+
+}  // namespace
