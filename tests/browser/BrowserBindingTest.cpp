@@ -11,6 +11,8 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 class TRecordingHost : public TBrowserHost {
 public:
     void BrowserFilesChosen(const QStringList& fileNames) override { Chosen.append(fileNames); }
@@ -49,7 +51,7 @@ TEST(BrowserBindingTest, ALibraryLackingEntryPointsIsIncomplete) {
 }
 
 TEST(BrowserBindingTest, ReadsChosenNamesUpToTheEmptyName) {
-    const std::u16string names(u"/p/a.jpg\0/p/\u00e9.png\0\0/never.jpg\0", 33);
+    const std::u16string names = u"/p/a.jpg\0/p/\u00e9.png\0\0/never.jpg\0"s;
     TOpenDialogResults results{};
     results.Count = 2;
     results.FileNames = const_cast<char16_t*>(names.data());
@@ -73,7 +75,7 @@ TEST(BrowserBindingTest, EmbedsTheBuiltLibraryAndFollowsItsCallbacks) {
         EXPECT_TRUE(panel.isAncestorOf(window));
 
         // Files chosen in the browser reach the host; the record is then handed back and released.
-        const std::u16string names(u"/p/a.jpg\0/p/b.jpg\0\0", 20);
+        const std::u16string names = u"/p/a.jpg\0/p/b.jpg\0\0"s;
         TOpenDialogResults results{};
         library.Brackwell_InitTOpenDialogResults(&results, 1000, 0);
         results.Count = 2;
