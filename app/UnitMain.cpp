@@ -196,23 +196,28 @@ void TFormMain::CreateMenus() {
 // Start-up and shutdown --------------------------------------------------------------------------------
 
 void TFormMain::FormCreate() {
-    InitGenericDecoder();
-    const QString settingsFile = SettingsFilePath();
-    if (!FileExists(settingsFile)) {
-        CreateEmptyUnicodeFile(settingsFile);
-    }
-    TimerSplash->start();
-    ShowSplash();
-    InitSystemImageList();
-    LoadToolbarIcons();
-    ConvertHints(this);
-    setAcceptDrops(true);
-    BuildPlaceholderBitmap();
-    LoadViewMode();
-    StartThumbnailThreadControl();
+    // A failing step is reported and the steps after it still run, so that the window always comes up
+    // with whatever could be prepared.
+    const auto step = [this](auto&& body) { ReportErrors(this, body); };
+    step([&] { InitGenericDecoder(); });
+    step([&] {
+        const QString settingsFile = SettingsFilePath();
+        if (!FileExists(settingsFile)) {
+            CreateEmptyUnicodeFile(settingsFile);
+        }
+    });
+    step([&] { TimerSplash->start(); });
+    step([&] { ShowSplash(); });
+    step([&] { InitSystemImageList(); });
+    step([&] { LoadToolbarIcons(); });
+    step([&] { ConvertHints(this); });
+    step([&] { setAcceptDrops(true); });
+    step([&] { BuildPlaceholderBitmap(); });
+    step([&] { LoadViewMode(); });
+    step([&] { StartThumbnailThreadControl(); });
     Images.ListGeneration = 0;
-    OpenBrowserPanel(Browser, PanelBrackwell, ImageFilterText(), *this);
-    CheckForUpdate();
+    step([&] { OpenBrowserPanel(Browser, PanelBrackwell, ImageFilterText(), *this); });
+    step([&] { CheckForUpdate(); });
 }
 
 void TFormMain::FormClose() {

@@ -17,8 +17,9 @@ namespace {
     throw EFileError(QStringLiteral("Cannot write file \"%1\". %2").arg(path, reason));
 }
 
+// A backslash is an ordinary character in a file name here, so only '/' separates.
 qsizetype LastSeparator(const QString& path) {
-    return std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+    return path.lastIndexOf(u'/');
 }
 
 }  // namespace

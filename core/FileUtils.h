@@ -19,7 +19,7 @@ bool CreateEmptyUnicodeFile(const QString& path);
 // rename. On failure raises EFileError and leaves any file at `path` as it was.
 void WriteFileAtomically(const QString& path, const QByteArray& bytes);
 
-// The folder part of `path` up to and including its last separator ('/' or '\'); empty when it has
+// The folder part of `path` up to and including its last separator '/'; empty when it has
 // none. The file-name part is what follows.
 QString FolderOf(const QString& path);
 QString FileNameOf(const QString& path);

@@ -30,8 +30,7 @@ TEST_P(SettingsFileNameTest, ReplacesOrAddsTheExtension) {
 
 INSTANTIATE_TEST_SUITE_P(Table, SettingsFileNameTest,
                          ::testing::Values(TNameCase{"/usr/bin/orvalis", "orvalis.ini"},
-                                           TNameCase{"C:\\Program Files\\Orvalis\\Orvalis.exe",
-                                                     "Orvalis.ini"},
+                                           TNameCase{"/opt/Orvalis/Orvalis.exe", "Orvalis.ini"},
                                            TNameCase{"/opt/my.apps/viewer", "viewer.ini"},
                                            TNameCase{"/opt/show.tar.gz", "show.tar.ini"},
                                            TNameCase{"renamed.bin", "renamed.ini"}));
