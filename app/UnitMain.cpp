@@ -23,6 +23,7 @@
 #include "ImageListFile.h"
 #include "IniFile.h"
 #include "Lister.h"
+#include "Settings.h"
 #include "SpecialFolders.h"
 
 TFormMain* FormMain = nullptr;
@@ -170,6 +171,8 @@ void TFormMain::CreateMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
     addItem(file, "Exit1", QStringLiteral("Exit"), [this] { close(); });
     QMenu* options = menuBar()->addMenu(QStringLiteral("Options"));
+    addItem(options, "Settings1", QStringLiteral("Settings..."), [this] { Settings1Click(); });
+    options->addSeparator();
     addItem(options, "CloseBrackwell1", QStringLiteral("Close Brackwell"), [] {
         PostBrowserClose();
     })->setVisible(false);
@@ -239,6 +242,12 @@ void TFormMain::FormDestroy() {
     FreeThumbDatabase();
     PlaceholderBitmap = QPixmap();
     CloseBrowserPanel();
+}
+
+void TFormMain::Settings1Click() {
+    if (FormSettings != nullptr) {
+        FormSettings->exec();
+    }
 }
 
 void TFormMain::FormResize() {

@@ -40,6 +40,9 @@ public:
     void ApplyListImages();
     void ApplyThumbnailImages();
 
+    // Main-menu commands.
+    void Settings1Click();
+
     void LoadViewMode();
     void SaveViewMode();
 

@@ -2,12 +2,80 @@
 
 #include <QDialog>
 
-// The settings dialog: editor and live store of the presentation settings.
+#include "SettingsValues.h"
+#include "WatermarkFontDialog.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class TRadioButton;
+class TSpinEdit;
+
+// The settings dialog: the editor and the live store of every presentation setting. Its values are
+// the ones in force from start-up to exit; the rest of the program reads them through Values().
+// OK saves and closes, Cancel reloads from the settings file and closes, closing it any other way
+// keeps the edits in force without saving them.
 class TFormSettings : public QDialog {
     Q_OBJECT
 public:
-    // Takes the main window's icon.
+    // Takes the main window's icon, builds the display list and loads the settings.
     explicit TFormSettings(QWidget* mainWindow);
+
+    const TSettingsValues& Values() const { return Current; }
+
+    void LoadSettings();
+    void SaveSettings();
+    void FillDisplayList();
+    void UpdateSlideshowControls();
+    void UpdateWatermarkControls();
+
+    void ButtonOKClick();
+    void ButtonCancelClick();
+    void ButtonWatermarkFontClick();
+
+    // How "Font..." asks for a font (the font dialog unless replaced).
+    TWatermarkFontChooser FontDialogWatermark = &TWatermarkFontDialog::Choose;
+
+    QGroupBox* GroupBoxSettings = nullptr;
+    QGroupBox* GroupBoxJPEGCompression = nullptr;
+    TRadioButton* RadioButtonSlideShowAutomaticAdvance = nullptr;
+    QLabel* LabelSlideshowInterval = nullptr;
+    TSpinEdit* SpinEditSlideshowInterval = nullptr;
+    QLabel* LabelSeconds = nullptr;
+    TRadioButton* RadioButtonSlideshowManualAdvance = nullptr;
+    QLabel* LabelUseDisplay = nullptr;
+    QComboBox* ComboBoxDisplay = nullptr;
+    QGroupBox* GroupBoxWatermarking = nullptr;
+    QCheckBox* CheckBoxUseWatermarking = nullptr;
+    QLabel* LabelFontSelect = nullptr;
+    QPushButton* ButtonWatermarkFont = nullptr;
+    QCheckBox* CheckBoxWatermarkShadow = nullptr;
+    QLabel* LabelXOffset = nullptr;
+    TSpinEdit* SpinEditWatermarkXOffset = nullptr;
+    QLabel* LabelMultiplier = nullptr;
+    TSpinEdit* SpinEditFontSizeMultiplier = nullptr;
+    QLabel* LabelYOffset = nullptr;
+    TSpinEdit* SpinEditWatermarkYOffset = nullptr;
+    QLabel* LabelWatermarkPosition = nullptr;
+    QComboBox* ComboBoxWatermarkPosition = nullptr;
+    QLabel* LabelFileNameIDStart = nullptr;
+    TSpinEdit* SpinEditTextOffsetStart = nullptr;
+    QLabel* LabelFileNameIDLength = nullptr;
+    TSpinEdit* SpinEditTextLength = nullptr;
+    QLabel* LabelCharacters = nullptr;
+    QPushButton* ButtonOK = nullptr;
+    QPushButton* ButtonCancel = nullptr;
+
+private:
+    void CreateControls();
+    void ConnectControls();
+    // Puts the values into the controls without echoing them back.
+    void ShowValues();
+
+    TSettingsValues Current;
+    int MonitorCount = 0;
 };
 
 extern TFormSettings* FormSettings;

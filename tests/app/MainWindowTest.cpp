@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 
@@ -17,6 +18,7 @@
 #include "BrowserLibrary.h"
 #include "FileMaker.h"
 #include "Lister.h"
+#include "Settings.h"
 #include "TempHome.h"
 #include "UnitMain.h"
 
@@ -175,6 +177,20 @@ TEST_F(MainWindowTest, ClearButtonEmptiesTheListAndDeleteKeyRemovesTheSelection)
     window.ToolButtonListClear->click();
     EXPECT_EQ(window.ImageList().Count(), 0);
     EXPECT_EQ(window.ImageList().ListGeneration, 1);
+}
+
+TEST_F(MainWindowTest, SettingsMenuItemShowsTheSettingsDialogModally) {
+    TFormMain& window = Open();
+    FormSettings = new TFormSettings(&window);
+    bool shownModally = false;
+    QTimer::singleShot(0, [&] {
+        shownModally = FormSettings->isVisible() && FormSettings->isModal();
+        FormSettings->close();
+    });
+    window.findChild<QAction*>(QStringLiteral("Settings1"))->trigger();
+    EXPECT_TRUE(shownModally);
+    delete FormSettings;
+    FormSettings = nullptr;
 }
 
 }  // namespace

@@ -1,0 +1,121 @@
+#include "Watermark.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPalette>
+
+#include <algorithm>
+#include <cmath>
+
+#include "FileUtils.h"
+#include "TextDrawing.h"
+
+namespace {
+
+constexpr int ShadowDistance = 5;
+constexpr int StyleBold = 1;
+constexpr int StyleItalic = 2;
+constexpr int StyleUnderline = 4;
+constexpr int StyleStrikeOut = 8;
+
+// The system colours a stored colour can name, by their index.
+QPalette::ColorRole SystemColorRole(int index) {
+    switch (index) {
+        case 1:  // desktop
+        case 5:  // window
+            return QPalette::Base;
+        case 13:
+            return QPalette::Highlight;
+        case 14:
+            return QPalette::HighlightedText;
+        case 15:  // button face
+            return QPalette::Button;
+        case 17:
+            return QPalette::PlaceholderText;
+        case 18:
+            return QPalette::ButtonText;
+        default:  // window text and the rest
+            return QPalette::Text;
+    }
+}
+
+}  // namespace
+
+QString WatermarkText(const QString& fileName, int start, int length) {
+    const QString name = FileNameOf(fileName);
+    const int first = std::max(start, 1) - 1;
+    if (first >= name.size() || length <= 0) {
+        return QString();
+    }
+    return name.mid(first, length);
+}
+
+QColor ColorFromSettings(int storedColor) {
+    const auto bits = static_cast<quint32>(storedColor);
+    if ((bits & 0x80000000u) != 0) {
+        QColor color = QGuiApplication::palette().color(SystemColorRole(static_cast<int>(bits & 0xFF)));
+        color.setAlpha(255);
+        return color;
+    }
+    return QColor(static_cast<int>(bits & 0xFF), static_cast<int>((bits >> 8) & 0xFF),
+                  static_cast<int>((bits >> 16) & 0xFF));
+}
+
+QFont FontFromSettings(const TWatermarkFont& font) {
+    QFont result(font.Name);
+    result.setPointSize(std::max(1, font.Size));
+    result.setBold((font.Style & StyleBold) != 0);
+    result.setItalic((font.Style & StyleItalic) != 0);
+    result.setUnderline((font.Style & StyleUnderline) != 0);
+    result.setStrikeOut((font.Style & StyleStrikeOut) != 0);
+    return result;
+}
+
+int FontStyleBits(const QFont& font) {
+    return (font.bold() ? StyleBold : 0) | (font.italic() ? StyleItalic : 0) |
+           (font.underline() ? StyleUnderline : 0) | (font.strikeOut() ? StyleStrikeOut : 0);
+}
+
+QFont WatermarkFont(const TWatermarkFont& font, int multiplier, double dotsPerInch) {
+    QFont result = FontFromSettings(font);
+    const int points = font.Size * multiplier;
+    result.setPixelSize(std::max(1, static_cast<int>(std::lround(points * dotsPerInch / 72.0))));
+    return result;
+}
+
+std::optional<QPoint> WatermarkPlacement(int position, QSize picture, QSize text, int xOffset, int yOffset) {
+    const int left = xOffset + 2;
+    const int right = picture.width() - text.width() - 3 + xOffset;
+    const int top = yOffset + 1;
+    const int bottom = picture.height() - text.height() - 3 + yOffset;
+    switch (position) {
+        case 0:
+            return QPoint(left, top);
+        case 1:
+            return QPoint(right, top);
+        case 2:
+            return QPoint(left, bottom);
+        case 3:
+            return QPoint(right, bottom);
+        default:
+            return std::nullopt;
+    }
+}
+
+void DrawWatermark(QImage& picture, const QString& text, const TSettingsValues& settings,
+                   double dotsPerInch) {
+    if (picture.isNull() || text.isEmpty()) {
+        return;
+    }
+    const QFont font = WatermarkFont(settings.WatermarkFont, settings.FontSizeMultiplier, dotsPerInch);
+    const std::optional<QPoint> at =
+        WatermarkPlacement(settings.WatermarkPosition, picture.size(), TextExtent(font, text),
+                           settings.WatermarkXOffset, settings.WatermarkYOffset);
+    if (!at) {
+        return;
+    }
+    if (settings.WatermarkShadow) {
+        DrawAntialiasedText(picture, font, text, *at + QPoint(ShadowDistance, ShadowDistance), Qt::black);
+    }
+    DrawAntialiasedText(picture, font, text, *at, ColorFromSettings(settings.WatermarkFont.Color));
+}

@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include "PixelBox.h"
+#include "TextDrawing.h"
+#include "Watermark.h"
+
+namespace {
+
+struct TTextCase {
+    const char* FileName;
+    int Start;
+    int Length;
+    const char* Expected;
+};
+
+class WatermarkTextTest : public ::testing::TestWithParam<TTextCase> {};
+
+TEST_P(WatermarkTextTest, CutsTheSpanOutOfTheFileName) {
+    const TTextCase& c = GetParam();
+    EXPECT_EQ(WatermarkText(QString::fromUtf8(c.FileName), c.Start, c.Length), QString::fromUtf8(c.Expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, WatermarkTextTest,
+                         ::testing::Values(TTextCase{"/photos/IMG_1234.JPG", 5, 4, "1234"},
+                                           TTextCase{"/photos/DSC01234.JPG", 5, 4, "1234"},
+                                           TTextCase{"/photos/IMG_1234.JPG", 1, 3, "IMG"},
+                                           TTextCase{"/photos/IMG_1234.JPG", 10, 4, "JPG"},
+                                           TTextCase{"/photos/IMG_1234.JPG", 0, 3, "IMG"},
+                                           TTextCase{"/photos/IMG_1234.JPG", 12, 4, "G"},
+                                           TTextCase{"/photos/IMG_1234.JPG", 13, 4, ""},
+                                           TTextCase{"/photos/a.jpg", 5, 4, "g"},
+                                           TTextCase{"/photos/a.jpg", 6, 4, ""},
+                                           TTextCase{"IMG_1234.JPG", 256, 255, ""}));
+
+constexpr QRgb Grey = 0xFF808080;
+
+// A grey picture, so that both the white text and its black shadow show.
+QImage GreyPicture() {
+    QImage picture(400, 300, QImage::Format_ARGB32);
+    picture.fill(Grey);
+    return picture;
+}
+
+TSettingsValues Defaults() {
+    TSettingsValues settings;
+    settings.WatermarkFont.Name = QStringLiteral("DejaVu Sans");
+    return settings;
+}
+
+QRect Lighter(const QImage& picture) {
+    return testsupport::PixelBox(picture, [](QRgb p) { return qRed(p) > qRed(Grey); });
+}
+
+QRect Darker(const QImage& picture) {
+    return testsupport::PixelBox(picture, [](QRgb p) { return qRed(p) < qRed(Grey); });
+}
+
+TEST(WatermarkTest, TheFontIsTheSettingsFontTimesTheMultiplierAtScreenResolution) {
+    const QFont font = WatermarkFont(TWatermarkFont{QStringLiteral("Tahoma"), 8, 0xFFFFFF, 1 | 4}, 3, 96.0);
+    EXPECT_EQ(font.pixelSize(), 32);
+    EXPECT_TRUE(font.bold());
+    EXPECT_FALSE(font.italic());
+    EXPECT_TRUE(font.underline());
+    EXPECT_EQ(ColorFromSettings(0x0000FF), QColor(255, 0, 0));
+    EXPECT_EQ(ColorFromSettings(0xFF8000), QColor(0, 0x80, 0xFF));
+}
+
+TEST(WatermarkTest, BottomRightStandsThreePixelsFromTheCornerWithTheShadowFiveBelowRight) {
+    TSettingsValues settings = Defaults();
+    QImage picture = GreyPicture();
+    DrawWatermark(picture, QStringLiteral("1234"), settings, 96.0);
+
+    const QRect text = Lighter(picture);
+    ASSERT_FALSE(text.isEmpty());
+    EXPECT_NEAR(text.right(), picture.width() - 1 - 3, 1);
+    EXPECT_NEAR(text.bottom(), picture.height() - 1 - 3, 1);
+    EXPECT_NEAR(text.height(),
+                TextExtent(WatermarkFont(settings.WatermarkFont, 3, 96.0), QStringLiteral("1234")).height(),
+                1);
+    // The shadow is the same ink 5 pixels right and down; the text covers its top-left part, and the
+    // picture's edge cuts its right and bottom.
+    const QRect shadow = Darker(picture);
+    EXPECT_EQ(shadow.right(), picture.width() - 1);
+    EXPECT_EQ(shadow.bottom(), picture.height() - 1);
+
+    settings.WatermarkPosition = 0;
+    QImage topLeft = GreyPicture();
+    DrawWatermark(topLeft, QStringLiteral("1234"), settings, 96.0);
+    const QRect topText = Lighter(topLeft);
+    EXPECT_NEAR(topText.left(), 2, 1);
+    EXPECT_NEAR(topText.top(), 1, 1);
+    const QRect topShadow = Darker(topLeft);
+    EXPECT_EQ(topShadow.right(), topText.right() + 5);
+    EXPECT_EQ(topShadow.bottom(), topText.bottom() + 5);
+}
+
+TEST(WatermarkTest, OffsetsKeepTheirSignInEveryCorner) {
+    TSettingsValues settings = Defaults();
+    settings.WatermarkShadow = false;
+    // Each corner moved inwards, so that nothing is cut: right and down for the top left, left and up
+    // for the bottom right.
+    for (const int position : {0, 1, 2, 3}) {
+        const int dx = position % 2 == 0 ? 10 : -10;
+        const int dy = position < 2 ? 7 : -7;
+        settings.WatermarkPosition = position;
+        settings.WatermarkXOffset = 0;
+        settings.WatermarkYOffset = 0;
+        QImage plain = GreyPicture();
+        DrawWatermark(plain, QStringLiteral("1234"), settings, 96.0);
+        settings.WatermarkXOffset = dx;
+        settings.WatermarkYOffset = dy;
+        QImage moved = GreyPicture();
+        DrawWatermark(moved, QStringLiteral("1234"), settings, 96.0);
+        EXPECT_EQ(Lighter(moved), Lighter(plain).translated(dx, dy)) << position;
+    }
+
+    // Bottom left with a Y offset of 20 pushes the text partly out of the picture.
+    settings.WatermarkPosition = 2;
+    settings.WatermarkXOffset = 0;
+    settings.WatermarkYOffset = 20;
+    QImage cut = GreyPicture();
+    DrawWatermark(cut, QStringLiteral("1234"), settings, 96.0);
+    EXPECT_EQ(Lighter(cut).bottom(), cut.height() - 1);
+}
+
+TEST(WatermarkTest, DrawsNothingWithoutTextPictureOrPlace) {
+    TSettingsValues settings = Defaults();
+    QImage picture = GreyPicture();
+    DrawWatermark(picture, QString(), settings, 96.0);
+    settings.WatermarkPosition = -1;
+    DrawWatermark(picture, QStringLiteral("1234"), settings, 96.0);
+    EXPECT_EQ(picture, GreyPicture());
+
+    QImage empty;
+    DrawWatermark(empty, QStringLiteral("1234"), Defaults(), 96.0);
+    EXPECT_TRUE(empty.isNull());
+}
+
+}  // namespace
