@@ -12,17 +12,21 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-#include <QTreeView>
+#include <QListView>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "AddingLoops.h"
 #include "BrowserLibrary.h"
+#include "EXIFInformation.h"
 #include "ErrorBoundary.h"
 #include "FileUtils.h"
 #include "ImageFilter.h"
 #include "ImageListFile.h"
 #include "IniFile.h"
 #include "Lister.h"
+#include "ProgressWindow.h"
+#include "Question.h"
 #include "Settings.h"
 #include "SpecialFolders.h"
 
@@ -158,6 +162,13 @@ void TFormMain::CreateToolbar() {
     ToolButtonLocateCurrentImage =
         addButton("ToolButtonLocateCurrentImage", QString(), QStyle::SP_FileDialogInfoView,
                   &TFormMain::ToolButtonLocateCurrentImageClick);
+    ToolBarFileIcons->addSeparator();
+    ToolButtonLoadImageList =
+        addButton("ToolButtonLoadImageList", QStringLiteral("Load image list from file..."),
+                  QStyle::SP_DialogOpenButton, &TFormMain::ToolButtonLoadImageListClick);
+    ToolButtonSaveImageList =
+        addButton("ToolButtonSaveImageList", QStringLiteral("Save image list to file..."),
+                  QStyle::SP_DialogSaveButton, &TFormMain::ToolButtonSaveImageListClick);
 }
 
 void TFormMain::CreateMenus() {
@@ -168,7 +179,23 @@ void TFormMain::CreateMenus() {
         connect(item, &QAction::triggered, this, [this, command] { SwallowErrors([&] { command(); }); });
         return item;
     };
+    // Loading and saving a list report their failures even from the menu: a list that was not saved
+    // must not look saved.
+    const auto addReportingItem = [this](QMenu* menu, const char* name, const QString& caption,
+                                         void (TFormMain::*command)()) {
+        QAction* item = menu->addAction(caption);
+        item->setObjectName(QLatin1String(name));
+        connect(item, &QAction::triggered, this,
+                [this, command] { ReportErrors(this, [&] { (this->*command)(); }); });
+    };
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+    addReportingItem(file, "LoadImageList1", QStringLiteral("Load Image List..."),
+                     &TFormMain::ToolButtonLoadImageListClick);
+    addReportingItem(file, "SaveImageList1", QStringLiteral("Save Image List..."),
+                     &TFormMain::ToolButtonSaveImageListClick);
+    addItem(file, "Loadlastimagelist1", QStringLiteral("Load Last Image List"),
+            [this] { Loadlastimagelist1Click(); });
+    file->addSeparator();
     addItem(file, "Exit1", QStringLiteral("Exit"), [this] { close(); });
     QMenu* options = menuBar()->addMenu(QStringLiteral("Options"));
     addItem(options, "Settings1", QStringLiteral("Settings..."), [this] { Settings1Click(); });
@@ -373,6 +400,12 @@ void TFormMain::ListerDblClick() {
     }
 }
 
+void TFormMain::ShowEXIFInformation(const QString& fileName) {
+    if (FormEXIFInformation != nullptr) {
+        FormEXIFInformation->ShowFile(fileName);
+    }
+}
+
 void TFormMain::ViewEXIFInformation1Click() {
     const int row = Images.FirstSelected();
     if (row >= 0) {
@@ -412,6 +445,59 @@ void TFormMain::ApplyThumbnailImages() {
     Images.ApplyThumbnailImages();
 }
 
+// Image list files ---------------------------------------------------------------------------------------
+
+namespace {
+
+const QString ListFileFilter = QStringLiteral("Text files|*.txt");
+// {54F52A9D-F2ED-4BF7-B90E-0831BABA3089} and {...3090}: the folders the two dialogs remember.
+constexpr TBrackwellGuid OpenListDialogId = {
+    0x54F52A9D, 0xF2ED, 0x4BF7, {0xB9, 0x0E, 0x08, 0x31, 0xBA, 0xBA, 0x30, 0x89}};
+constexpr TBrackwellGuid SaveListDialogId = {
+    0x54F52A9D, 0xF2ED, 0x4BF7, {0xB9, 0x0E, 0x08, 0x31, 0xBA, 0xBA, 0x30, 0x90}};
+
+// Stands in for the progress window where there is none.
+class TNoProgress : public TProgressDisplay {
+public:
+    void Begin(int) override {}
+    void Step(const QString&) override {}
+    void End() override {}
+};
+
+}  // namespace
+
+std::optional<QString> TFormMain::DefaultListFileChooser(TFormMain& window, bool save) {
+    return RunFileDialog(window.Browser, &window, ListFileFilter, save ? SaveListDialogId : OpenListDialogId,
+                         save);
+}
+
+TProgressDisplay& TFormMain::Progress() {
+    static TNoProgress none;
+    return FormProgress != nullptr ? static_cast<TProgressDisplay&>(*FormProgress) : none;
+}
+
+void TFormMain::ToolButtonSaveImageListClick() {
+    if (const std::optional<QString> name = ChooseListFile(*this, true)) {
+        WriteImageListFile(*name, Images.FileNames());
+    }
+}
+
+void TFormMain::ToolButtonLoadImageListClick() {
+    const std::optional<QString> name = ChooseListFile(*this, false);
+    if (!name) {
+        return;
+    }
+    if (Images.Count() > 0 && AskYesNo(this, QStringLiteral("Clear the existing image list?"))) {
+        ToolButtonListClearClick();
+    }
+    ReadImageListFile(*name, Images, Progress());
+}
+
+void TFormMain::Loadlastimagelist1Click() {
+    QCoreApplication::processEvents();
+    ReadImageListFile(LastImageListPath(), Images, Progress());
+}
+
 // Hooks of the image list and the browser ----------------------------------------------------------------
 
 void TFormMain::OpenThumbDatabase(const QString& /*databasePath*/) {
@@ -424,9 +510,7 @@ qint32 TFormMain::AcquireThumbnail(const QString& /*path*/) {
 }
 
 void TFormMain::BrowserFilesChosen(const QStringList& fileNames) {
-    for (const QString& name : fileNames) {
-        SwallowErrors([&] { AddImageFile(name); });
-    }
+    AddChosenFiles(fileNames, Images, Progress());
 }
 
 void TFormMain::BrowserClosed() {

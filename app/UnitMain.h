@@ -3,6 +3,9 @@
 #include <QMainWindow>
 #include <QPixmap>
 
+#include <functional>
+#include <optional>
+
 #include "BrowserBinding.h"
 #include "ImageList.h"
 
@@ -13,6 +16,7 @@ class QToolBar;
 class QToolButton;
 class TBrowserLibrary;
 class TLister;
+class TProgressDisplay;
 
 // The main window: the browser on the left, the image list with its toolbar on the right. Its handlers
 // are short forwards to the image list and the other subsystems, each behind its error boundary.
@@ -40,6 +44,16 @@ public:
     void ApplyListImages();
     void ApplyThumbnailImages();
 
+    // Image list files.
+    void ToolButtonSaveImageListClick();
+    void ToolButtonLoadImageListClick();
+    void Loadlastimagelist1Click();
+
+    // How the list-file commands ask for a file name: the file-browser library's dialogs unless
+    // replaced. `save` picks the save dialog; nothing when the user cancels.
+    using TListFileChooser = std::function<std::optional<QString>(TFormMain& window, bool save)>;
+    TListFileChooser ChooseListFile = &TFormMain::DefaultListFileChooser;
+
     // Main-menu commands.
     void Settings1Click();
 
@@ -60,6 +74,8 @@ public:
     QToolButton* ToolButtonListMoveUp = nullptr;
     QToolButton* ToolButtonListMoveDown = nullptr;
     QToolButton* ToolButtonLocateCurrentImage = nullptr;
+    QToolButton* ToolButtonLoadImageList = nullptr;
+    QToolButton* ToolButtonSaveImageList = nullptr;
     TLister* Lister = nullptr;
     QMenu* PopupMenuLister = nullptr;
     QTimer* TimerSplash = nullptr;
@@ -81,6 +97,10 @@ private:
     void FormResize();
     void TimerSplashTimer();
 
+    static std::optional<QString> DefaultListFileChooser(TFormMain& window, bool save);
+    // The progress window, or a silent stand-in where there is none.
+    TProgressDisplay& Progress();
+
     void InitSystemImageList();
     void BuildPlaceholderBitmap();
     void PutListIntoViewMode(TListViewMode mode);
@@ -97,7 +117,7 @@ private:
     void StartThumbnailThreadControl() {}
     void CheckForUpdate() {}
     void ViewPicture(int /*row*/) {}
-    void ShowEXIFInformation(const QString& /*fileName*/) {}
+    void ShowEXIFInformation(const QString& fileName);
     void FreeThumbDatabase() {}
 
     // TImageListHooks

@@ -2,8 +2,10 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFileDialog>
 #include <QLabel>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -105,6 +107,50 @@ void PostBrowserClose() {
     if (QWidget* window = BrowserWindow()) {
         QCoreApplication::postEvent(window, new QCloseEvent());
     }
+}
+
+namespace {
+
+// "Text files|*.txt;*.lst" as the platform dialog writes it: "Text files (*.txt *.lst)".
+QString PlatformFilter(const QString& filter) {
+    const QString description = filter.section(QLatin1Char('|'), 0, 0);
+    QString patterns = filter.section(QLatin1Char('|'), 1, 1);
+    patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+    return description + QStringLiteral(" (") + patterns + QLatin1Char(')');
+}
+
+std::optional<QString> RunPlatformFileDialog(QWidget* parent, const QString& filter, bool save) {
+    const QString name =
+        save ? QFileDialog::getSaveFileName(parent, QString(), QString(), PlatformFilter(filter))
+             : QFileDialog::getOpenFileName(parent, QString(), QString(), PlatformFilter(filter));
+    return name.isEmpty() ? std::nullopt : std::optional<QString>(name);
+}
+
+}  // namespace
+
+std::optional<QString> RunFileDialog(TBrowserLibrary& library, QWidget* parent, const QString& filter,
+                                     const TBrackwellGuid& dialogId, bool save) {
+    if (!library.Complete()) {
+        return RunPlatformFileDialog(parent, filter, save);
+    }
+    const std::u16string filterText = filter.toStdU16String();
+    TOpenDialogParams params{};
+    params.Filter = filterText.c_str();
+    params.FilterIndex = 1;
+    params.DialogId = dialogId;
+    params.SaveDialog = save ? 1 : 0;
+    TOpenDialogResults results{};
+    library.Brackwell_InitTOpenDialogResults(&results, 1000, 0);
+    const auto release = qScopeGuard([&] { library.Brackwell_FreeTOpenDialogResults(&results); });
+    if (save) {
+        library.Brackwell_SaveDialog(params, &results);
+    } else {
+        library.Brackwell_OpenDialog(params, &results);
+    }
+    if (results.Accepted == 0 || results.FileName == nullptr) {
+        return std::nullopt;
+    }
+    return QString::fromUtf16(results.FileName);
 }
 
 QStringList ChosenFileNames(const TOpenDialogResults& results) {

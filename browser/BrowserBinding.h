@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <optional>
 
 #include "brackwell/BrackwellApi.h"
 
@@ -40,6 +41,13 @@ void PostBrowserClose();
 
 // The callback the library calls: (reserved, code, data, reserved).
 int32_t BrowserCallback(void* reserved1, uint32_t code, void* data, void* reserved2);
+
+// Runs one of the library's file dialogs (a save dialog when `save`) over files matching `filter`
+// ("Description|*.ext"), remembering its folder under `dialogId`. Returns the chosen file name exactly
+// as the dialog gives it, or nothing when the user cancels. Without a complete binding the platform's
+// own file dialog stands in.
+std::optional<QString> RunFileDialog(TBrowserLibrary& library, QWidget* parent, const QString& filter,
+                                     const TBrackwellGuid& dialogId, bool save);
 
 // The names of a result record: NUL-terminated strings one after another, ended by an empty string.
 QStringList ChosenFileNames(const TOpenDialogResults& results);

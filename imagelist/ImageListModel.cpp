@@ -28,7 +28,7 @@ QVariant TImageListModel::data(const QModelIndex& index, int role) const {
             if (Mode == TListViewMode::Thumbnails) {
                 return Thumbnails.At(entry.ImageIndex);
             }
-            return SystemIcons.Icon(entry.ImageIndex);
+            return SystemIcons.SmallPixmap(entry.ImageIndex);
         case Qt::ToolTipRole:
             return entry.Data->FileName;
         default:

@@ -4,7 +4,8 @@
 #include <QKeyEvent>
 #include <QListView>
 #include <QMenu>
-#include <QTreeView>
+#include <QStyledItemDelegate>
+#include <QVBoxLayout>
 
 #include "ThumbnailImages.h"
 
@@ -23,16 +24,38 @@ void KeepSelectionVisible(QAbstractItemView& view) {
 
 }  // namespace
 
+// Rows as wide as the report's column, so that the selection highlights the whole row.
+class TReportRowDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        return QSize(ReportColumnWidth, QStyledItemDelegate::sizeHint(option, index).height());
+    }
+};
+
 TLister::TLister(QAbstractItemModel& model, QItemSelectionModel& selection, QWidget* parent)
-    : QStackedWidget(parent), Report(new QTreeView(this)), Icons(new QListView(this)) {
+    : QStackedWidget(parent),
+      ReportPage(new QWidget(this)),
+      Report(new QListView(ReportPage)),
+      Icons(new QListView(this)) {
+    // The report is a one-column list under a header. A plain list view keeps adding rows cheap at any
+    // length, where a tree view lays out every row again for each one added.
+    auto* header = new QHeaderView(Qt::Horizontal, ReportPage);
+    header->setModel(&model);
+    header->setStretchLastSection(false);
+    header->setSectionsMovable(false);
+    header->setSectionResizeMode(QHeaderView::Fixed);
+    header->resizeSection(0, ReportColumnWidth);
     Report->setModel(&model);
-    Report->setRootIsDecorated(false);
-    Report->setUniformRowHeights(true);
-    Report->setItemsExpandable(false);
-    Report->header()->setStretchLastSection(false);
-    Report->header()->resizeSection(0, ReportColumnWidth);
-    Report->header()->setSectionsMovable(false);
+    Report->setViewMode(QListView::ListMode);
+    Report->setUniformItemSizes(true);
+    Report->setItemDelegate(new TReportRowDelegate(Report));
     PrepareView(*Report, selection);
+    auto* reportColumn = new QVBoxLayout(ReportPage);
+    reportColumn->setContentsMargins(0, 0, 0, 0);
+    reportColumn->setSpacing(0);
+    reportColumn->addWidget(header);
+    reportColumn->addWidget(Report, 1);
 
     Icons->setModel(&model);
     Icons->setViewMode(QListView::IconMode);
@@ -47,7 +70,7 @@ TLister::TLister(QAbstractItemModel& model, QItemSelectionModel& selection, QWid
     Icons->setLayoutMode(QListView::Batched);
     PrepareView(*Icons, selection);
 
-    addWidget(Report);
+    addWidget(ReportPage);
     addWidget(Icons);
     SetViewMode(Mode);
 }
@@ -70,7 +93,7 @@ void TLister::PrepareView(QAbstractItemView& view, QItemSelectionModel& selectio
 
 void TLister::SetViewMode(TListViewMode mode) {
     Mode = mode;
-    setCurrentWidget(mode == TListViewMode::List ? static_cast<QWidget*>(Report) : Icons);
+    setCurrentWidget(mode == TListViewMode::List ? ReportPage : static_cast<QWidget*>(Icons));
 }
 
 QAbstractItemView* TLister::CurrentView() const {

@@ -8,7 +8,6 @@ class QAbstractItemView;
 class QItemSelectionModel;
 class QListView;
 class QMenu;
-class QTreeView;
 
 // The image list control: one model and one selection shown by two views, a report view with the one
 // column "Image File Name" and an icon view of 160 x 120 thumbnails with the caption under them. Only
@@ -22,7 +21,7 @@ public:
     void SetViewMode(TListViewMode mode);
     TListViewMode ViewMode() const { return Mode; }
     QAbstractItemView* CurrentView() const;
-    QTreeView* ReportView() const { return Report; }
+    QListView* ReportView() const { return Report; }
     QListView* IconView() const { return Icons; }
 
     // Scrolls the current view so that the row is fully visible.
@@ -39,7 +38,8 @@ protected:
 private:
     void PrepareView(QAbstractItemView& view, QItemSelectionModel& selection);
 
-    QTreeView* Report;
+    QWidget* ReportPage;
+    QListView* Report;
     QListView* Icons;
     QMenu* PopupMenu = nullptr;
     TListViewMode Mode = TListViewMode::Thumbnails;

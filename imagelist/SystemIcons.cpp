@@ -6,6 +6,8 @@
 
 namespace {
 
+constexpr QSize SmallIconSize(16, 16);
+
 QIcon GenericFileIcon() {
     const QIcon themed = QIcon::fromTheme(QStringLiteral("text-x-generic"));
     if (!themed.isNull() || !qobject_cast<QApplication*>(QCoreApplication::instance())) {
@@ -39,4 +41,18 @@ int TSystemIcons::IndexOf(const QString& path) {
 
 QIcon TSystemIcons::Icon(int index) const {
     return index >= 0 && index < Count() ? Icons[index] : QIcon();
+}
+
+QPixmap TSystemIcons::SmallPixmap(int index) const {
+    if (index < 0 || index >= Count()) {
+        return QPixmap();
+    }
+    if (SmallPixmaps.size() < Icons.size()) {
+        SmallPixmaps.resize(Icons.size());
+    }
+    QPixmap& pixmap = SmallPixmaps[index];
+    if (pixmap.isNull()) {
+        pixmap = Icons[index].pixmap(SmallIconSize);
+    }
+    return pixmap;
 }

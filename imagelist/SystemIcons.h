@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QIcon>
 #include <QMimeDatabase>
+#include <QPixmap>
 #include <QString>
 
 #include <vector>
@@ -17,10 +18,14 @@ public:
 
     int IndexOf(const QString& path);
     QIcon Icon(int index) const;
+    // The icon drawn at the small icon size, made once per icon: painting a list of thousands of rows
+    // draws it over and over.
+    QPixmap SmallPixmap(int index) const;
     int Count() const { return static_cast<int>(Icons.size()); }
 
 private:
     QMimeDatabase MimeTypes;
     QHash<QString, int> IndexByIconName;
     std::vector<QIcon> Icons;
+    mutable std::vector<QPixmap> SmallPixmaps;
 };

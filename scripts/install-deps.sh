@@ -10,6 +10,8 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
     # tests, benchmarks, fuzzing with sanitizers
     libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
+    # EXIF fixtures and the reference for the EXIF reader benchmark
+    libimage-exiftool-perl
     # fonts for rendering under the offscreen platform
     fonts-dejavu-core
 )

@@ -17,7 +17,10 @@
 
 #include "BrowserLibrary.h"
 #include "FileMaker.h"
+#include "EXIFInformation.h"
+#include "ErrorBoundary.h"
 #include "Lister.h"
+#include "Question.h"
 #include "Settings.h"
 #include "TempHome.h"
 #include "UnitMain.h"
@@ -191,6 +194,111 @@ TEST_F(MainWindowTest, SettingsMenuItemShowsTheSettingsDialogModally) {
     EXPECT_TRUE(shownModally);
     delete FormSettings;
     FormSettings = nullptr;
+}
+
+TEST_F(MainWindowTest, ViewExifInformationShowsTheFirstSelectedEntry) {
+    TFormMain& window = Open();
+    FormEXIFInformation = new TFormEXIFInformation(&window);
+    SetErrorReportSink([](const QString&) {});  // the files are no JPEGs
+    QAction* item = window.findChild<QAction*>(QStringLiteral("ViewEXIFInformation1"));
+    int shown = 0;
+    const auto closeWhenShown = [&] {
+        QTimer::singleShot(0, [&] {
+            shown += FormEXIFInformation->isVisible() ? 1 : 0;
+            FormEXIFInformation->close();
+        });
+    };
+    closeWhenShown();
+    item->trigger();  // nothing selected: nothing happens
+    QCoreApplication::processEvents();
+    EXPECT_EQ(shown, 0);
+
+    window.AddImageFile(Picture(QStringLiteral("a.jpg")));
+    window.AddImageFile(Picture(QStringLiteral("b.jpg")));
+    window.ImageList().SetSelectionFlags({false, true});
+    closeWhenShown();
+    item->trigger();
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(FormEXIFInformation->FileName, Pictures.filePath(QStringLiteral("b.jpg")));
+    SetErrorReportSink({});
+    delete FormEXIFInformation;
+    FormEXIFInformation = nullptr;
+}
+
+class ListFileCommandsTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        SetQuestionAnswerer([this](const QString& question) {
+            Questions.append(question);
+            return Answer;
+        });
+        SetErrorReportSink([this](const QString& message) { Reports.append(message); });
+    }
+    void TearDown() override {
+        SetQuestionAnswerer({});
+        SetErrorReportSink({});
+    }
+    TFormMain& OpenChoosing(const QString& fileName) {
+        TFormMain& window = Open();
+        window.ChooseListFile = [fileName](TFormMain&, bool) { return std::optional<QString>(fileName); };
+        return window;
+    }
+
+    bool Answer = false;
+    QStringList Questions;
+    QStringList Reports;
+};
+
+TEST_F(ListFileCommandsTest, SaveWritesTheListAndLoadAsksBeforeAppending) {
+    const QString list = Pictures.filePath(QStringLiteral("show.txt"));
+    TFormMain& window = OpenChoosing(list);
+    const QString a = Picture(QStringLiteral("a.jpg"));
+    const QString b = Picture(QStringLiteral("b.jpg"));
+    window.AddImageFile(a);
+    window.AddImageFile(b);
+    window.ToolButtonSaveImageList->click();
+    EXPECT_EQ(ReadBytes(list), Utf16Le(a + QStringLiteral("\r\n") + b + QStringLiteral("\r\n")));
+
+    Answer = false;  // No: the loaded pictures come after the ones there
+    window.ToolButtonLoadImageList->click();
+    EXPECT_EQ(Questions, QStringList{QStringLiteral("Clear the existing image list?")});
+    EXPECT_EQ(window.ImageList().FileNames(), (QStringList{a, b, a, b}));
+
+    Answer = true;  // Yes: the list is cleared first
+    window.ToolButtonLoadImageList->click();
+    EXPECT_EQ(window.ImageList().FileNames(), (QStringList{a, b}));
+    EXPECT_TRUE(Reports.isEmpty());
+
+    window.ChooseListFile = [](TFormMain&, bool) { return std::optional<QString>(); };  // cancelled
+    window.ToolButtonLoadImageList->click();
+    window.ToolButtonSaveImageList->click();
+    EXPECT_EQ(window.ImageList().Count(), 2);
+    EXPECT_EQ(Questions.size(), 2);
+}
+
+TEST_F(ListFileCommandsTest, LoadLastImageListTwiceDoublesTheList) {
+    const QString a = Picture(QStringLiteral("a.jpg"));
+    MakeFile(LastListFile(), Utf16Le(a + QStringLiteral("\r\n")));
+    TFormMain& window = Open();
+    for (int i = 0; i < 2; ++i) {
+        window.findChild<QAction*>(QStringLiteral("Loadlastimagelist1"))->trigger();
+    }
+    EXPECT_EQ(window.ImageList().FileNames(), (QStringList{a, a}));
+    EXPECT_TRUE(Questions.isEmpty());
+}
+
+TEST_F(ListFileCommandsTest, AFailedSaveIsReportedFromTheToolbarAndTheMenu) {
+    const QString list = Pictures.filePath(QStringLiteral("locked/show.txt"));
+    MakeFile(list, QByteArray("old"));
+    TFormMain& window = OpenChoosing(list);
+    window.AddImageFile(Picture(QStringLiteral("a.jpg")));
+    // The folder cannot take the temporary file: a regular file stands where the new one must go.
+    window.ChooseListFile = [list](TFormMain&, bool) { return std::optional<QString>(list + QStringLiteral("/x")); };
+    window.ToolButtonSaveImageList->click();
+    window.findChild<QAction*>(QStringLiteral("SaveImageList1"))->trigger();
+    EXPECT_EQ(Reports.size(), 2);
+    EXPECT_EQ(ReadBytes(list), QByteArray("old"));
 }
 
 }  // namespace

@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include "AddingLoops.h"
+#include "FileMaker.h"
+#include "ImageList.h"
+#include "ProgressWindow.h"
+
+namespace {
+
+using testsupport::MakeFile;
+
+class TPlaceholderHooks : public TImageListHooks {
+public:
+    void OpenThumbDatabase(const QString&) override {}
+    qint32 AcquireThumbnail(const QString&) override { return 0; }
+};
+
+// Records what a loop shows, and presses Cancel when a given name is shown.
+class TRecordingProgress : public TProgressDisplay {
+public:
+    void Begin(int maximum) override { Maximums.append(maximum); }
+    void Step(const QString& name) override {
+        Shown.append(name);
+        if (!CancelAt.isEmpty() && name == CancelAt) {
+            CancelRequested = true;
+        }
+    }
+    void End() override { ++Ended; }
+    QList<int> Maximums;
+    QStringList Shown;
+    QString CancelAt;
+    int Ended = 0;
+};
+
+QByteArray Utf16(const QString& text, bool bigEndian) {
+    QByteArray bytes = bigEndian ? QByteArray("\xFE\xFF", 2) : QByteArray("\xFF\xFE", 2);
+    for (const QChar c : text) {
+        const char high = static_cast<char>(c.unicode() >> 8);
+        const char low = static_cast<char>(c.unicode() & 0xFF);
+        bytes.append(bigEndian ? high : low).append(bigEndian ? low : high);
+    }
+    return bytes;
+}
+
+struct TEncodingCase {
+    const char* Name;
+    QByteArray Bytes;
+};
+
+class ListFileEncodingTest : public ::testing::TestWithParam<TEncodingCase> {};
+
+TEST_P(ListFileEncodingTest, ReadsTheSameLines) {
+    QTemporaryDir folder;
+    const QString path = MakeFile(folder.filePath(QStringLiteral("list.txt")), GetParam().Bytes);
+    EXPECT_EQ(ReadImageListLines(path), (QStringList{QStringLiteral("/p/caf\u00e9.jpg"), QStringLiteral("/p/b.jpg")}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ListFileEncodingTest,
+    ::testing::Values(TEncodingCase{"Utf8WithMark", QByteArray("\xEF\xBB\xBF/p/caf\xC3\xA9.jpg\r\n/p/b.jpg\r\n")},
+                      TEncodingCase{"Windows1252", QByteArray("/p/caf\xE9.jpg\n/p/b.jpg\n")},
+                      TEncodingCase{"Utf16LittleEndian", Utf16(QStringLiteral("/p/caf\u00e9.jpg\r\n/p/b.jpg\r\n"), false)},
+                      TEncodingCase{"Utf16BigEndian", Utf16(QStringLiteral("/p/caf\u00e9.jpg\r\n/p/b.jpg"), true)},
+                      TEncodingCase{"NoFinalBreakLoneCr", QByteArray("/p/caf\xC3\xA9.jpg\r/p/b.jpg")}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+class AddingLoopsTest : public ::testing::Test {
+protected:
+    QString Picture(const char* name) { return MakeFile(Folder.filePath(QLatin1String(name))); }
+    QString ListFile(const QStringList& lines) {
+        return MakeFile(Folder.filePath(QStringLiteral("list.txt")), (lines.join(QStringLiteral("\r\n"))).toUtf8());
+    }
+
+    QTemporaryDir Folder;
+    TPlaceholderHooks Hooks;
+    TImageList List{Hooks};
+    TRecordingProgress Progress;
+};
+
+TEST_F(AddingLoopsTest, ListFileAddsTheFilesThatExistInFileOrder) {
+    const QString a = Picture("a.jpg");
+    const QString c = Picture("c.jpg");
+    const QString e = Picture("e.jpg");
+    const QString gone = Folder.filePath(QStringLiteral("gone.jpg"));
+    ReadImageListFile(ListFile({a, gone, c, QString(), e, gone}), List, Progress);
+    EXPECT_EQ(List.FileNames(), (QStringList{a, c, e}));
+    EXPECT_EQ(Progress.Maximums, QList<int>{5});
+    EXPECT_EQ(Progress.Shown.size(), 6);
+    EXPECT_EQ(Progress.Ended, 1);
+
+    // A one-line file shows progress too.
+    TRecordingProgress single;
+    ReadImageListFile(ListFile({a}), List, single);
+    EXPECT_EQ(single.Maximums, QList<int>{0});
+}
+
+TEST_F(AddingLoopsTest, CancelWhileReadingStopsBeforeTheShownFile) {
+    const QStringList files = {Picture("a.jpg"), Picture("b.jpg"), Picture("c.jpg"), Picture("d.jpg")};
+    Progress.CancelAt = QStringLiteral("c.jpg");
+    ReadImageListFile(ListFile(files), List, Progress);
+    EXPECT_EQ(List.FileNames(), files.mid(0, 2));
+    EXPECT_EQ(Progress.Ended, 1);
+    EXPECT_TRUE(CancelRequested);
+}
+
+TEST_F(AddingLoopsTest, BrowserBatchAddsBeforeShowingAndSkipsProgressForOneFile) {
+    const QStringList files = {Picture("a.jpg"), Picture("b.jpg"), Picture("c.jpg"), Picture("d.jpg")};
+    Progress.CancelAt = QStringLiteral("c.jpg");
+    AddChosenFiles(files, List, Progress);
+    EXPECT_EQ(List.FileNames(), files.mid(0, 3));
+    EXPECT_EQ(Progress.Maximums, QList<int>{3});
+
+    TRecordingProgress single;
+    AddChosenFiles({files[3]}, List, single);
+    EXPECT_TRUE(single.Maximums.isEmpty());
+    EXPECT_TRUE(single.Shown.isEmpty());
+    EXPECT_EQ(List.Count(), 4);
+    EXPECT_FALSE(CancelRequested);
+}
+
+TEST_F(AddingLoopsTest, BadListFilesAddNothingAndDoNotFail) {
+    Picture("a.jpg");
+    QByteArray garbage;
+    for (int i = 0; i < 4096; ++i) {
+        garbage.append(static_cast<char>((i * 7919) % 256));
+    }
+    const QByteArray longLine(10 * 1024 * 1024, 'x');
+    for (const QByteArray& bytes : {garbage, longLine, QByteArray("\xC3(\xA0\xA1\n"), QByteArray()}) {
+        ReadImageListFile(MakeFile(Folder.filePath(QStringLiteral("bad.txt")), bytes), List, Progress);
+    }
+    ReadImageListFile(Folder.path(), List, Progress);  // a folder
+    ReadImageListFile(Folder.filePath(QStringLiteral("missing.txt")), List, Progress);
+    EXPECT_EQ(List.Count(), 0);
+}
+
+}  // namespace
