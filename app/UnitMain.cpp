@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QListView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -12,7 +13,6 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-#include <QListView>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -172,54 +172,50 @@ void TFormMain::CreateToolbar() {
 }
 
 void TFormMain::CreateMenus() {
-    // Main-menu commands are the window's own messages: a failure ends them silently.
-    const auto addItem = [this](QMenu* menu, const char* name, const QString& caption, auto command) {
+    // Each item is a boundary: main-menu commands are the window's own messages and end silently on a
+    // failure; the list's popup menu reports like the list itself. Loading and saving a list report
+    // even from the main menu: a list that was not saved must not look saved.
+    enum class TOnError { Swallow, Report };
+    const auto addItem = [this](QMenu* menu, const char* name, const QString& caption, TOnError onError,
+                                std::function<void()> command) {
         QAction* item = menu->addAction(caption);
         item->setObjectName(QLatin1String(name));
-        connect(item, &QAction::triggered, this, [this, command] { SwallowErrors([&] { command(); }); });
+        connect(item, &QAction::triggered, this, [this, onError, command] {
+            if (onError == TOnError::Report) {
+                ReportErrors(this, command);
+            } else {
+                SwallowErrors(command);
+            }
+        });
         return item;
     };
-    // Loading and saving a list report their failures even from the menu: a list that was not saved
-    // must not look saved.
-    const auto addReportingItem = [this](QMenu* menu, const char* name, const QString& caption,
-                                         void (TFormMain::*command)()) {
-        QAction* item = menu->addAction(caption);
-        item->setObjectName(QLatin1String(name));
-        connect(item, &QAction::triggered, this,
-                [this, command] { ReportErrors(this, [&] { (this->*command)(); }); });
-    };
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
-    addReportingItem(file, "LoadImageList1", QStringLiteral("Load Image List..."),
-                     &TFormMain::ToolButtonLoadImageListClick);
-    addReportingItem(file, "SaveImageList1", QStringLiteral("Save Image List..."),
-                     &TFormMain::ToolButtonSaveImageListClick);
-    addItem(file, "Loadlastimagelist1", QStringLiteral("Load Last Image List"),
+    addItem(file, "LoadImageList1", QStringLiteral("Load Image List..."), TOnError::Report,
+            [this] { ToolButtonLoadImageListClick(); });
+    addItem(file, "SaveImageList1", QStringLiteral("Save Image List..."), TOnError::Report,
+            [this] { ToolButtonSaveImageListClick(); });
+    addItem(file, "Loadlastimagelist1", QStringLiteral("Load Last Image List"), TOnError::Swallow,
             [this] { Loadlastimagelist1Click(); });
     file->addSeparator();
-    addItem(file, "Exit1", QStringLiteral("Exit"), [this] { close(); });
+    addItem(file, "Exit1", QStringLiteral("Exit"), TOnError::Swallow, [this] { close(); });
     QMenu* options = menuBar()->addMenu(QStringLiteral("Options"));
-    addItem(options, "Settings1", QStringLiteral("Settings..."), [this] { Settings1Click(); });
+    addItem(options, "Settings1", QStringLiteral("Settings..."), TOnError::Swallow,
+            [this] { Settings1Click(); });
     options->addSeparator();
-    addItem(options, "CloseBrackwell1", QStringLiteral("Close Brackwell"), [] {
+    addItem(options, "CloseBrackwell1", QStringLiteral("Close Brackwell"), TOnError::Swallow, [] {
         PostBrowserClose();
     })->setVisible(false);
 
-    // The list's popup menu reports failures like the list itself.
     PopupMenuLister = new QMenu(this);
     PopupMenuLister->setObjectName(QStringLiteral("PopupMenuLister"));
-    const auto addPopupItem = [this](const char* name, const QString& caption, void (TFormMain::*command)()) {
-        QAction* item = PopupMenuLister->addAction(caption);
-        item->setObjectName(QLatin1String(name));
-        connect(item, &QAction::triggered, this,
-                [this, command] { ReportErrors(this, [&] { (this->*command)(); }); });
-    };
-    addPopupItem("Show1", QStringLiteral("View Picture"), &TFormMain::ListerDblClick);
+    addItem(PopupMenuLister, "Show1", QStringLiteral("View Picture"), TOnError::Report,
+            [this] { ListerDblClick(); });
     PopupMenuLister->addSeparator();
-    addPopupItem("ViewEXIFInformation1", QStringLiteral("View EXIF Information..."),
-                 &TFormMain::ViewEXIFInformation1Click);
+    addItem(PopupMenuLister, "ViewEXIFInformation1", QStringLiteral("View EXIF Information..."),
+            TOnError::Report, [this] { ViewEXIFInformation1Click(); });
     PopupMenuLister->addSeparator();
-    addPopupItem("RandomizeImageList1", QStringLiteral("Randomize Image List"),
-                 &TFormMain::RandomizeImageList1Click);
+    addItem(PopupMenuLister, "RandomizeImageList1", QStringLiteral("Randomize Image List"), TOnError::Report,
+            [this] { RandomizeImageList1Click(); });
     Lister->SetPopupMenu(PopupMenuLister);
 }
 
