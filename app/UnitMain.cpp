@@ -496,8 +496,8 @@ void TFormMain::Loadlastimagelist1Click() {
 
 // Hooks of the image list and the browser ----------------------------------------------------------------
 
-void TFormMain::OpenThumbDatabase(const QString& /*databasePath*/) {
-    // The thumbnail database arrives with the thumbnail subsystem.
+void TFormMain::OpenThumbDatabase(const QString& databasePath) {
+    ::OpenThumbDatabase(ThumbDatabase, databasePath);
 }
 
 qint32 TFormMain::AcquireThumbnail(const QString& /*path*/) {

@@ -4,10 +4,12 @@
 #include <QPixmap>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "BrowserBinding.h"
 #include "ImageList.h"
+#include "ThumbDatabase.h"
 
 class QGroupBox;
 class QMenu;
@@ -118,7 +120,7 @@ private:
     void CheckForUpdate() {}
     void ViewPicture(int /*row*/) {}
     void ShowEXIFInformation(const QString& fileName);
-    void FreeThumbDatabase() {}
+    void FreeThumbDatabase() { ThumbDatabase.reset(); }
 
     // TImageListHooks
     void OpenThumbDatabase(const QString& databasePath) override;
@@ -130,8 +132,9 @@ private:
 
     TBrowserLibrary& Browser;
     TImageList Images;
-    QObject* ThumbnailThreadWindow = nullptr;  // the thumbnail threads' message receiver, when running
-    QPixmap PlaceholderBitmap;                 // what an entry shows until its thumbnail arrives
+    QObject* ThumbnailThreadWindow = nullptr;       // the thumbnail threads' message receiver, when running
+    QPixmap PlaceholderBitmap;                      // what an entry shows until its thumbnail arrives
+    std::unique_ptr<TThumbDatabase> ThumbDatabase;  // the catalogue of one folder at a time
 };
 
 extern TFormMain* FormMain;

@@ -14,6 +14,8 @@ packages=(
     libimage-exiftool-perl
     # fonts for rendering under the offscreen platform
     fonts-dejavu-core
+    # thumbnail database: zlib for compressed frames, the TurboJPEG API for the JPEG reader
+    zlib1g-dev libturbojpeg0-dev
 )
 
 missing=()
