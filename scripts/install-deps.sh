@@ -16,6 +16,8 @@ packages=(
     fonts-dejavu-core
     # thumbnail database: zlib for compressed frames, the TurboJPEG API for the JPEG reader
     zlib1g-dev libturbojpeg0-dev
+    # the reference for the Lanczos resampler's test and benchmark
+    python3-pil
 )
 
 missing=()

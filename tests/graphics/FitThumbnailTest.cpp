@@ -1,0 +1,58 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include <vector>
+
+#include "FitThumbnail.h"
+
+namespace {
+
+TEST(FitThumbnailTest, TargetRectangleKeepsTheAspectAndNeverEnlarges) {
+    struct Case {
+        QSize Source;
+        int Left, Top, Right, Bottom;
+    };
+    const std::vector<Case> cases = {
+        {{320, 240}, 0, 0, 160, 120},   // exactly twice the box
+        {{240, 320}, 35, 0, 125, 120},  // portrait: f = 0.375
+        {{100, 50}, 30, 35, 130, 85},   // smaller both ways: kept at f = 1
+        {{160, 50}, 0, 35, 160, 85},    // as wide as the box is not smaller: f = min(1, 2.4) = 1
+        {{320, 100}, 0, 35, 160, 85},   // f = 0.5
+        {{1, 5000}, 79, 0, 79, 120},    // too thin to show a column: truncated to nothing
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.Source));
+        const QRect rect = FitThumbnailRect(c.Source, 160, 120);
+        EXPECT_EQ(rect.left(), c.Left);
+        EXPECT_EQ(rect.top(), c.Top);
+        EXPECT_EQ(rect.left() + rect.width(), c.Right);
+        EXPECT_EQ(rect.top() + rect.height(), c.Bottom);
+    }
+    EXPECT_TRUE(FitThumbnailRect(QSize(0, 10), 160, 120).isEmpty());
+}
+
+TEST(FitThumbnailTest, DrawsTheSourceOpaqueOnTheBackground) {
+    // A fully transparent red source still shows red: the picture is copied, not blended.
+    QImage source(240, 320, QImage::Format_ARGB32);
+    source.fill(qRgba(255, 0, 0, 0));
+    QImage destination;
+    ASSERT_TRUE(FitThumbnail(source, destination, 160, 120, QColor(0, 0, 255, 10)));
+    ASSERT_EQ(destination.size(), QSize(160, 120));
+    for (int y : {0, 60, 119}) {
+        EXPECT_EQ(destination.pixel(34, y), qRgb(0, 0, 255));
+        EXPECT_EQ(destination.pixel(35, y), qRgb(255, 0, 0));
+        EXPECT_EQ(destination.pixel(124, y), qRgb(255, 0, 0));
+        EXPECT_EQ(destination.pixel(125, y), qRgb(0, 0, 255));
+    }
+    EXPECT_EQ(qAlpha(destination.pixel(80, 60)), 255);
+
+    // Nothing to draw: only the background, or nothing at all for an empty box.
+    ASSERT_TRUE(FitThumbnail(QImage(), destination, 16, 12, Qt::green));
+    EXPECT_EQ(destination.size(), QSize(16, 12));
+    EXPECT_EQ(destination.pixel(8, 6), qRgb(0, 255, 0));
+    ASSERT_TRUE(FitThumbnail(source, destination, 0, 12, Qt::green));
+    EXPECT_TRUE(destination.isNull());
+}
+
+}  // namespace

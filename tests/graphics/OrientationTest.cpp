@@ -1,0 +1,56 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include <string>
+#include <vector>
+
+#include "Orientation.h"
+
+namespace {
+
+// A 3 x 2 picture whose pixels are the letters a..f, row by row, held in the blue byte.
+QImage Letters(QImage::Format format) {
+    QImage picture(3, 2, format);
+    for (int i = 0; i < 6; ++i) {
+        picture.setPixel(i % 3, i / 3, qRgba(0, 0, 'a' + i, 255));
+    }
+    return picture;
+}
+
+// The rows of a letter picture joined with '/'.
+std::string Rows(const QImage& picture) {
+    std::string rows;
+    for (int y = 0; y < picture.height(); ++y) {
+        rows += y > 0 ? "/" : "";
+        for (int x = 0; x < picture.width(); ++x) {
+            rows += char(qBlue(picture.pixel(x, y)));
+        }
+    }
+    return rows;
+}
+
+TEST(OrientationTest, EachExifValueTurnsThePictureUpright) {
+    struct Case {
+        int Orientation;
+        std::string Expected;
+    };
+    const std::vector<Case> cases = {
+        {1, "abc/def"},  {2, "cba/fed"},  {3, "fed/cba"}, {4, "def/abc"}, {5, "ad/be/cf"}, {6, "da/eb/fc"},
+        {7, "fc/eb/da"}, {8, "cf/be/ad"}, {0, "abc/def"}, {9, "abc/def"}, {-1, "abc/def"}, {65535, "abc/def"},
+    };
+    for (const QImage::Format format : {QImage::Format_RGB32, QImage::Format_ARGB32}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.Orientation);
+            QImage picture = Letters(format);
+            ApplyExifOrientation(picture, c.Orientation);
+            EXPECT_EQ(Rows(picture), c.Expected);
+            EXPECT_EQ(picture.format(), format);
+        }
+    }
+    QImage empty;
+    ApplyExifOrientation(empty, 6);
+    EXPECT_TRUE(empty.isNull());
+}
+
+}  // namespace

@@ -1,0 +1,222 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <cmath>
+#include <vector>
+
+#include "Bitmap.h"
+#include "Resampler.h"
+
+namespace {
+
+QImage Filled(int width, int height, QRgb colour, QImage::Format format = QImage::Format_ARGB32) {
+    QImage picture(width, height, format);
+    picture.fill(colour);
+    return picture;
+}
+
+QImage Noise(int width, int height, quint32 seed) {
+    QImage picture(width, height, QImage::Format_ARGB32);
+    QRandomGenerator random(seed);
+    for (int y = 0; y < height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            line[x] = random.generate();
+        }
+    }
+    return picture;
+}
+
+// The blue bytes of one row.
+std::vector<int> BlueRow(const QImage& picture, int y) {
+    std::vector<int> row;
+    for (int x = 0; x < picture.width(); ++x) {
+        row.push_back(qBlue(picture.pixel(x, y)));
+    }
+    return row;
+}
+
+TEST(ResamplerTest, KernelValues) {
+    EXPECT_DOUBLE_EQ(LanczosKernel(0.0), 1.0);
+    EXPECT_NEAR(LanczosKernel(0.5), 0.6079271, 1e-7);  // sinc(1/2) * sinc(1/6)
+    EXPECT_NEAR(LanczosKernel(-0.5), 0.6079271, 1e-7);
+    for (double zero : {1.0, 2.0, -2.0, 3.0, 4.5}) {
+        EXPECT_NEAR(LanczosKernel(zero), 0.0, 1e-12) << zero;
+    }
+    EXPECT_LT(LanczosKernel(1.5), 0.0);  // the first negative lobe
+}
+
+TEST(ResamplerTest, ConstantPictureStaysConstant) {
+    const QRgb colour = qRgba(0x10, 0xC0, 0xFF, 0x80);
+    const std::vector<std::pair<QSize, QSize>> cases = {
+        {{97, 61}, {13, 7}}, {{5, 3}, {17, 11}}, {{40, 10}, {7, 30}},
+        {{1, 1}, {5, 4}},    {{6, 1}, {1, 1}},   {{1200, 900}, {333, 250}},  // split over cores
+    };
+    for (const auto& [from, to] : cases) {
+        SCOPED_TRACE(testing::PrintToString(from));
+        SCOPED_TRACE(testing::PrintToString(to));
+        const QImage result =
+            ResampleLanczos(Filled(from.width(), from.height(), colour), to.width(), to.height());
+        ASSERT_EQ(result.size(), to);
+        EXPECT_EQ(result.format(), QImage::Format_ARGB32);
+        for (int y = 0; y < result.height(); ++y) {
+            for (int x = 0; x < result.width(); ++x) {
+                ASSERT_EQ(result.pixel(x, y), colour) << x << "," << y;
+            }
+        }
+    }
+}
+
+TEST(ResamplerTest, SameSizeIsAnExactCopyAndOddEnlargementKeepsTheSamples) {
+    const QImage source = Noise(23, 17, 7);
+    EXPECT_EQ(ResampleLanczos(source, 23, 17), source);
+
+    // Enlarged three times, every third pixel sits on a source pixel's centre, where the kernel is 1
+    // and all its other taps fall on its zeros.
+    const QImage large = ResampleLanczos(source, 69, 51);
+    ASSERT_EQ(large.size(), QSize(69, 51));
+    for (int y = 0; y < source.height(); ++y) {
+        for (int x = 0; x < source.width(); ++x) {
+            ASSERT_EQ(large.pixel(3 * x + 1, 3 * y + 1), source.pixel(x, y)) << x << "," << y;
+        }
+    }
+}
+
+TEST(ResamplerTest, ImpulseResponse) {
+    // Enlarging a white pixel on black by 3: the kernel's main lobe and its clamped negative lobes,
+    // 255 * L((i + 0.5) / 3 - 3.5) normalised over each output pixel's taps.
+    QImage row = Filled(7, 1, qRgb(0, 0, 0), QImage::Format_RGB32);
+    row.setPixel(3, 0, qRgb(255, 255, 255));
+    EXPECT_EQ(BlueRow(ResampleLanczos(row, 21, 1), 0),
+              (std::vector<int>{0, 0, 3, 7, 0, 0, 0, 0, 98, 208, 255, 208, 98, 0, 0, 0, 0, 7, 3, 0, 0}));
+
+    // Reducing 9 x 9 to 3 x 3: the kernel widened to radius 9 puts its zeros on the neighbours'
+    // centres; the middle keeps 255 / sum of L((j - 4) / 3) = 82.51 per side, so 83, then 83 * 82.51 / 255.
+    QImage square = Filled(9, 9, qRgb(0, 0, 0), QImage::Format_RGB32);
+    square.setPixel(4, 4, qRgb(255, 255, 255));
+    const QImage reduced = ResampleLanczos(square, 3, 3);
+    EXPECT_EQ(reduced.format(), QImage::Format_RGB32);
+    EXPECT_EQ(BlueRow(reduced, 0), (std::vector<int>{0, 0, 0}));
+    EXPECT_EQ(BlueRow(reduced, 1), (std::vector<int>{0, 27, 0}));
+    EXPECT_EQ(BlueRow(reduced, 2), (std::vector<int>{0, 0, 0}));
+    EXPECT_EQ(qAlpha(reduced.pixel(1, 1)), 255);
+}
+
+TEST(ResamplerTest, InputsOfEveryFormatAndNothingToResample) {
+    QImage grey = NewBitmap(4, 4, TPixelFormat::Grey8);
+    grey.fill(90);
+    const QImage result = ResampleLanczos(grey, 2, 2);
+    EXPECT_EQ(result.format(), QImage::Format_RGB32);
+    EXPECT_EQ(result.pixel(1, 1), qRgb(90, 90, 90));
+    EXPECT_TRUE(ResampleLanczos(QImage(), 5, 5).isNull());
+    EXPECT_TRUE(ResampleLanczos(grey, 0, 5).isNull());
+    EXPECT_TRUE(ResampleLanczos(grey, 5, -1).isNull());
+}
+
+// A photograph-like picture: a sky gradient, soft hills, sharp-edged objects with fine detail, text and
+// a little sensor noise, so that both smooth areas and hard edges are compared.
+QImage NaturalPicture(int width, int height) {
+    QImage picture(width, height, QImage::Format_RGB32);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient sky(0, 0, 0, height);
+    sky.setColorAt(0, QColor(40, 90, 170));
+    sky.setColorAt(0.6, QColor(200, 220, 240));
+    sky.setColorAt(1, QColor(60, 120, 40));
+    painter.fillRect(picture.rect(), sky);
+    QRandomGenerator random(42);
+    for (int i = 0; i < 60; ++i) {
+        const QColor colour =
+            QColor::fromHsv(random.bounded(360), 80 + random.bounded(175), 60 + random.bounded(195));
+        painter.setBrush(colour);
+        painter.setPen(QPen(colour.darker(150), 1 + random.bounded(4)));
+        const int x = random.bounded(width), y = random.bounded(height), size = 5 + random.bounded(width / 6);
+        if (i % 3 == 0) {
+            painter.drawEllipse(x, y, size, size * 2 / 3);
+        } else {
+            painter.drawRect(x, y, size, size / 2);
+        }
+    }
+    painter.setPen(Qt::black);
+    painter.setFont(QFont(QStringLiteral("DejaVu Sans"), 14));
+    painter.drawText(20, height - 20, QStringLiteral("Orvalis 2024 - harbour at dusk"));
+    painter.end();
+    for (int y = 0; y < height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const int n = int(random.bounded(9)) - 4;
+            line[x] = qRgb(std::clamp(qRed(line[x]) + n, 0, 255), std::clamp(qGreen(line[x]) + n, 0, 255),
+                           std::clamp(qBlue(line[x]) + n, 0, 255));
+        }
+    }
+    return picture;
+}
+
+double PsnrRgb(const QImage& a, const QImage& b) {
+    double squares = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            for (const int d : {qRed(p) - qRed(q), qGreen(p) - qGreen(q), qBlue(p) - qBlue(q)}) {
+                squares += double(d) * d;
+            }
+        }
+    }
+    const double mse = squares / (3.0 * a.width() * a.height());
+    return mse == 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
+}
+
+// Debian's Pillow belongs to the system's Python, which another Python earlier on PATH may hide.
+QString PythonWithPillow() {
+    for (const QString& python : {QStringLiteral("/usr/bin/python3"), QStringLiteral("python3")}) {
+        QProcess probe;
+        probe.start(python, {QStringLiteral("-c"), QStringLiteral("import PIL.Image")});
+        if (probe.waitForFinished(30000) && probe.exitStatus() == QProcess::NormalExit &&
+            probe.exitCode() == 0) {
+            return python;
+        }
+    }
+    return QString();
+}
+
+TEST(ResamplerTest, MatchesPillowsLanczosOnAPhotographLikePicture) {
+    const QString python = PythonWithPillow();
+    if (python.isEmpty()) {
+        GTEST_SKIP() << "python3-pil is not installed";
+    }
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QImage source = NaturalPicture(1200, 800);
+    const QString input = dir.filePath(QStringLiteral("source.png"));
+    ASSERT_TRUE(source.save(input));
+
+    const std::vector<QSize> targets = {{400, 267}, {160, 107}, {1500, 300}, {2000, 1333}, {1199, 800}};
+    for (const QSize& target : targets) {
+        SCOPED_TRACE(testing::PrintToString(target));
+        const QString output = dir.filePath(QStringLiteral("pillow.png"));
+        QProcess pillow;
+        pillow.start(
+            python, {QStringLiteral("-c"),
+                     QStringLiteral("import sys\nfrom PIL import Image\n"
+                                    "Image.open(sys.argv[1]).convert('RGB').resize("
+                                    "(int(sys.argv[3]), int(sys.argv[4])), Image.LANCZOS).save(sys.argv[2])"),
+                     input, output, QString::number(target.width()), QString::number(target.height())});
+        ASSERT_TRUE(pillow.waitForFinished(60000));
+        ASSERT_EQ(pillow.exitCode(), 0) << pillow.readAllStandardError().toStdString();
+        const QImage expected(output);
+        const QImage ours = ResampleLanczos(source, target.width(), target.height());
+        ASSERT_EQ(expected.size(), target);
+        ASSERT_EQ(ours.size(), target);
+        EXPECT_GE(PsnrRgb(ours, expected), 40.0);
+    }
+}
+
+}  // namespace
