@@ -21,6 +21,7 @@
 #include "EXIFInformation.h"
 #include "ErrorBoundary.h"
 #include "FileUtils.h"
+#include "FreeImageLoader.h"
 #include "ImageFilter.h"
 #include "ImageListFile.h"
 #include "IniFile.h"

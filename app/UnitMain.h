@@ -111,7 +111,6 @@ private:
 
     // Start-up and command steps that the picture, thumbnail, about-box and update parts of the program
     // fill in; each is called at its place in the sequence.
-    void InitGenericDecoder() {}
     void ShowSplash() {}
     void CloseSplash() {}
     void LoadToolbarIcons() {}

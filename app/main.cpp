@@ -24,10 +24,6 @@ void RegisterTahoma() {
     }
 }
 
-void RegisterPictureFormats() {
-    // The picture-format registry receives its entries here, before any window exists.
-}
-
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -37,8 +33,9 @@ int main(int argc, char* argv[]) {
     QApplication::setOrganizationName(QStringLiteral("Quenmark"));
     RegisterTahoma();
 
+    // The picture-format registry is a constant table, complete before anything runs; the browser
+    // library is bound before any window exists.
     BrowserLibrary.Load();
-    RegisterPictureFormats();
 
     // The windows come into being in this order; the main window's start-up runs before the others
     // exist.

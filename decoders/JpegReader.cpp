@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include "PictureMemory.h"
+
 namespace {
 
 struct TDecoderCloser {
@@ -37,7 +39,7 @@ QImage DecodeJpeg(const QByteArray& bytes) {
     if (qint64(width) * height > MaxJpegPixels) {
         return {};
     }
-    QImage image(width, height, QImage::Format_RGB32);
+    QImage image = NewPicture(width, height, QImage::Format_RGB32);
     if (image.isNull()) {
         return {};
     }

@@ -16,6 +16,9 @@ packages=(
     fonts-dejavu-core
     # thumbnail database: zlib for compressed frames, the TurboJPEG API for the JPEG reader
     zlib1g-dev libturbojpeg0-dev
+    # decoders: OpenJPEG and its tools (JPEG 2000 fixtures, the decode reference), Qt's extra image readers,
+    # the run-time generic decoder, libjpeg-turbo's tools (the JPEG decode reference)
+    libopenjp2-7-dev libopenjp2-tools qt6-image-formats-plugins libfreeimage3 libjpeg-turbo-progs
     # the reference for the Lanczos resampler's test and benchmark
     python3-pil
 )

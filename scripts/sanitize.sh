@@ -35,7 +35,7 @@ for fuzzer in "$fuzz_build"/bin/fuzz_*; do
         cp -r "$root/fuzz/corpus/$name/." "$corpus/"
     fi
     echo "fuzz: $name for ${fuzz_seconds}s"
-    "$fuzzer" -max_total_time="$fuzz_seconds" -print_final_stats=0 "$corpus" 2>"$work/$name.log" ||
+    "$fuzzer" -max_total_time="$fuzz_seconds" -rss_limit_mb=2560 -print_final_stats=0 "$corpus" 2>"$work/$name.log" ||
         { tail -n 60 "$work/$name.log"; echo "fuzz: $name failed" >&2; exit 1; }
 done
 echo "sanitizer run: all clean"

@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include <thread>
+#include <vector>
+
+#include "FileMaker.h"
+#include "FormatRegistry.h"
+#include "Jpeg2000Bitmap.h"
+#include "PictureFiles.h"
+
+using picturetest::Quadrants;
+using picturetest::Saved;
+
+namespace {
+
+QByteArray Jp2Of(const QImage& picture) {
+    TJpeg2000Bitmap bitmap;
+    bitmap.Lossless = true;
+    bitmap.Assign(picture.convertToFormat(QImage::Format_BGR888));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    bitmap.SaveToStream(buffer);
+    return bytes;
+}
+
+QByteArray TargaOf(const QImage& picture) {
+    const QImage pixels = picture.convertToFormat(QImage::Format_BGR888);
+    QByteArray bytes;
+    for (int y = 0; y < pixels.height(); ++y) {
+        bytes.append(reinterpret_cast<const char*>(pixels.constScanLine(y)), pixels.width() * 3);
+    }
+    return picturetest::Targa(2, pixels.width(), pixels.height(), bytes, true);
+}
+
+TEST(FormatRegistryTest, RegistersEveryExtensionOnce) {
+    const QStringList expected =
+        QString(
+            "bmp ico wmf emf jfif jpg jpe jpeg rle dib jp2 j2k jpc win vst vda tga icb tiff "
+            "tif fax eps pcx pcc scr rpf rla sgi rgba rgb bw psd pdd ppm pgm pbm cel pic pcd "
+            "gif cut psp png")
+            .split(' ');
+    QStringList registered;
+    for (const TPictureFormat& format : PictureFormats()) {
+        registered << QString::fromLatin1(format.Extension);
+    }
+    EXPECT_EQ(registered, expected);
+    for (const char* extension : {"jp2", ".J2K", "Jpc"}) {
+        const TPictureFormat* format = FindPictureFormat(QString::fromLatin1(extension));
+        ASSERT_NE(format, nullptr) << extension;
+        EXPECT_STREQ(format->Description, "JPEG 2000 Image");
+        EXPECT_EQ(format->Reader, TPictureReader::Jpeg2000);
+    }
+    EXPECT_EQ(FindPictureFormat("xyz"), nullptr);
+    EXPECT_EQ(FindPictureFormat(""), nullptr);
+}
+
+TEST(FormatRegistryTest, ReadsEachFormatWithTheReaderOfItsExtension) {
+    const QImage picture = Quadrants(16, 12);
+    const QByteArray bmp = Saved(picture, "bmp");
+    const struct {
+        const char* Extension;
+        QByteArray Bytes;
+        int Tolerance;  // lossy formats
+    } cases[] = {
+        {"jpg", Saved(picture, "jpg"), 12},
+        {"JPEG", Saved(picture, "jpg"), 12},
+        {"jfif", Saved(picture, "jpg"), 12},
+        {"jp2", Jp2Of(picture), 0},
+        {"png", Saved(picture, "png"), 0},
+        {"tif", Saved(picture, "tiff"), 0},
+        {"ppm", Saved(picture, "ppm"), 0},
+        {"ico", Saved(picture, "ico"), 0},
+        {"tga", TargaOf(picture), 0},
+        {"vda", TargaOf(picture), 0},
+        {"bmp", bmp, 0},
+        {"dib", bmp, 0},
+        {"xyz", bmp, 0},  // "BM" first: a Windows bitmap whatever the name
+        {"png", bmp, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Extension);
+        const QImage loaded = LoadPictureBytes(c.Bytes, QString::fromLatin1(c.Extension));
+        ASSERT_EQ(loaded.size(), picture.size());
+        for (const QPoint point : {QPoint(0, 0), QPoint(15, 0), QPoint(0, 11), QPoint(15, 11)}) {
+            const QRgb got = loaded.pixel(point);
+            const QRgb want = picture.pixel(point);
+            EXPECT_NEAR(qRed(got), qRed(want), c.Tolerance) << point.x() << "," << point.y();
+            EXPECT_NEAR(qGreen(got), qGreen(want), c.Tolerance) << point.x() << "," << point.y();
+            EXPECT_NEAR(qBlue(got), qBlue(want), c.Tolerance) << point.x() << "," << point.y();
+        }
+    }
+    EXPECT_EQ(LoadPictureBytes(Saved(picture, "jpg"), "jpg").format(), QImage::Format_RGB32);
+}
+
+TEST(FormatRegistryTest, RaisesForWhatItCannotRead) {
+    const QImage picture = Quadrants(8, 8);
+    const QByteArray png = Saved(picture, "png");
+    const QByteArray hugePpm = "P6\n30000 30000\n255\n" + QByteArray(300, '\x7F');
+    QByteArray hugeJpeg = Saved(picture, "jpg");
+    const qsizetype frame = hugeJpeg.indexOf("\xFF\xC0");
+    ASSERT_GT(frame, 0);
+    hugeJpeg.replace(frame + 5, 4, QByteArray("\x4E\x20\x4E\x20", 4));
+    const QString tooLarge = "The picture is too large to load (%1 x %1 pixels)";
+    const struct {
+        const char* Name;
+        QByteArray Bytes;
+        const char* Extension;
+        QString Message;  // empty: any message
+    } cases[] = {
+        {"unknown extension", png, "xyz", "Unknown picture file extension \"xyz\""},
+        {"no extension", png, "", "Unknown picture file extension \"\""},
+        {"registered without a reader here", png, "psd", "No reader for Photoshop pictures here"},
+        {"content of another format", png, "gif", {}},
+        {"cut short", png.left(40), "png", {}},
+        {"not a JPEG", png, "jpg", {}},
+        {"declared too large", hugePpm, "ppm", tooLarge.arg(30000)},
+        {"JPEG declared too large", hugeJpeg, "jpg", tooLarge.arg(20000)},
+        {"JPEG 2000 reader's own error", png, "jp2", "Unknown JPEG 2000 file type"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        try {
+            LoadPictureBytes(c.Bytes, QString::fromLatin1(c.Extension));
+            ADD_FAILURE() << "no error";
+        } catch (const EInvalidPicture& error) {
+            if (!c.Message.isEmpty()) {
+                EXPECT_EQ(error.Message, c.Message);
+            }
+        }
+    }
+}
+
+TEST(FormatRegistryTest, LoadsFilesByTheirNames) {
+    QTemporaryDir folder;
+    const QImage picture = Quadrants(6, 4);
+    const QString bitmapAsText = testsupport::MakeFile(folder.filePath("bitmap.xyz"), Saved(picture, "bmp"));
+    const QString png = testsupport::MakeFile(folder.filePath("picture.PNG"), Saved(picture, "png"));
+    const QString text = testsupport::MakeFile(folder.filePath("notes.txt"), "text");
+    EXPECT_EQ(LoadPictureFile(bitmapAsText).convertToFormat(QImage::Format_RGB32), picture);
+    EXPECT_EQ(LoadPictureFile(png).convertToFormat(QImage::Format_RGB32), picture);
+    EXPECT_THROW(LoadPictureFile(text), EInvalidPicture);
+    EXPECT_THROW(LoadPictureFile(folder.filePath("missing.png")), EFileError);
+}
+
+TEST(FormatRegistryTest, ReadsFromSeveralThreadsAtOnce) {
+    const QImage picture = Quadrants(64, 48);
+    const std::vector<std::pair<QByteArray, QString>> files = {
+        {Saved(picture, "jpg"), "jpg"}, {Saved(picture, "png"), "png"}, {Jp2Of(picture), "jp2"}};
+    std::vector<QImage> expected;
+    for (const auto& [bytes, extension] : files) {
+        expected.push_back(LoadPictureBytes(bytes, extension));
+    }
+    std::vector<int> mismatches(4, 0);
+    std::vector<std::thread> threads;
+    for (int& count : mismatches) {
+        threads.emplace_back([&] {
+            for (int round = 0; round < 10; ++round) {
+                for (std::size_t i = 0; i < files.size(); ++i) {
+                    count += LoadPictureBytes(files[i].first, files[i].second) == expected[i] ? 0 : 1;
+                }
+            }
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(mismatches, std::vector<int>(4, 0));
+}
+
+}  // namespace
