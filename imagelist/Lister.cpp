@@ -46,6 +46,9 @@ TLister::TLister(QAbstractItemModel& model, QItemSelectionModel& selection, QWid
     header->setSectionsMovable(false);
     header->setSectionResizeMode(QHeaderView::Fixed);
     header->resizeSection(0, ReportColumnWidth);
+    // A header standing alone would share the page's height with the list; it keeps its own.
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    header->setFixedHeight(header->sizeHint().height());
     Report->setModel(&model);
     Report->setViewMode(QListView::ListMode);
     Report->setUniformItemSizes(true);

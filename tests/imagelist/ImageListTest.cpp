@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QListView>
 #include <QTemporaryDir>
 
 #include <map>
 
 #include "FileMaker.h"
 #include "ImageList.h"
+#include "Lister.h"
 
 namespace {
 
@@ -210,6 +214,21 @@ TEST_F(ImageListTest, ViewModesRepointEveryEntrysImage) {
     List.SetViewMode(TListViewMode::Thumbnails);
     List.ApplyThumbnailImages();
     EXPECT_EQ(shown(), field(&TFileData::ThumbnailIndex));
+}
+
+TEST_F(ImageListTest, TheReportHeaderKeepsItsHeightAndColumnWidth) {
+    List.AddImageFile(File(QStringLiteral("a.jpg")));
+    TLister lister(List.Model(), List.Selection());
+    lister.SetViewMode(TListViewMode::List);
+    lister.resize(800, 2000);
+    lister.show();
+    QCoreApplication::processEvents();
+    const QHeaderView* header = lister.findChild<QHeaderView*>();
+    ASSERT_NE(header, nullptr);
+    EXPECT_EQ(header->height(), header->sizeHint().height());
+    EXPECT_EQ(header->sectionSize(0), 500);
+    EXPECT_EQ(header->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Image File Name"));
+    EXPECT_EQ(lister.CurrentView(), lister.ReportView());
 }
 
 }  // namespace
