@@ -39,7 +39,7 @@ TEST(OrientationTest, EachExifValueTurnsThePictureUpright) {
         {1, "abc/def"},  {2, "cba/fed"},  {3, "fed/cba"}, {4, "def/abc"}, {5, "ad/be/cf"}, {6, "da/eb/fc"},
         {7, "fc/eb/da"}, {8, "cf/be/ad"}, {0, "abc/def"}, {9, "abc/def"}, {-1, "abc/def"}, {65535, "abc/def"},
     };
-    for (const QImage::Format format : {QImage::Format_RGB32, QImage::Format_ARGB32}) {
+    for (const QImage::Format format : {QImage::Format_RGB32, QImage::Format_ARGB32, QImage::Format_BGR888}) {
         for (const Case& c : cases) {
             SCOPED_TRACE(c.Orientation);
             QImage picture = Letters(format);
@@ -51,6 +51,40 @@ TEST(OrientationTest, EachExifValueTurnsThePictureUpright) {
     QImage empty;
     ApplyExifOrientation(empty, 6);
     EXPECT_TRUE(empty.isNull());
+}
+
+// Quarter turns of a picture large enough to span many tiles and to be split over threads, with odd
+// sides so that the last tiles are partial: every pixel lands where the turn says.
+TEST(OrientationTest, QuarterTurnsOfALargePictureMoveEveryPixel) {
+    constexpr int Width = 4001, Height = 2003;
+    QImage source(Width, Height, QImage::Format_RGB32);
+    for (int y = 0; y < Height; ++y) {
+        auto* row = reinterpret_cast<quint32*>(source.scanLine(y));
+        for (int x = 0; x < Width; ++x) {
+            row[x] = quint32(y * Width + x);
+        }
+    }
+    struct Case {
+        int Orientation;
+        bool MirrorX, MirrorY;  // target (x, y) = source (MirrorX ? W-1-y : y, MirrorY ? H-1-x : x)
+    };
+    for (const Case& c :
+         {Case{5, false, false}, Case{6, false, true}, Case{7, true, true}, Case{8, true, false}}) {
+        SCOPED_TRACE(c.Orientation);
+        QImage picture = source;
+        ApplyExifOrientation(picture, c.Orientation);
+        ASSERT_EQ(picture.size(), QSize(Height, Width));
+        int wrong = 0;
+        for (int y = 0; y < Width; ++y) {
+            const auto* row = reinterpret_cast<const quint32*>(picture.constScanLine(y));
+            for (int x = 0; x < Height; ++x) {
+                const int sourceX = c.MirrorX ? Width - 1 - y : y;
+                const int sourceY = c.MirrorY ? Height - 1 - x : x;
+                wrong += row[x] != quint32(sourceY * Width + sourceX);
+            }
+        }
+        EXPECT_EQ(wrong, 0);
+    }
 }
 
 }  // namespace
