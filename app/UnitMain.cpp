@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPainter>
+#include <QScreen>
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
@@ -18,6 +19,7 @@
 
 #include "AddingLoops.h"
 #include "BrowserLibrary.h"
+#include "ChooseDisplay.h"
 #include "EXIFInformation.h"
 #include "ErrorBoundary.h"
 #include "FileUtils.h"
@@ -26,6 +28,7 @@
 #include "ImageListFile.h"
 #include "IniFile.h"
 #include "Lister.h"
+#include "Preview.h"
 #include "ProgressWindow.h"
 #include "Question.h"
 #include "Settings.h"
@@ -42,6 +45,16 @@ constexpr int BrowserPanelWidth = 680;
 constexpr int SplashMilliseconds = 3000;
 constexpr QEvent::Type ThumbCancel = static_cast<QEvent::Type>(0xC06);
 constexpr QEvent::Type ThumbQuit = static_cast<QEvent::Type>(0xC05);
+
+// The presentation settings in force: the settings dialog's, or the defaults before it exists.
+TSettingsValues CurrentSettings() {
+    return FormSettings != nullptr ? FormSettings->Values() : TSettingsValues();
+}
+
+double ScreenDotsPerInch() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->logicalDotsPerInch() : 96.0;
+}
 
 QWidget* NewPanel(QWidget* parent, const char* name) {
     auto* panel = new QWidget(parent);
@@ -64,7 +77,11 @@ void Fill(QWidget* parent, QWidget* child, int margin = 0) {
 
 }  // namespace
 
-TFormMain::TFormMain(TBrowserLibrary& browserLibrary) : Browser(browserLibrary), Images(*this) {
+TFormMain::TFormMain(TBrowserLibrary& browserLibrary)
+    : Browser(browserLibrary),
+      Images(*this),
+      Pipeline(ShowList, &CurrentSettings, TShowDecoders::Standard(), ScreenDotsPerInch()),
+      Show(Pipeline, ShowList, *this, SharedPreview, &CurrentSettings) {
     CreateControls();
     FormCreate();
 }
@@ -160,6 +177,19 @@ void TFormMain::CreateToolbar() {
         addButton("ToolButtonListMoveDown", QStringLiteral("Move selected images down in the list."),
                   QStyle::SP_ArrowDown, &TFormMain::ToolButtonListMoveDownClick);
     ToolBarFileIcons->addSeparator();
+    ToolButtonPlaySlideshow = addButton("ToolButtonPlaySlideshow", QStringLiteral("Play slideshow"),
+                                        QStyle::SP_MediaPlay, &TFormMain::ToolButtonPlaySlideshowClick);
+    ToolButtonStopSlideshow = addButton("ToolButtonStopSlideshow", QStringLiteral("Stop slideshow"),
+                                        QStyle::SP_MediaStop, &TFormMain::ToolButtonStopSlideshowClick);
+    ToolButtonSlideshowPrevious =
+        addButton("ToolButtonSlideshowPrevious", QStringLiteral("Slideshow previous image"),
+                  QStyle::SP_MediaSkipBackward, &TFormMain::ToolButtonSlideshowPreviousClick);
+    ToolButtonSlideshowNext =
+        addButton("ToolButtonSlideshowNext", QStringLiteral("Slideshow next image"),
+                  QStyle::SP_MediaSkipForward, &TFormMain::ToolButtonSlideshowNextClick);
+    // The steps have nothing to step until a slideshow has started.
+    ToolButtonSlideshowPrevious->setEnabled(false);
+    ToolButtonSlideshowNext->setEnabled(false);
     ToolButtonLocateCurrentImage =
         addButton("ToolButtonLocateCurrentImage", QString(), QStyle::SP_FileDialogInfoView,
                   &TFormMain::ToolButtonLocateCurrentImageClick);
@@ -395,6 +425,59 @@ void TFormMain::ListerDblClick() {
     if (row >= 0) {
         ViewPicture(row);
     }
+}
+
+// Presentation --------------------------------------------------------------------------------------
+
+void TFormMain::ToolButtonPlaySlideshowClick() {
+    Show.Play();
+}
+
+void TFormMain::ToolButtonStopSlideshowClick() {
+    Show.Stop();
+}
+
+void TFormMain::ToolButtonSlideshowNextClick() {
+    Show.Next();
+}
+
+void TFormMain::ToolButtonSlideshowPreviousClick() {
+    Show.Previous();
+}
+
+void TFormMain::TimerSlideShowTimer() {
+    Show.Tick();
+}
+
+void TFormMain::SelectEntry(int index) {
+    Images.Selection().select(Images.Model().index(index),
+                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void TFormMain::ShowPreviewOn(int displayChoice) {
+    if (FormPreview != nullptr) {
+        FormPreview->ShowOnScreen(ChooseDisplayScreen(displayChoice));
+    }
+}
+
+void TFormMain::EnableStepButtons() {
+    ToolButtonSlideshowPrevious->setEnabled(true);
+    ToolButtonSlideshowNext->setEnabled(true);
+}
+
+void TFormMain::ConnectPreview(TFormPreview& preview) {
+    preview.NextImage = [this](TFormPreview& window) { Pipeline.ShowNextImage(window); };
+    preview.PreviousImage = [this](TFormPreview& window) { Pipeline.ShowPreviousImage(window); };
+    preview.StopSlideshow = [this] { ToolButtonStopSlideshowClick(); };
+}
+
+// "View Picture": the entry, unwatermarked, in a window of its own on the primary monitor until Escape;
+// steps in it carry the watermark when it is switched on, and move the current image.
+void TFormMain::ViewPicture(int row) {
+    TFormPreview preview(this);
+    ConnectPreview(preview);
+    Pipeline.ShowImage(row, false, preview);
+    preview.ShowModal();
 }
 
 void TFormMain::ShowEXIFInformation(const QString& fileName) {

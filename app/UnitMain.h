@@ -9,6 +9,9 @@
 
 #include "BrowserBinding.h"
 #include "ImageList.h"
+#include "ShowImage.h"
+#include "ShowList.h"
+#include "Slideshow.h"
 #include "ThumbDatabase.h"
 
 class QGroupBox;
@@ -17,12 +20,13 @@ class QTimer;
 class QToolBar;
 class QToolButton;
 class TBrowserLibrary;
+class TFormPreview;
 class TLister;
 class TProgressDisplay;
 
 // The main window: the browser on the left, the image list with its toolbar on the right. Its handlers
 // are short forwards to the image list and the other subsystems, each behind its error boundary.
-class TFormMain : public QMainWindow, private TImageListHooks, private TBrowserHost {
+class TFormMain : public QMainWindow, private TImageListHooks, private TBrowserHost, private TSlideshowHost {
     Q_OBJECT
 public:
     // Creating the window runs its start-up sequence (FormCreate); destroying it runs FormDestroy.
@@ -45,6 +49,17 @@ public:
     void ToolButtonThumbnailsClick();
     void ApplyListImages();
     void ApplyThumbnailImages();
+
+    // Presentation.
+    void ToolButtonPlaySlideshowClick();
+    void ToolButtonStopSlideshowClick();
+    void ToolButtonSlideshowNextClick();
+    void ToolButtonSlideshowPreviousClick();
+    void TimerSlideShowTimer();
+    // Wires a preview window's steps and its Escape to the pipeline and the slideshow.
+    void ConnectPreview(TFormPreview& preview);
+    TShowImage& ShowPipeline() { return Pipeline; }
+    TSlideshow& Slideshow() { return Show; }
 
     // Image list files.
     void ToolButtonSaveImageListClick();
@@ -75,6 +90,10 @@ public:
     QToolButton* ToolButtonListClear = nullptr;
     QToolButton* ToolButtonListMoveUp = nullptr;
     QToolButton* ToolButtonListMoveDown = nullptr;
+    QToolButton* ToolButtonPlaySlideshow = nullptr;
+    QToolButton* ToolButtonStopSlideshow = nullptr;
+    QToolButton* ToolButtonSlideshowPrevious = nullptr;
+    QToolButton* ToolButtonSlideshowNext = nullptr;
     QToolButton* ToolButtonLocateCurrentImage = nullptr;
     QToolButton* ToolButtonLoadImageList = nullptr;
     QToolButton* ToolButtonSaveImageList = nullptr;
@@ -117,7 +136,7 @@ private:
     void ConvertHints(QWidget* /*control*/) {}
     void StartThumbnailThreadControl() {}
     void CheckForUpdate() {}
-    void ViewPicture(int /*row*/) {}
+    void ViewPicture(int row);
     void ShowEXIFInformation(const QString& fileName);
     void FreeThumbDatabase() { ThumbDatabase.reset(); }
 
@@ -125,12 +144,22 @@ private:
     void OpenThumbDatabase(const QString& databasePath) override;
     qint32 AcquireThumbnail(const QString& path) override;
 
+    // TSlideshowHost
+    int FirstSelected() const override { return Images.FirstSelected(); }
+    void SelectEntry(int index) override;
+    void ShowPreviewOn(int displayChoice) override;
+    void EnableStepButtons() override;
+
     // TBrowserHost
     void BrowserFilesChosen(const QStringList& fileNames) override;
     void BrowserClosed() override;
 
     TBrowserLibrary& Browser;
     TImageList Images;
+    TImageListShowList ShowList{Images};
+    TSharedPreviewSink SharedPreview;
+    TShowImage Pipeline;  // every picture shown, in a slideshow or in "View Picture"
+    TSlideshow Show;
     QObject* ThumbnailThreadWindow = nullptr;       // the thumbnail threads' message receiver, when running
     QPixmap PlaceholderBitmap;                      // what an entry shows until its thumbnail arrives
     std::unique_ptr<TThumbDatabase> ThumbDatabase;  // the catalogue of one folder at a time

@@ -41,6 +41,7 @@ int main(int argc, char* argv[]) {
     // exist.
     FormMain = new TFormMain(BrowserLibrary);
     FormPreview = new TFormPreview();
+    FormMain->ConnectPreview(*FormPreview);
     FormProgress = new TFormProgress(FormMain);
     FormSettings = new TFormSettings(FormMain);
     FormEXIFInformation = new TFormEXIFInformation(FormMain);

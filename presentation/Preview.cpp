@@ -1,5 +1,139 @@
 #include "Preview.h"
 
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include "ErrorBoundary.h"
+
 TFormPreview* FormPreview = nullptr;
 
-TFormPreview::TFormPreview(QWidget* parent) : QWidget(parent, Qt::Window) {}
+namespace {
+constexpr int WheelNotch = 120;  // eighths of a degree
+}
+
+TFormPreview::TFormPreview(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    setWindowTitle(QStringLiteral("FormPreview"));
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, Qt::black);
+    setPalette(colours);
+    setAutoFillBackground(true);
+    setFocusPolicy(Qt::StrongFocus);
+
+    ImgView32Preview = new TPictureSurface(this);
+    ImgView32Preview->setObjectName(QStringLiteral("ImgView32Preview"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(ImgView32Preview);
+    ImgView32Preview->installEventFilter(this);
+}
+
+// The surface's presses and wheel turns go to the window's own handlers, so that one press or one
+// notch steps once wherever it lands.
+bool TFormPreview::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ImgView32Preview) {
+        switch (event->type()) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonDblClick:
+                FormMouseDown(static_cast<QMouseEvent*>(event)->button());
+                return true;
+            case QEvent::Wheel:
+                wheelEvent(static_cast<QWheelEvent*>(event));
+                return true;
+            default:
+                break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TFormPreview::ShowOnScreen(QScreen* screen) {
+    // The geometry is set by hand: a screen assignment followed by a full-screen show alone can land
+    // on the wrong monitor.
+    if (screen != nullptr) {
+        setGeometry(screen->geometry());
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void TFormPreview::ShowModal() {
+    setWindowModality(Qt::ApplicationModal);
+    // Not placed by the slideshow: it opens on the primary monitor, wherever the main window is.
+    if (const QScreen* primary = QGuiApplication::primaryScreen()) {
+        setGeometry(primary->availableGeometry());
+    }
+    QEventLoop loop;
+    ModalLoop = &loop;
+    showMaximized();
+    if (isVisible()) {
+        loop.exec();
+    }
+    ModalLoop = nullptr;
+}
+
+void TFormPreview::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    // Closing a modal instance ends its modal run.
+    if (ModalLoop != nullptr) {
+        ModalLoop->quit();
+    }
+}
+
+void TFormPreview::FormKeyDown(int key) {
+    if (key != Qt::Key_Escape) {
+        return;
+    }
+    SwallowErrors([&] {
+        if (StopSlideshow) {
+            StopSlideshow();
+        }
+    });
+    close();
+}
+
+void TFormPreview::FormMouseDown(Qt::MouseButton button) {
+    SwallowErrors([&] {
+        if (button == Qt::LeftButton && NextImage) {
+            NextImage(*this);
+        } else if (button == Qt::RightButton && PreviousImage) {
+            PreviousImage(*this);
+        }
+    });
+}
+
+void TFormPreview::ImgView32PreviewMouseWheel(bool up) {
+    FormMouseDown(up ? Qt::RightButton : Qt::LeftButton);
+}
+
+void TFormPreview::keyPressEvent(QKeyEvent* event) {
+    FormKeyDown(event->key());
+}
+
+void TFormPreview::mousePressEvent(QMouseEvent* event) {
+    FormMouseDown(event->button());
+}
+
+// The second press of a double click counts as a press of its own.
+void TFormPreview::mouseDoubleClickEvent(QMouseEvent* event) {
+    FormMouseDown(event->button());
+}
+
+void TFormPreview::wheelEvent(QWheelEvent* event) {
+    WheelRemainder += event->angleDelta().y();
+    while (WheelRemainder >= WheelNotch) {
+        WheelRemainder -= WheelNotch;
+        ImgView32PreviewMouseWheel(true);
+    }
+    while (WheelRemainder <= -WheelNotch) {
+        WheelRemainder += WheelNotch;
+        ImgView32PreviewMouseWheel(false);
+    }
+    event->accept();
+}

@@ -2,11 +2,53 @@
 
 #include <QWidget>
 
-// The full-screen picture window that shows pictures to the audience.
-class TFormPreview : public QWidget {
+#include <functional>
+
+#include "PictureSurface.h"
+#include "ShowImage.h"
+
+class QEventLoop;
+class QScreen;
+
+// The full-screen picture window that shows pictures to the audience: borderless, always on top,
+// black, with one picture surface filling it. It steps through the pictures with the mouse buttons and
+// the wheel and leaves with Escape; what a step does is the main window's business, given through the
+// three handlers below.
+class TFormPreview : public QWidget, public TPictureSink {
     Q_OBJECT
 public:
     explicit TFormPreview(QWidget* parent = nullptr);
+
+    TPictureSurface* ImgView32Preview = nullptr;
+
+    // Set by the main window: a step forward or back in this window, and stopping the slideshow timer.
+    std::function<void(TFormPreview&)> NextImage;
+    std::function<void(TFormPreview&)> PreviousImage;
+    std::function<void()> StopSlideshow;
+
+    void SetPicture(const QImage& picture) override { ImgView32Preview->SetPicture(picture); }
+
+    // Covers the whole of the screen (its full bounds, not the work area) and shows the window there.
+    void ShowOnScreen(QScreen* screen);
+    // Shows the window maximised on the primary screen and returns when it is closed.
+    void ShowModal();
+
+    void FormKeyDown(int key);
+    void FormMouseDown(Qt::MouseButton button);
+    // One call per wheel notch: up is towards the previous picture.
+    void ImgView32PreviewMouseWheel(bool up);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    QEventLoop* ModalLoop = nullptr;
+    int WheelRemainder = 0;  // eighths of a degree not yet making up a notch
 };
 
 // The shared preview window that slideshows use; hidden until a slideshow starts.

@@ -8,7 +8,9 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMimeData>
+#include <QScreen>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
@@ -16,10 +18,11 @@
 #include <memory>
 
 #include "BrowserLibrary.h"
-#include "FileMaker.h"
 #include "EXIFInformation.h"
 #include "ErrorBoundary.h"
+#include "FileMaker.h"
 #include "Lister.h"
+#include "Preview.h"
 #include "Question.h"
 #include "Settings.h"
 #include "TempHome.h"
@@ -225,6 +228,47 @@ TEST_F(MainWindowTest, ViewExifInformationShowsTheFirstSelectedEntry) {
     FormEXIFInformation = nullptr;
 }
 
+// "View Picture" (the popup item and a double click) shows the selected entry in a modal preview window
+// of its own on the primary monitor; a click in it steps, and the steps move the current image.
+TEST_F(MainWindowTest, ViewPictureShowsTheSelectedEntryInAModalWindowThatSteps) {
+    TFormMain& window = Open();
+    QStringList paths;
+    for (const auto& [name, colour] : {std::pair{"a.png", Qt::red}, std::pair{"b.png", Qt::blue}}) {
+        QImage picture(40, 30, QImage::Format_RGB32);
+        picture.fill(colour);
+        paths << Pictures.filePath(QLatin1String(name));
+        ASSERT_TRUE(picture.save(paths.last()));
+        window.AddImageFile(paths.last());
+    }
+    QAction* item = window.findChild<QAction*>(QStringLiteral("Show1"));
+    item->trigger();  // nothing selected: no window
+    EXPECT_TRUE(window.ImageList().CurrentImage.isEmpty());
+
+    window.ImageList().SetSelectionFlags({false, true});
+    struct TSeen {
+        bool Modal = false;
+        QRect Geometry;
+        QColor Before, AfterClick;
+    } seen;
+    QTimer::singleShot(0, [&] {
+        auto* preview = qobject_cast<TFormPreview*>(QApplication::activeModalWidget());
+        ASSERT_NE(preview, nullptr);
+        seen.Modal = preview->isVisible() && preview->isModal();
+        seen.Geometry = preview->geometry();
+        seen.Before = preview->ImgView32Preview->FittedPicture().pixelColor(0, 0);
+        QTest::mouseClick(preview->ImgView32Preview, Qt::LeftButton);
+        seen.AfterClick = preview->ImgView32Preview->FittedPicture().pixelColor(0, 0);
+        QTest::keyClick(preview, Qt::Key_Escape);
+    });
+    item->trigger();
+    EXPECT_TRUE(seen.Modal);
+    EXPECT_EQ(seen.Geometry, QGuiApplication::primaryScreen()->availableGeometry());
+    EXPECT_EQ(seen.Before, QColor(Qt::blue));
+    EXPECT_EQ(seen.AfterClick, QColor(Qt::red));  // after the last entry comes the first
+    EXPECT_EQ(window.ImageList().CurrentImage, paths[0]);
+    EXPECT_EQ(window.findChildren<TFormPreview*>().size(), 0);  // destroyed when closed
+}
+
 class ListFileCommandsTest : public MainWindowTest {
 protected:
     void SetUp() override {
@@ -294,7 +338,9 @@ TEST_F(ListFileCommandsTest, AFailedSaveIsReportedFromTheToolbarAndTheMenu) {
     TFormMain& window = OpenChoosing(list);
     window.AddImageFile(Picture(QStringLiteral("a.jpg")));
     // The folder cannot take the temporary file: a regular file stands where the new one must go.
-    window.ChooseListFile = [list](TFormMain&, bool) { return std::optional<QString>(list + QStringLiteral("/x")); };
+    window.ChooseListFile = [list](TFormMain&, bool) {
+        return std::optional<QString>(list + QStringLiteral("/x"));
+    };
     window.ToolButtonSaveImageList->click();
     window.findChild<QAction*>(QStringLiteral("SaveImageList1"))->trigger();
     EXPECT_EQ(Reports.size(), 2);

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QList>
+#include <QPoint>
+#include <QRect>
+
+class QScreen;
+
+// The monitor nearest to `cursor`: the first one that contains it, else the one at the least distance
+// (the first of equals). -1 when there are no monitors.
+int OperatorMonitor(const QList<QRect>& monitors, QPoint cursor);
+
+// The monitor a slideshow goes to, as an index into `monitors` (the system's order): the k-th monitor
+// when the display choice k is above 0 and there are at least k monitors; else the first monitor that
+// is not the operator's, or the operator's own when it is the only one. -1 when there are no monitors.
+int ChooseDisplay(const QList<QRect>& monitors, QPoint cursor, int displayChoice);
+
+// The same over Qt's screens and the mouse cursor's position; nullptr when there is no screen.
+QScreen* ChooseDisplayScreen(int displayChoice);

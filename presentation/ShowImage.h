@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+#include "PictureSink.h"
+#include "SettingsValues.h"
+
+// What the show pipeline needs of the image list: its entries' paths in display order and the current
+// image, the path of the last picture handed to a preview window.
+class TShowList {
+public:
+    virtual ~TShowList() = default;
+    virtual int Count() const = 0;
+    virtual QString FileName(int index) const = 0;
+    virtual QString CurrentImage() const = 0;
+    virtual void SetCurrentImage(const QString& path) = 0;
+};
+
+// The decoders the pipeline tries, in order. Each may be replaced (tests, a program without the
+// generic decoder); the defaults are the program's own.
+struct TShowDecoders {
+    // JPEG 2000 by name; raises EJpeg2000Error for a file it cannot decode.
+    std::function<QImage(const QString&)> Jpeg2000;
+    // The picture-format registry (a "BM" file as a Windows bitmap, else by extension); may raise.
+    std::function<QImage(const QString&)> Registry;
+    // The generic decoder; false when it cannot read the file.
+    std::function<bool(const QString&, QImage&)> Generic;
+    // The main directory's EXIF orientation, 0 when there is none; never raises.
+    std::function<int(const QString&)> Orientation;
+
+    static TShowDecoders Standard();
+};
+
+// True for a path whose extension names a JPEG 2000 file (".jp2", ".j2k", ".jpc", any case).
+bool IsJpeg2000Name(const QString& path);
+
+// Decodes a picture file the way a preview shows it: JPEG 2000 by name (its errors propagate), then the
+// registry and then the generic decoder (their failures ignored), turned upright from its EXIF
+// orientation, as a 32-bit working picture. Null when no decoder reads the file.
+QImage DecodeShownPicture(const QString& path, const TShowDecoders& decoders);
+
+// The entries a step tries, in order. The first is the neighbour of the first entry holding `current`
+// (exact comparison) with wrap-around: after the last entry, and when `current` is in no entry, "next"
+// goes to entry 0 and "previous" to the last entry. The others follow in the step's direction, so that
+// the whole list is tried at most once. A list of one entry (or none) gives no entries: a step there
+// changes nothing.
+enum class TStepDirection { Next, Previous };
+std::vector<int> StepCandidates(const QStringList& fileNames, const QString& current,
+                                TStepDirection direction);
+
+// The show-image pipeline: every way of showing an entry of the list in a preview window goes through
+// this one object, which also keeps the current image up to date.
+class TShowImage {
+public:
+    // `settings` is read at every call, so that switching the watermark or its font takes effect with
+    // the next step. `dotsPerInch` sizes the watermark's font.
+    TShowImage(TShowList& list, std::function<TSettingsValues()> settings,
+               TShowDecoders decoders = TShowDecoders::Standard(), double dotsPerInch = 96.0);
+
+    // Shows entry `index` in `preview`, with the file-name watermark when `watermark` is set, and makes
+    // its path the current image. Returns false, with the display and the current image unchanged, for
+    // an index outside the list, a missing file, a JPEG 2000 file that fails to decode or any other
+    // failure. A file that no decoder reads is shown as an empty (black) picture and returns true.
+    bool ShowImage(int index, bool watermark, TPictureSink& preview);
+
+    // Steps from the current image to its neighbour, with "Use watermarking" as set now. An entry that
+    // cannot be shown is passed over; when none of them can, nothing changes.
+    void ShowNextImage(TPictureSink& preview);
+    void ShowPreviousImage(TPictureSink& preview);
+
+private:
+    void Step(TStepDirection direction, TPictureSink& preview);
+
+    TShowList& List;
+    std::function<TSettingsValues()> Settings;
+    TShowDecoders Decoders;
+    double DotsPerInch;
+};
