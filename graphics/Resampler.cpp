@@ -31,28 +31,33 @@ using TPairF = float __attribute__((vector_size(32)));
 using TPairI = int __attribute__((vector_size(32)));
 using TPairB = unsigned char __attribute__((vector_size(8)));
 
+// Every helper that takes or returns a vector is always inlined: the fast variant calls them with 256-bit
+// vectors in AVX registers, the portable one in memory, so an out-of-line copy (a debug build) would be
+// called the wrong way by one of them.
+#define ORVALIS_VECTOR_HELPER inline __attribute__((always_inline))
+
 template <typename Vector>
-inline Vector Load(const void* bytes) {
+ORVALIS_VECTOR_HELPER Vector Load(const void* bytes) {
     Vector value;
     std::memcpy(&value, bytes, sizeof value);
     return value;
 }
 
 template <typename Vector>
-inline void Store(void* bytes, Vector value) {
+ORVALIS_VECTOR_HELPER void Store(void* bytes, Vector value) {
     std::memcpy(bytes, &value, sizeof value);
 }
 
 // Bytes to floats and back. The compilers turn the generic conversions of such short vectors into one
 // instruction per lane, so on x86-64 the SSE2 unpack and pack instructions do it instead.
 #if defined(__SSE2__)
-inline TPixelF LoadPixel(const uchar* bytes) {
+ORVALIS_VECTOR_HELPER TPixelF LoadPixel(const uchar* bytes) {
     const __m128i zero = _mm_setzero_si128();
     const __m128i words = _mm_unpacklo_epi8(_mm_cvtsi32_si128(Load<int>(bytes)), zero);
     return TPixelF(_mm_cvtepi32_ps(_mm_unpacklo_epi16(words, zero)));
 }
 
-inline TPairF LoadPair(const uchar* bytes) {
+ORVALIS_VECTOR_HELPER TPairF LoadPair(const uchar* bytes) {
     const __m128i zero = _mm_setzero_si128();
     const __m128i words = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(bytes)), zero);
     const TPixelF low = TPixelF(_mm_cvtepi32_ps(_mm_unpacklo_epi16(words, zero)));
@@ -61,39 +66,39 @@ inline TPairF LoadPair(const uchar* bytes) {
 }
 
 // `value` is already rounded and clamped to 0..255 (ToByteRange).
-inline void StorePixelBytes(uchar* bytes, TPixelF value) {
+ORVALIS_VECTOR_HELPER void StorePixelBytes(uchar* bytes, TPixelF value) {
     const __m128i ints = _mm_cvttps_epi32(__m128(value));
     const __m128i words = _mm_packs_epi32(ints, ints);
     Store(bytes, _mm_cvtsi128_si32(_mm_packus_epi16(words, words)));
 }
 
-inline void StorePairBytes(uchar* bytes, TPairF value) {
+ORVALIS_VECTOR_HELPER void StorePairBytes(uchar* bytes, TPairF value) {
     const __m128i low = _mm_cvttps_epi32(__m128(__builtin_shufflevector(value, value, 0, 1, 2, 3)));
     const __m128i high = _mm_cvttps_epi32(__m128(__builtin_shufflevector(value, value, 4, 5, 6, 7)));
     const __m128i words = _mm_packs_epi32(low, high);
     _mm_storel_epi64(reinterpret_cast<__m128i*>(bytes), _mm_packus_epi16(words, words));
 }
 #else
-inline TPixelF LoadPixel(const uchar* bytes) {
+ORVALIS_VECTOR_HELPER TPixelF LoadPixel(const uchar* bytes) {
     return __builtin_convertvector(Load<TPixelB>(bytes), TPixelF);
 }
 
-inline TPairF LoadPair(const uchar* bytes) {
+ORVALIS_VECTOR_HELPER TPairF LoadPair(const uchar* bytes) {
     return __builtin_convertvector(Load<TPairB>(bytes), TPairF);
 }
 
-inline void StorePixelBytes(uchar* bytes, TPixelF value) {
+ORVALIS_VECTOR_HELPER void StorePixelBytes(uchar* bytes, TPixelF value) {
     Store(bytes, __builtin_convertvector(__builtin_convertvector(value, TPixelI), TPixelB));
 }
 
-inline void StorePairBytes(uchar* bytes, TPairF value) {
+ORVALIS_VECTOR_HELPER void StorePairBytes(uchar* bytes, TPairF value) {
     Store(bytes, __builtin_convertvector(__builtin_convertvector(value, TPairI), TPairB));
 }
 #endif
 
 // Rounds to the nearest byte value, clamped to 0..255.
 template <typename VectorF>
-inline VectorF ToByteRange(VectorF value) {
+ORVALIS_VECTOR_HELPER VectorF ToByteRange(VectorF value) {
     const VectorF zero = VectorF{} + 0.0f;
     const VectorF top = VectorF{} + 255.0f;
     value += 0.5f;
@@ -101,11 +106,11 @@ inline VectorF ToByteRange(VectorF value) {
     return value > top ? top : value;
 }
 
-inline void StorePixel(uchar* bytes, TPixelF value) {
+ORVALIS_VECTOR_HELPER void StorePixel(uchar* bytes, TPixelF value) {
     StorePixelBytes(bytes, ToByteRange(value));
 }
 
-inline void StorePair(uchar* bytes, TPairF value) {
+ORVALIS_VECTOR_HELPER void StorePair(uchar* bytes, TPairF value) {
     StorePairBytes(bytes, ToByteRange(value));
 }
 
@@ -176,7 +181,7 @@ bool HasFastVariant() {
 
 // Resamples the rows [rowsFirst, rowsEnd) of `source` along x into `target` (same rows). Each row is
 // turned into floats once, with one spare pixel of zeros so that the last pair of taps stays inside.
-inline __attribute__((always_inline)) void ResampleRowsBody(const QImage& source, QImage& target,
+ORVALIS_VECTOR_HELPER void ResampleRowsBody(const QImage& source, QImage& target,
                                                             const TTaps& taps, int rowsFirst, int rowsEnd) {
     const int sourceWidth = source.width();
     const int targetWidth = target.width();
@@ -223,7 +228,7 @@ inline __attribute__((always_inline)) void ResampleRowsBody(const QImage& source
 
 // Resamples along y into the target rows [rowsFirst, rowsEnd): eight pixels at a time are summed in
 // registers over all the taps of a row, then stored.
-inline __attribute__((always_inline)) void ResampleColumnsBody(const QImage& source, QImage& target,
+ORVALIS_VECTOR_HELPER void ResampleColumnsBody(const QImage& source, QImage& target,
                                                                const TTaps& taps, int rowsFirst,
                                                                int rowsEnd) {
     const int width = target.width();
