@@ -21,6 +21,8 @@ packages=(
     libopenjp2-7-dev libopenjp2-tools qt6-image-formats-plugins libfreeimage3 libjpeg-turbo-progs
     # the reference for the Lanczos resampler's test and benchmark
     python3-pil
+    # the reference for the thumbnail workers' benchmark (vipsthumbnail)
+    libvips-tools
 )
 
 missing=()

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Builds the tests a second time with AddressSanitizer and UndefinedBehaviorSanitizer and runs them,
-# then builds the libFuzzer targets with clang and runs each over its seed corpus for a short while.
+# then the thumbnail tests (where the worker threads are) with ThreadSanitizer, then builds the libFuzzer
+# targets with clang and runs each over its seed corpus for a short while.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 asan_build=${ORVALIS_ASAN_BUILD_DIR:-"$root/build-asan"}
+tsan_build=${ORVALIS_TSAN_BUILD_DIR:-"$root/build-tsan"}
 fuzz_build=${ORVALIS_FUZZ_BUILD_DIR:-"$root/build-fuzz"}
 fuzz_seconds=${ORVALIS_FUZZ_SECONDS:-20}
 
@@ -22,6 +24,17 @@ trap 'rm -rf "$runtime" "$work"' EXIT
     export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$runtime"
     cd "$asan_build"
     ctest --output-on-failure --timeout 600
+)
+
+# ThreadSanitizer cannot be combined with AddressSanitizer, so it gets a build of its own. Qt is not
+# instrumented: the thumbnail messages state their hand-over with an atomic of their own (ThumbPacket.h).
+cmake -S "$root" -B "$tsan_build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVALIS_SANITIZE_THREAD=ON \
+    -DORVALIS_BUILD_TESTS=ON
+cmake --build "$tsan_build" --target thumbnails_tests
+(
+    export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$runtime"
+    export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
+    "$tsan_build/bin/thumbnails_tests" --gtest_repeat=5
 )
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$fuzz_build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

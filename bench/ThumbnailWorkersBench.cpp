@@ -1,0 +1,249 @@
+// Thumbnails of a folder of photographs through the worker threads, against the ideal of every logical
+// processor rendering all the time, and against vipsthumbnail (libvips) on the same files. The files are
+// twelve-megapixel JPEGs without EXIF thumbnails, made once in the temporary folder and kept there.
+//
+//   build/bin/bench_thumbnail_workers [--files=200] --benchmark_repetitions=3
+//   --benchmark_report_aggregates_only=true
+//
+// BM_RenderOneFile          one RenderThumbnail of one file (the program's route, with the generic
+//                           decoder bound as at start-up), wall time and the processor time of the whole
+//                           process; BM_RenderOneFileRegistryOnly the same with the JPEG reader of the
+//                           picture-format registry instead of the generic decoder.
+// BM_WorkersAllFiles        from posting the first request to applying the last result (a pixmap made
+//                           of it, as the image list keeps it). Counters: t1_ms, the single-thread time of
+//                           one rendering (processor time, median of five) measured at the start of each
+//                           repetition; ideal_s = files x t1 / logical processors; vs_ideal = time / ideal_s.
+// BM_VipsthumbnailAllFiles  "vipsthumbnail --size 160x120" over the same files, one process per logical
+//                           processor with its share of the files, from the first start to the last exit.
+//
+// The ratio to vipsthumbnail is the median of BM_WorkersAllFiles over that of BM_VipsthumbnailAllFiles.
+#include <benchmark/benchmark.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QProcess>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstring>
+#include <ctime>
+#include <thread>
+#include <vector>
+
+#include "FreeImageLoader.h"
+#include "ThumbnailerThread.h"
+#include "ThumbnailsProcessing.h"
+
+namespace {
+
+constexpr int Width = 4000, Height = 3000;
+int FileCount = 200;
+
+QString Folder() {
+    return QDir::tempPath() + QStringLiteral("/orvalis-thumbnail-workers-bench/");
+}
+
+// A photograph-like picture, different for every seed: gradients with fine texture, so that the
+// encoder and decoder work as on a photo.
+QImage PhotoLike(int seed) {
+    QImage picture(Width, Height, QImage::Format_RGB32);
+    for (int y = 0; y < Height; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        for (int x = 0; x < Width; ++x) {
+            const int noise = (x * 7 + y * 13 + seed * 5) % 24;
+            row[x] = qRgb((x * 255 / Width + noise + seed) & 0xFF, (y * 255 / Height + noise) & 0xFF,
+                          ((x + y) / 16 + noise) & 0xFF);
+        }
+    }
+    return picture;
+}
+
+// The files, made on the first call where missing (on every core, since there are many).
+const QStringList& Files() {
+    static const QStringList files = [] {
+        QDir().mkpath(Folder());
+        QStringList paths;
+        for (int i = 0; i < FileCount; ++i) {
+            paths << Folder() + QStringLiteral("photo_%1.jpg").arg(i, 3, 10, QLatin1Char('0'));
+        }
+        std::vector<std::thread> makers;
+        const int threads = LogicalProcessorCount();
+        for (int t = 0; t < threads; ++t) {
+            makers.emplace_back([&paths, t, threads] {
+                for (int i = t; i < int(paths.size()); i += threads) {
+                    if (!QFile::exists(paths[i])) {
+                        PhotoLike(i).save(paths[i] + QStringLiteral(".part"), "JPG", 90);
+                        QFile::rename(paths[i] + QStringLiteral(".part"), paths[i]);
+                    }
+                }
+            });
+        }
+        for (std::thread& maker : makers) {
+            maker.join();
+        }
+        return paths;
+    }();
+    return files;
+}
+
+void RenderOne(benchmark::State& state, const TThumbnailDecoders& decoders) {
+    const QString file = Files().front();
+    for (auto _ : state) {
+        QImage bitmap;
+        RenderThumbnail(file, bitmap, Qt::white, decoders);
+        benchmark::DoNotOptimize(bitmap);
+    }
+}
+
+void BM_RenderOneFile(benchmark::State& state) {
+    RenderOne(state, StandardThumbnailDecoders());
+}
+
+void BM_RenderOneFileRegistryOnly(benchmark::State& state) {
+    TThumbnailDecoders decoders = StandardThumbnailDecoders();
+    decoders.Generic = [](const QString&, QImage&) { return false; };
+    RenderOne(state, decoders);
+}
+
+// The processor time the whole process has used, in seconds.
+double ProcessSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+// The single-thread time of one rendering: the median of five, each counted as the processor time the
+// process spends on it, since the resampler splits a large picture over the cores by itself.
+double SingleRenderSeconds() {
+    std::vector<double> times;
+    for (int i = 0; i < 5; ++i) {
+        const double start = ProcessSeconds();
+        QImage bitmap;
+        RenderThumbnail(Files()[i % Files().size()], bitmap, Qt::white);
+        times.push_back(ProcessSeconds() - start);
+    }
+    std::nth_element(times.begin(), times.begin() + 2, times.end());
+    return times[2];
+}
+
+// Applies results as the main window does (a pixmap per image index) and ends the loop with the last.
+class TResultApplier : public QObject {
+public:
+    explicit TResultApplier(int count) : Applied(count) {}
+    bool event(QEvent* event) override {
+        if (auto packet = TakeThumbPacket(event)) {
+            Applied[packet->ImageIndex] = QPixmap::fromImage(packet->Bitmap);
+            if (++Count == int(Applied.size())) {
+                Loop.quit();
+            }
+            return true;
+        }
+        return QObject::event(event);
+    }
+    std::vector<QPixmap> Applied;
+    int Count = 0;
+    QEventLoop Loop;
+};
+
+void BM_WorkersAllFiles(benchmark::State& state) {
+    const QStringList& files = Files();
+    const double t1 = SingleRenderSeconds();
+    const double ideal = files.size() * t1 / LogicalProcessorCount();
+    double ratio = 0;
+    for (auto _ : state) {
+        TResultApplier applier(int(files.size()));
+        TThumbnailThreadControl control(&applier, Qt::white);
+        control.Start();
+        QTimer::singleShot(600000, &applier.Loop, &QEventLoop::quit);  // a broken build ends here
+        QElapsedTimer clock;
+        clock.start();
+        for (int i = 0; i < int(files.size()); ++i) {
+            PostThumbRequest(control.ControlWindow(), std::make_unique<TThumbFileInfoData>(
+                                                          TThumbFileInfoData{files[i], i, 0, Qt::white}));
+        }
+        applier.Loop.exec();
+        const double seconds = double(clock.nsecsElapsed()) / 1e9;
+        if (applier.Count != int(files.size())) {
+            state.SkipWithError("not every result arrived");
+            break;
+        }
+        state.SetIterationTime(seconds);
+        ratio = seconds / ideal;
+    }
+    state.counters["t1_ms"] = t1 * 1000;
+    state.counters["ideal_s"] = ideal;
+    state.counters["vs_ideal"] = ratio;
+    state.counters["processors"] = LogicalProcessorCount();
+}
+
+void BM_VipsthumbnailAllFiles(benchmark::State& state) {
+    const QStringList& files = Files();
+    const QString output = Folder() + QStringLiteral("vips/");
+    QDir().mkpath(output);
+    const int processes = LogicalProcessorCount();
+    for (auto _ : state) {
+        std::vector<std::unique_ptr<QProcess>> running;
+        QElapsedTimer clock;
+        clock.start();
+        for (int p = 0; p < processes; ++p) {
+            QStringList arguments = {QStringLiteral("--size"), QStringLiteral("160x120"),
+                                     QStringLiteral("-o"), output + QStringLiteral("%s.jpg")};
+            for (int i = p; i < int(files.size()); i += processes) {
+                arguments << files[i];
+            }
+            running.push_back(std::make_unique<QProcess>());
+            running.back()->start(QStringLiteral("vipsthumbnail"), arguments);
+        }
+        bool failed = false;
+        for (auto& process : running) {
+            failed |= !process->waitForFinished(-1) || process->exitStatus() != QProcess::NormalExit ||
+                      process->exitCode() != 0;
+        }
+        const double seconds = double(clock.nsecsElapsed()) / 1e9;
+        if (failed) {
+            state.SkipWithError("vipsthumbnail failed or is not installed (Debian: libvips-tools)");
+            break;
+        }
+        state.SetIterationTime(seconds);
+    }
+}
+
+BENCHMARK(BM_RenderOneFile)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
+BENCHMARK(BM_RenderOneFileRegistryOnly)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime();
+BENCHMARK(BM_WorkersAllFiles)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
+BENCHMARK(BM_VipsthumbnailAllFiles)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    // --files=N is this program's own; everything else goes to Google Benchmark.
+    std::vector<char*> arguments;
+    for (int i = 0; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--files=", 8) == 0) {
+            FileCount = std::max(1, std::atoi(argv[i] + 8));
+        } else {
+            arguments.push_back(argv[i]);
+        }
+    }
+    int qtArgc = 1;
+    QGuiApplication application(qtArgc, argv);
+    InitGenericDecoder();  // as the program binds it at start-up
+
+    int benchmarkArgc = int(arguments.size());
+    benchmark::Initialize(&benchmarkArgc, arguments.data());
+    if (benchmark::ReportUnrecognizedArguments(benchmarkArgc, arguments.data())) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

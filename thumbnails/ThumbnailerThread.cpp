@@ -1,0 +1,286 @@
+#include "ThumbnailerThread.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "ErrorBoundary.h"
+#include "ThumbnailsProcessing.h"
+
+namespace {
+
+constexpr auto ControlTick = std::chrono::milliseconds(20);
+
+// The control's message window: a plain object in the GUI thread that hands each message to the
+// control. It is the boundary of those messages: nothing they raise goes on into Qt's event loop.
+class TThumbControlWindow final : public QObject {
+public:
+    explicit TThumbControlWindow(TThumbnailThreadControl& control) : Control(control) {}
+
+    bool event(QEvent* event) override {
+        AcquireThumbMessages();
+        switch (int(event->type())) {
+            case int(ThumbWorkerFinished):
+                SwallowErrors([&] {
+                    if (auto* message = dynamic_cast<TThumbWorkerFinishedMessage*>(event)) {
+                        Control.WorkerFinished(message->Take());
+                    }
+                });
+                return true;
+            case int(ThumbRequest):
+                SwallowErrors([&] {
+                    if (auto* message = dynamic_cast<TThumbRequestMessage*>(event)) {
+                        Control.Enqueue(message->Take());
+                    }
+                });
+                return true;
+            case int(ThumbQuit):
+                SwallowErrors([&] { Control.StopAll(); });
+                return true;
+            case int(ThumbCancel):
+                SwallowErrors([&] { Control.CancelAll(); });
+                return true;
+            default:
+                return QObject::event(event);
+        }
+    }
+
+private:
+    TThumbnailThreadControl& Control;
+};
+
+}  // namespace
+
+bool StandardThumbnailRenderer(const QString& pictureFile, QImage& bitmap, const QColor& windowColour) {
+    return RenderThumbnail(pictureFile, bitmap, windowColour);
+}
+
+int LogicalProcessorCount() {
+    return std::max(1, int(std::thread::hardware_concurrency()));
+}
+
+// Post box ------------------------------------------------------------------------------------------------
+
+TThumbPostBox::TThumbPostBox(QObject* resultWindow, QObject* controlWindow)
+    : ResultWindow(resultWindow), ControlWindow(controlWindow) {}
+
+bool TThumbPostBox::PostResult(std::unique_ptr<TThumbPacket> packet) {
+    const std::lock_guard lock(Lock);
+    if (ResultWindow == nullptr) {
+        return false;
+    }
+    PostThumbMessage<ThumbResult>(ResultWindow, std::move(packet));
+    return true;
+}
+
+void TThumbPostBox::PostWorkerFinished(quint64 worker) {
+    PostThumbMessage<ThumbWorkerFinished>(ControlWindow, worker);
+}
+
+void TThumbPostBox::ForgetResultWindow() {
+    const std::lock_guard lock(Lock);
+    ResultWindow = nullptr;
+}
+
+// Worker --------------------------------------------------------------------------------------------------
+
+TThumbnailThread::TThumbnailThread(quint64 identity, std::unique_ptr<TThumbnailThreadSettings> settings,
+                                   TThumbPostBox& posts, TThumbnailRenderer render)
+    : Identity_(identity),
+      Settings(std::move(settings)),
+      Packet(std::make_unique<TThumbPacket>(
+          TThumbPacket{Settings->FileName, Settings->ImageIndex, Settings->Generation, QImage(), false})),
+      Posts(posts),
+      Render(std::move(render)) {}
+
+TThumbnailThread::~TThumbnailThread() {
+    Join();
+}
+
+void TThumbnailThread::Start() {
+    Thread = std::thread([this] { Execute(); });
+}
+
+void TThumbnailThread::Join() {
+    if (Thread.joinable()) {
+        Thread.join();
+    }
+}
+
+void TThumbnailThread::Execute() noexcept {
+    try {
+        if (!StopRequested.load()) {
+            Packet->Success = Render(Settings->FileName, Packet->Bitmap, Settings->ControlBackgroundColour);
+            if (!StopRequested.load()) {
+                Posts.PostResult(std::move(Packet));
+            }
+        }
+    } catch (...) {
+        // A decoder error loses this request's result (the entry keeps its placeholder), never the
+        // worker's slot: the finish notice below still goes out.
+    }
+    Packet.reset();
+    Settings.reset();
+    try {
+        Posts.PostWorkerFinished(Identity_);
+    } catch (...) {
+        // Out of memory for the message: nothing is retried.
+    }
+}
+
+// Control -------------------------------------------------------------------------------------------------
+
+TThumbnailThreadControl::TThumbnailThreadControl(QObject* resultWindow, const QColor& backgroundColour,
+                                                 int processorCount, TThumbnailRenderer render)
+    : ProcessorCount_(std::max(1, processorCount)),
+      BackgroundColour(backgroundColour),
+      Render(std::move(render)),
+      ControlWindow_(std::make_unique<TThumbControlWindow>(*this)),
+      Posts(std::make_unique<TThumbPostBox>(resultWindow, ControlWindow_.get())) {
+    if (resultWindow != nullptr) {
+        // Runs in the GUI thread while the result window is being destroyed, before Qt drops the
+        // messages still queued for it; from then on no worker posts to it.
+        QObject::connect(
+            resultWindow, &QObject::destroyed, ControlWindow_.get(),
+            [posts = Posts.get()] { posts->ForgetResultWindow(); }, Qt::DirectConnection);
+    }
+}
+
+TThumbnailThreadControl::~TThumbnailThreadControl() {
+    SwallowErrors([&] { StopAll(); });
+    {
+        const std::lock_guard lock(Lock);
+        Workers_.clear();
+        PendingRequests.clear();
+    }
+    // Every thread has been joined: the finish notices still queued go with the window.
+    ControlWindow_.reset();
+}
+
+void TThumbnailThreadControl::Start() {
+    const std::lock_guard lock(Lock);
+    if (!ControlStarted && !Stopped) {
+        ControlThread = std::thread([this] { Execute(); });
+        ControlStarted = true;
+    }
+}
+
+void TThumbnailThreadControl::Execute() noexcept {
+    std::unique_lock lock(Lock);
+    while (!TerminateRequested) {
+        if (Wake.wait_for(lock, ControlTick, [this] { return TerminateRequested; })) {
+            break;
+        }
+        lock.unlock();
+        SwallowErrors([this] { Dispatch(); });
+        lock.lock();
+    }
+}
+
+void TThumbnailThreadControl::Enqueue(std::unique_ptr<TThumbFileInfoData> request) {
+    {
+        const std::lock_guard lock(Lock);
+        if (Stopped || request == nullptr) {
+            return;  // after StopAll nothing more is rendered; the request is freed here
+        }
+        PendingRequests.push_back(std::move(request));
+    }
+    Dispatch();
+}
+
+void TThumbnailThreadControl::Dispatch() {
+    const std::lock_guard lock(Lock);
+    if (Stopped || RunningCount_ >= 2 * ProcessorCount_ || PendingRequests.empty()) {
+        return;
+    }
+    const std::unique_ptr<TThumbFileInfoData> request = std::move(PendingRequests.front());
+    PendingRequests.pop_front();
+    auto settings = std::make_unique<TThumbnailThreadSettings>(
+        TThumbnailThreadSettings{request->FileName, request->ImageIndex, request->Generation,
+                                 request->BackgroundColour, BackgroundColour});
+    auto worker = std::make_unique<TThumbnailThread>(NextIdentity++, std::move(settings), *Posts, Render);
+    Workers_.reserve(Workers_.size() + 1);  // so that a started worker is always listed
+    worker->Start();
+    ++RunningCount_;
+    Workers_.push_back(std::move(worker));
+}
+
+void TThumbnailThreadControl::WorkerFinished(quint64 worker) {
+    std::unique_ptr<TThumbnailThread> finished;
+    {
+        const std::lock_guard lock(Lock);
+        const auto listed = std::find_if(Workers_.begin(), Workers_.end(),
+                                         [&](const auto& w) { return w->Identity() == worker; });
+        if (listed != Workers_.end()) {
+            finished = std::move(*listed);
+            Workers_.erase(listed);
+            --RunningCount_;
+        }
+    }
+    // Its notice was the worker's last act, so the join returns at once.
+    finished.reset();
+    Dispatch();
+}
+
+void TThumbnailThreadControl::StopWorkers() {
+    // Joined outside the lock: a worker that is finishing may still be posting, and the control thread
+    // may still dispatch. Only the GUI thread removes workers from the list, so the pointers stay valid.
+    std::vector<TThumbnailThread*> running;
+    {
+        const std::lock_guard lock(Lock);
+        for (const auto& worker : Workers_) {
+            worker->Stop();
+            running.push_back(worker.get());
+        }
+    }
+    for (TThumbnailThread* worker : running) {
+        worker->Join();
+    }
+}
+
+void TThumbnailThreadControl::StopAll() {
+    {
+        const std::lock_guard lock(Lock);
+        Stopped = true;
+        TerminateRequested = true;
+    }
+    Wake.notify_all();
+    if (ControlThread.joinable()) {
+        ControlThread.join();
+    }
+    StopWorkers();
+}
+
+void TThumbnailThreadControl::CancelAll() {
+    // The waiting requests are taken first, so that no tick starts one of them while the running
+    // workers are being stopped.
+    std::deque<std::unique_ptr<TThumbFileInfoData>> cancelled;
+    {
+        const std::lock_guard lock(Lock);
+        cancelled.swap(PendingRequests);
+    }
+    StopWorkers();
+}
+
+int TThumbnailThreadControl::RunningCount() const {
+    const std::lock_guard lock(Lock);
+    return RunningCount_;
+}
+
+qsizetype TThumbnailThreadControl::PendingRequestCount() const {
+    const std::lock_guard lock(Lock);
+    return qsizetype(PendingRequests.size());
+}
+
+QList<quint64> TThumbnailThreadControl::Workers() const {
+    const std::lock_guard lock(Lock);
+    QList<quint64> identities;
+    for (const auto& worker : Workers_) {
+        identities.append(worker->Identity());
+    }
+    return identities;
+}
+
+bool TThumbnailThreadControl::ControlThreadRunning() const {
+    const std::lock_guard lock(Lock);
+    return ControlStarted && !TerminateRequested;
+}
