@@ -33,6 +33,8 @@
 #include "Question.h"
 #include "Settings.h"
 #include "SpecialFolders.h"
+#include "ThumbnailerThread.h"
+#include "ThumbnailsProcessing.h"
 
 TFormMain* FormMain = nullptr;
 
@@ -43,8 +45,6 @@ const QString ViewModeKey = QStringLiteral("ListerViewModeThumbs");
 
 constexpr int BrowserPanelWidth = 680;
 constexpr int SplashMilliseconds = 3000;
-constexpr QEvent::Type ThumbCancel = static_cast<QEvent::Type>(0xC06);
-constexpr QEvent::Type ThumbQuit = static_cast<QEvent::Type>(0xC05);
 
 // The presentation settings in force: the settings dialog's, or the defaults before it exists.
 TSettingsValues CurrentSettings() {
@@ -81,7 +81,15 @@ TFormMain::TFormMain(TBrowserLibrary& browserLibrary)
     : Browser(browserLibrary),
       Images(*this),
       Pipeline(ShowList, &CurrentSettings, TShowDecoders::Standard(), ScreenDotsPerInch()),
-      Show(Pipeline, ShowList, *this, SharedPreview, &CurrentSettings) {
+      Show(Pipeline, ShowList, *this, SharedPreview, &CurrentSettings),
+      Acquisition(
+          Images, &ExifThumbnail,
+          [this](const QString& file, QImage& bitmap) {
+              return DatabaseThumbnail(file, bitmap, ThumbDatabase.get());
+          },
+          [this](std::unique_ptr<TThumbFileInfoData> request) {
+              PostThumbRequest(ThumbnailThreadWindow, std::move(request));
+          }) {
     CreateControls();
     FormCreate();
 }
@@ -289,12 +297,11 @@ void TFormMain::FormClose() {
 }
 
 void TFormMain::FormDestroy() {
-    if (ThumbnailThreadWindow != nullptr) {
-        QCoreApplication::postEvent(ThumbnailThreadWindow, new QEvent(ThumbQuit));
-        ThumbnailThreadWindow = nullptr;
-    }
+    // Posts the quit request, and every thumbnail thread has ended before the window and the application go
+    // away.
+    StopThumbnailThreadControl();
     FreeThumbDatabase();
-    PlaceholderBitmap = QPixmap();
+    Acquisition.Placeholder = QPixmap();
     CloseBrowserPanel();
 }
 
@@ -370,15 +377,39 @@ void TFormMain::InitSystemImageList() {
     Lister->ReportView()->setIconSize(QSize(16, 16));
 }
 
+// The list's background colour fills the placeholder and the margins of every fitted thumbnail.
 void TFormMain::BuildPlaceholderBitmap() {
-    QImage image(TThumbnailImages::ImageSize, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Lister->palette().color(QPalette::Base));
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.setPen(Lister->palette().color(QPalette::Text));
-    painter.drawText(image.rect(), Qt::AlignCenter, QStringLiteral(" Generating..."));
-    painter.end();
-    PlaceholderBitmap = QPixmap::fromImage(image);
+    Acquisition.Background = Lister->palette().color(QPalette::Base);
+    Acquisition.Placeholder = QPixmap::fromImage(MakePlaceholderThumbnail(Acquisition.Background));
+}
+
+void TFormMain::StartThumbnailThreadControl() {
+    ThumbnailControl = std::make_unique<TThumbnailThreadControl>(this, Acquisition.Background);
+    ThumbnailThreadWindow = ThumbnailControl->ControlWindow();
+    ThumbnailControl->Start();
+}
+
+void TFormMain::StopThumbnailThreadControl() {
+    if (ThumbnailThreadWindow != nullptr) {
+        QCoreApplication::postEvent(ThumbnailThreadWindow, new QEvent(ThumbQuit));
+        ThumbnailThreadWindow = nullptr;
+    }
+    // Joins the control thread and every worker; a worker busy with a picture finishes it first.
+    ThumbnailControl.reset();
+}
+
+void TFormMain::ThumbnailResultReceived(std::unique_ptr<TThumbPacket> packet) {
+    Acquisition.ThumbnailResultReceived(std::move(packet));
+}
+
+bool TFormMain::event(QEvent* event) {
+    if (event->type() == ThumbResult) {
+        SwallowErrors([&] { ThumbnailResultReceived(TakeThumbPacket(event)); });
+        return true;
+    }
+    bool handled = false;
+    SwallowErrors([&] { handled = QMainWindow::event(event); });
+    return handled;
 }
 
 // List commands ----------------------------------------------------------------------------------------
@@ -584,9 +615,8 @@ void TFormMain::OpenThumbDatabase(const QString& databasePath) {
     ::OpenThumbDatabase(ThumbDatabase, databasePath);
 }
 
-qint32 TFormMain::AcquireThumbnail(const QString& /*path*/) {
-    // Every entry shows the placeholder until thumbnails are rendered.
-    return Images.ImageListThumbnails().Add(PlaceholderBitmap);
+qint32 TFormMain::AcquireThumbnail(const QString& path) {
+    return Acquisition.AcquireThumbnail(path);
 }
 
 void TFormMain::BrowserFilesChosen(const QStringList& fileNames) {

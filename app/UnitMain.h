@@ -13,6 +13,7 @@
 #include "ShowList.h"
 #include "Slideshow.h"
 #include "ThumbDatabase.h"
+#include "ThumbnailAcquisition.h"
 
 class QGroupBox;
 class QMenu;
@@ -23,6 +24,7 @@ class TBrowserLibrary;
 class TFormPreview;
 class TLister;
 class TProgressDisplay;
+class TThumbnailThreadControl;
 
 // The main window: the browser on the left, the image list with its toolbar on the right. Its handlers
 // are short forwards to the image list and the other subsystems, each behind its error boundary.
@@ -101,7 +103,14 @@ public:
     QMenu* PopupMenuLister = nullptr;
     QTimer* TimerSplash = nullptr;
 
+    // Thumbnails: where added entries get theirs, and the rendered ones as they arrive.
+    TThumbnailAcquisition& Thumbnails() { return Acquisition; }
+    TThumbnailThreadControl* ThumbnailThreadControl() { return ThumbnailControl.get(); }
+    void ThumbnailResultReceived(std::unique_ptr<TThumbPacket> packet);
+
 protected:
+    // The window's own message procedure: ThumbResult messages go to ThumbnailResultReceived.
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -124,6 +133,7 @@ private:
 
     void InitSystemImageList();
     void BuildPlaceholderBitmap();
+    void StopThumbnailThreadControl();
     void PutListIntoViewMode(TListViewMode mode);
     void ViewModeButtonClicked(QToolButton* clicked, QToolButton* other, TListViewMode mode);
     void ScrollListTo(int row);
@@ -134,7 +144,7 @@ private:
     void CloseSplash() {}
     void LoadToolbarIcons() {}
     void ConvertHints(QWidget* /*control*/) {}
-    void StartThumbnailThreadControl() {}
+    void StartThumbnailThreadControl();
     void CheckForUpdate() {}
     void ViewPicture(int row);
     void ShowEXIFInformation(const QString& fileName);
@@ -160,9 +170,10 @@ private:
     TSharedPreviewSink SharedPreview;
     TShowImage Pipeline;  // every picture shown, in a slideshow or in "View Picture"
     TSlideshow Show;
-    QObject* ThumbnailThreadWindow = nullptr;       // the thumbnail threads' message receiver, when running
-    QPixmap PlaceholderBitmap;                      // what an entry shows until its thumbnail arrives
+    QObject* ThumbnailThreadWindow = nullptr;  // the thumbnail threads' message receiver, when running
+    std::unique_ptr<TThumbnailThreadControl> ThumbnailControl;
     std::unique_ptr<TThumbDatabase> ThumbDatabase;  // the catalogue of one folder at a time
+    TThumbnailAcquisition Acquisition;
 };
 
 extern TFormMain* FormMain;

@@ -16,6 +16,7 @@
 #include "ImageListFile.h"
 #include "Lister.h"
 #include "ProgressWindow.h"
+#include "WidgetsBenchmarkMain.h"
 
 namespace {
 
@@ -85,12 +86,5 @@ BENCHMARK(BM_LoadImageList)
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarksWithWidgets(argc, argv);
 }

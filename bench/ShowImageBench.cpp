@@ -23,6 +23,7 @@
 #include "Resampler.h"
 #include "ShowFakes.h"
 #include "Watermark.h"
+#include "WidgetsBenchmarkMain.h"
 
 namespace {
 
@@ -158,10 +159,5 @@ BENCHMARK(BM_SplitFit)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SlideshowStep)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarksWithWidgets(argc, argv);
 }

@@ -47,6 +47,13 @@ void TImageList::Clear() {
     ++ListGeneration;
 }
 
+void TImageList::ReplaceThumbnail(int index, const QPixmap& image) {
+    if (index >= 0 && index < Thumbnails.Count()) {
+        Thumbnails.Replace(index, image);
+        ListModel.ThumbnailReplaced(index);
+    }
+}
+
 void TImageList::DeleteSelected() {
     std::vector<int> rows;
     for (const QModelIndex& index : SelectionModel.selectedRows()) {

@@ -57,6 +57,10 @@ public:
     // selection and returns -1.
     int LocateCurrentImage();
 
+    // Puts a rendered thumbnail in place of the image at `index` (an index no longer valid is ignored);
+    // the entries showing it repaint.
+    void ReplaceThumbnail(int index, const QPixmap& image);
+
     int FirstSelected() const;  // -1 when nothing is selected
     std::vector<bool> SelectionFlags() const;
     void SetSelectionFlags(const std::vector<bool>& selected);

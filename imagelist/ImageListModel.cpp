@@ -115,3 +115,14 @@ void TImageListModel::ApplyThumbnailImages() {
 void TImageListModel::ImagesChanged() {
     EntriesChanged(0, Count() - 1);
 }
+
+void TImageListModel::ThumbnailReplaced(int thumbnailIndex) {
+    if (Mode != TListViewMode::Thumbnails) {
+        return;  // list view shows system icons; the new thumbnail shows when thumbnail view is chosen
+    }
+    for (int row = 0; row < Count(); ++row) {
+        if (Entries[row].ImageIndex == thumbnailIndex) {
+            EntriesChanged(row, row);
+        }
+    }
+}

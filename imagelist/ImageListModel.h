@@ -49,6 +49,8 @@ public:
     void ApplyThumbnailImages();
     // Thumbnails were replaced: views repaint what they show.
     void ImagesChanged();
+    // The thumbnail at `thumbnailIndex` was replaced: in thumbnail view, the entries that show it repaint.
+    void ThumbnailReplaced(int thumbnailIndex);
 
 private:
     struct TEntry {

@@ -26,6 +26,7 @@
 #include "Question.h"
 #include "Settings.h"
 #include "TempHome.h"
+#include "ThumbnailerThread.h"
 #include "UnitMain.h"
 
 namespace {
@@ -267,6 +268,66 @@ TEST_F(MainWindowTest, ViewPictureShowsTheSelectedEntryInAModalWindowThatSteps) 
     EXPECT_EQ(seen.AfterClick, QColor(Qt::red));  // after the last entry comes the first
     EXPECT_EQ(window.ImageList().CurrentImage, paths[0]);
     EXPECT_EQ(window.findChildren<TFormPreview*>().size(), 0);  // destroyed when closed
+}
+
+// Entries without an EXIF or database thumbnail show the placeholder until the thumbnail threads have
+// rendered theirs; closing the window with work in flight joins the threads first.
+TEST_F(MainWindowTest, RenderedThumbnailsReplaceThePlaceholdersAndShutdownWaitsForTheWorkers) {
+    TFormMain& window = Open();
+    QImage picture(400, 300, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    const QString path = Pictures.filePath(QStringLiteral("red.png"));
+    ASSERT_TRUE(picture.save(path));
+    window.AddImageFile(path);
+    TImageList& images = window.ImageList();
+    const auto thumbnail = [&] { return images.ImageListThumbnails().At(0).toImage(); };
+    const QImage placeholder = thumbnail();
+    EXPECT_NE(placeholder.pixelColor(80, 60), QColor(Qt::red));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return thumbnail().pixelColor(80, 60) == QColor(Qt::red); }, 20000));
+
+    for (int i = 0; i < 20; ++i) {
+        window.AddImageFile(path);
+    }
+    Window.reset();  // workers still running or queued: none of them outlives the window
+}
+
+// Adding and clearing many times while thumbnails are rendered: every result of an old list is dropped,
+// the last list gets its own thumbnails, and the workers all end.
+TEST_F(MainWindowTest, ClearingWhileThumbnailsAreRenderedDropsEveryOldResult) {
+    TFormMain& window = Open();
+    const auto save = [&](const char* name, QColor colour) {
+        QImage picture(64, 48, QImage::Format_RGB32);
+        picture.fill(colour);
+        const QString path = Pictures.filePath(QLatin1String(name));
+        EXPECT_TRUE(picture.save(path));
+        return path;
+    };
+    const QString old = save("old.png", Qt::red);
+    const QString current = save("current.png", Qt::blue);
+    for (int round = 0; round < 30; ++round) {
+        for (int i = 0; i < 4; ++i) {
+            window.AddImageFile(old);
+        }
+        QCoreApplication::processEvents();  // some results arrive between the clears
+        window.ToolButtonListClear->click();
+    }
+    window.AddImageFile(current);
+    window.AddImageFile(current);
+    // A worker posts its result before its finish notice, so once none runs every result is in.
+    TThumbnailThreadControl& control = *window.ThumbnailThreadControl();
+    TImageList& images = window.ImageList();
+    const auto shows = [&](int i, QColor colour) {
+        return images.ImageListThumbnails().At(i).toImage().pixelColor(80, 60) == colour;
+    };
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return control.RunningCount() == 0 && control.PendingRequestCount() == 0 && shows(0, Qt::blue) &&
+                   shows(1, Qt::blue);
+        },
+        30000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(images.ImageListThumbnails().Count(), 2);
+    EXPECT_TRUE(shows(0, Qt::blue) && shows(1, Qt::blue));
 }
 
 class ListFileCommandsTest : public MainWindowTest {
