@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFile>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
@@ -22,7 +24,9 @@
 #include "ChooseDisplay.h"
 #include "EXIFInformation.h"
 #include "ErrorBoundary.h"
+#include "Exceptions.h"
 #include "FileUtils.h"
+#include "FormAbout.h"
 #include "FreeImageLoader.h"
 #include "ImageFilter.h"
 #include "ImageListFile.h"
@@ -35,8 +39,14 @@
 #include "SpecialFolders.h"
 #include "ThumbnailerThread.h"
 #include "ThumbnailsProcessing.h"
+#include "VersionUpdate.h"
 
 TFormMain* FormMain = nullptr;
+
+// The icons are compiled into this library, which the program links statically: register them.
+static void InitIconResources() {
+    Q_INIT_RESOURCE(icons);
+}
 
 namespace {
 
@@ -44,6 +54,23 @@ const QString SettingsSection = QStringLiteral("Settings");
 const QString ViewModeKey = QStringLiteral("ListerViewModeThumbs");
 
 constexpr int BrowserPanelWidth = 680;
+constexpr int ToolButtonWidth = 23;
+constexpr int Panel4Height = 26;
+constexpr const char* IconIndexProperty = "IconIndex";
+
+// The icon resources in the order of their indices in ImageListFilesButtons.
+constexpr const char* ToolbarIconNames[] = {"01LIST",    "02THUMBS", "03CLEAR", "04ARROWUP", "05ARROWDOWN",
+                                            "07PLAY",    "08STOP",   "09PRINT", "10LOCATE",  "11BACKWARD",
+                                            "12FORWARD", "13SAVE",   "14LOAD"};
+
+// An icon of the program's resources; raises when it is not there.
+QIcon ResourceIcon(const char* name) {
+    const QString path = QStringLiteral(":/icons/") + QLatin1String(name);
+    if (!QFile::exists(path)) {
+        throw EFileError(QStringLiteral("The icon resource %1 is missing.").arg(QLatin1String(name)));
+    }
+    return QIcon(path);
+}
 constexpr int SplashMilliseconds = 3000;
 
 // The presentation settings in force: the settings dialog's, or the defaults before it exists.
@@ -100,6 +127,11 @@ TFormMain::~TFormMain() {
 
 void TFormMain::CreateControls() {
     setObjectName(QStringLiteral("FormMain"));
+    VersionUpdate = new TVersionUpdate(this);
+    VersionUpdate->setObjectName(QStringLiteral("VersionUpdate"));
+    FormAbout = new TFormAbout(this);
+    FormAbout->setObjectName(QStringLiteral("FormAbout"));
+    FormAbout->AssignProgramValues();
     setWindowTitle(QStringLiteral("Orvalis"));
     resize(1016, 861);
 
@@ -134,6 +166,20 @@ void TFormMain::CreateControls() {
     columns->addWidget(PanelBrackwellContainer);
     columns->addWidget(PanelListerContainer, 1);
 
+    // Captions in Tahoma 8 point bold, the browser, the toolbar and the list in its regular face.
+    QFont caption(QStringLiteral("Tahoma"), 8);
+    caption.setBold(true);
+    QFont regular(QStringLiteral("Tahoma"), 8);
+    regular.setBold(false);  // set, so that it is not taken from the captions around it
+    for (QWidget* box : {GroupBoxBrackwellContainer, GroupBoxListerContainer}) {
+        box->setFont(caption);
+    }
+    for (QWidget* part :
+         {PanelBrackwell, static_cast<QWidget*>(ToolBarFileIcons), static_cast<QWidget*>(Lister)}) {
+        part->setFont(regular);
+    }
+    Panel4->setMinimumHeight(Panel4Height);
+
     connect(Lister, &TLister::DeleteKeyPressed, this,
             [this] { ReportErrors(this, [&] { ListerKeyDown(); }); });
     connect(Lister, &TLister::DoubleClicked, this, [this] { ReportErrors(this, [&] { ListerDblClick(); }); });
@@ -153,61 +199,60 @@ void TFormMain::CreateToolbar() {
     ToolBarFileIcons->setIconSize(QSize(16, 16));
     Fill(Panel4, ToolBarFileIcons);
 
-    // Each button reports a failing command in a message box and the program goes on.
-    const auto addButton = [this](const char* name, const QString& hint, QStyle::StandardPixmap icon,
+    // Each button reports a failing command in a message box and the program goes on. Its icon is the
+    // one at `iconIndex` in ImageListFilesButtons, set when the icons are loaded.
+    const auto addButton = [this](const char* name, const QString& hint, int iconIndex,
                                   void (TFormMain::*command)()) {
         auto* button = new QToolButton(ToolBarFileIcons);
         button->setObjectName(QLatin1String(name));
         button->setToolTip(hint);
-        button->setIcon(style()->standardIcon(icon));
+        button->setProperty(IconIndexProperty, iconIndex);
         button->setAutoRaise(true);
+        button->setFixedWidth(ToolButtonWidth);
         connect(button, &QToolButton::clicked, this,
                 [this, command] { ReportErrors(this, [&] { (this->*command)(); }); });
         ToolBarFileIcons->addWidget(button);
         return button;
     };
-    ToolButtonReport = addButton("ToolButtonReport", QStringLiteral("List view mode."),
-                                 QStyle::SP_FileDialogDetailedView, &TFormMain::ToolButtonReportClick);
-    ToolButtonThumbnails =
-        addButton("ToolButtonThumbnails", QStringLiteral("Thumbnail view mode."),
-                  QStyle::SP_FileDialogContentsView, &TFormMain::ToolButtonThumbnailsClick);
+    ToolButtonReport = addButton("ToolButtonReport", QStringLiteral("List view mode."), 0,
+                                 &TFormMain::ToolButtonReportClick);
+    ToolButtonThumbnails = addButton("ToolButtonThumbnails", QStringLiteral("Thumbnail view mode."), 1,
+                                     &TFormMain::ToolButtonThumbnailsClick);
     ToolButtonReport->setCheckable(true);
     ToolButtonReport->setChecked(true);
     ToolButtonThumbnails->setCheckable(true);
     ToolBarFileIcons->addSeparator();
-    ToolButtonListClear = addButton("ToolButtonListClear", QStringLiteral("Clear the image list."),
-                                    QStyle::SP_DialogResetButton, &TFormMain::ToolButtonListClearClick);
+    ToolButtonListClear = addButton("ToolButtonListClear", QStringLiteral("Clear the image list."), 2,
+                                    &TFormMain::ToolButtonListClearClick);
     ToolBarFileIcons->addSeparator();
     ToolButtonListMoveUp =
-        addButton("ToolButtonListMoveUp", QStringLiteral("Move selected images up in the list."),
-                  QStyle::SP_ArrowUp, &TFormMain::ToolButtonListMoveUpClick);
+        addButton("ToolButtonListMoveUp", QStringLiteral("Move selected images up in the list."), 3,
+                  &TFormMain::ToolButtonListMoveUpClick);
     ToolButtonListMoveDown =
-        addButton("ToolButtonListMoveDown", QStringLiteral("Move selected images down in the list."),
-                  QStyle::SP_ArrowDown, &TFormMain::ToolButtonListMoveDownClick);
+        addButton("ToolButtonListMoveDown", QStringLiteral("Move selected images down in the list."), 4,
+                  &TFormMain::ToolButtonListMoveDownClick);
     ToolBarFileIcons->addSeparator();
-    ToolButtonPlaySlideshow = addButton("ToolButtonPlaySlideshow", QStringLiteral("Play slideshow"),
-                                        QStyle::SP_MediaPlay, &TFormMain::ToolButtonPlaySlideshowClick);
-    ToolButtonStopSlideshow = addButton("ToolButtonStopSlideshow", QStringLiteral("Stop slideshow"),
-                                        QStyle::SP_MediaStop, &TFormMain::ToolButtonStopSlideshowClick);
+    ToolButtonPlaySlideshow = addButton("ToolButtonPlaySlideshow", QStringLiteral("Play slideshow"), 5,
+                                        &TFormMain::ToolButtonPlaySlideshowClick);
+    ToolButtonStopSlideshow = addButton("ToolButtonStopSlideshow", QStringLiteral("Stop slideshow"), 6,
+                                        &TFormMain::ToolButtonStopSlideshowClick);
     ToolButtonSlideshowPrevious =
-        addButton("ToolButtonSlideshowPrevious", QStringLiteral("Slideshow previous image"),
-                  QStyle::SP_MediaSkipBackward, &TFormMain::ToolButtonSlideshowPreviousClick);
-    ToolButtonSlideshowNext =
-        addButton("ToolButtonSlideshowNext", QStringLiteral("Slideshow next image"),
-                  QStyle::SP_MediaSkipForward, &TFormMain::ToolButtonSlideshowNextClick);
+        addButton("ToolButtonSlideshowPrevious", QStringLiteral("Slideshow previous image"), 9,
+                  &TFormMain::ToolButtonSlideshowPreviousClick);
+    ToolButtonSlideshowNext = addButton("ToolButtonSlideshowNext", QStringLiteral("Slideshow next image"), 10,
+                                        &TFormMain::ToolButtonSlideshowNextClick);
     // The steps have nothing to step until a slideshow has started.
     ToolButtonSlideshowPrevious->setEnabled(false);
     ToolButtonSlideshowNext->setEnabled(false);
-    ToolButtonLocateCurrentImage =
-        addButton("ToolButtonLocateCurrentImage", QString(), QStyle::SP_FileDialogInfoView,
-                  &TFormMain::ToolButtonLocateCurrentImageClick);
+    ToolButtonLocateCurrentImage = addButton("ToolButtonLocateCurrentImage", QString(), 8,
+                                             &TFormMain::ToolButtonLocateCurrentImageClick);
     ToolBarFileIcons->addSeparator();
     ToolButtonLoadImageList =
-        addButton("ToolButtonLoadImageList", QStringLiteral("Load image list from file..."),
-                  QStyle::SP_DialogOpenButton, &TFormMain::ToolButtonLoadImageListClick);
+        addButton("ToolButtonLoadImageList", QStringLiteral("Load image list from file..."), 12,
+                  &TFormMain::ToolButtonLoadImageListClick);
     ToolButtonSaveImageList =
-        addButton("ToolButtonSaveImageList", QStringLiteral("Save image list to file..."),
-                  QStyle::SP_DialogSaveButton, &TFormMain::ToolButtonSaveImageListClick);
+        addButton("ToolButtonSaveImageList", QStringLiteral("Save image list to file..."), 11,
+                  &TFormMain::ToolButtonSaveImageListClick);
 }
 
 void TFormMain::CreateMenus() {
@@ -236,7 +281,7 @@ void TFormMain::CreateMenus() {
     addItem(file, "Loadlastimagelist1", QStringLiteral("Load Last Image List"), TOnError::Swallow,
             [this] { Loadlastimagelist1Click(); });
     file->addSeparator();
-    addItem(file, "Exit1", QStringLiteral("Exit"), TOnError::Swallow, [this] { close(); });
+    addItem(file, "Exit1", QStringLiteral("Exit"), TOnError::Swallow, [this] { Exit1Click(); });
     QMenu* options = menuBar()->addMenu(QStringLiteral("Options"));
     addItem(options, "Settings1", QStringLiteral("Settings..."), TOnError::Swallow,
             [this] { Settings1Click(); });
@@ -244,6 +289,8 @@ void TFormMain::CreateMenus() {
     addItem(options, "CloseBrackwell1", QStringLiteral("Close Brackwell"), TOnError::Swallow, [] {
         PostBrowserClose();
     })->setVisible(false);
+    QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
+    addItem(help, "About1", QStringLiteral("About..."), TOnError::Swallow, [this] { About1Click(); });
 
     PopupMenuLister = new QMenu(this);
     PopupMenuLister->setObjectName(QStringLiteral("PopupMenuLister"));
@@ -410,6 +457,78 @@ bool TFormMain::event(QEvent* event) {
     bool handled = false;
     SwallowErrors([&] { handled = QMainWindow::event(event); });
     return handled;
+}
+
+// Icons and hints ----------------------------------------------------------------------------------------
+
+void TFormMain::LoadToolbarIcons() {
+    InitIconResources();
+    ImageListFilesButtons.clear();
+    // A missing icon ends the loading; the buttons show what was loaded so far.
+    SwallowErrors([&] {
+        setWindowIcon(ResourceIcon("00MAINICON"));
+        for (const char* name : ToolbarIconNames) {
+            ImageListFilesButtons.append(ResourceIcon(name));
+        }
+    });
+    for (QToolButton* button : ToolBarFileIcons->findChildren<QToolButton*>()) {
+        const QVariant index = button->property(IconIndexProperty);
+        if (index.isValid() && index.toInt() < ImageListFilesButtons.size()) {
+            button->setIcon(ImageListFilesButtons[index.toInt()]);
+        }
+    }
+}
+
+// Hints are written on one line, with " /n/n " where a line break goes.
+void TFormMain::ConvertHints(QWidget* control) {
+    for (QWidget* child : control->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        SwallowErrors([&] {
+            if (!child->toolTip().isEmpty()) {
+                child->setToolTip(ConvertedHint(child->toolTip()));
+            }
+            if (!child->children().isEmpty()) {
+                ConvertHints(child);
+            }
+        });
+    }
+}
+
+QString ConvertedHint(QString hint) {
+    return hint.replace(QStringLiteral(" /n/n "), QStringLiteral("\n"));
+}
+
+// Once per start, the last step of start-up: a newer published version is offered for download.
+void TFormMain::CheckForUpdate() {
+    if (CheckForUpdateAtStartUp && VersionUpdate->CheckForUpdate()) {
+        VersionUpdate->PromptForUpdate();
+    }
+}
+
+void TFormMain::ShowSplash() {
+    FormAbout->ShowBox(true);
+}
+
+// The splash stays above the main window that appears while it is up, also where no window manager
+// keeps always-on-top windows on top.
+void TFormMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    SwallowErrors([&] {
+        if (FormAbout->Box() != nullptr && FormAbout->Box()->isVisible()) {
+            FormAbout->Box()->raise();
+        }
+    });
+}
+
+void TFormMain::CloseSplash() {
+    FormAbout->CloseBox();
+}
+
+void TFormMain::About1Click() {
+    FormAbout->ShowModalBox(false);
+}
+
+void TFormMain::Exit1Click() {
+    close();
 }
 
 // List commands ----------------------------------------------------------------------------------------

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QIcon>
+#include <QList>
 #include <QMainWindow>
 #include <QPixmap>
 
@@ -25,6 +27,8 @@ class TFormPreview;
 class TLister;
 class TProgressDisplay;
 class TThumbnailThreadControl;
+class TVersionUpdate;
+class TFormAbout;
 
 // The main window: the browser on the left, the image list with its toolbar on the right. Its handlers
 // are short forwards to the image list and the other subsystems, each behind its error boundary.
@@ -73,8 +77,24 @@ public:
     using TListFileChooser = std::function<std::optional<QString>(TFormMain& window, bool save)>;
     TListFileChooser ChooseListFile = &TFormMain::DefaultListFileChooser;
 
+    // Whether start-up asks the maker's web site for a newer version; tests turn it off before they make
+    // a window, so that no test reaches the network.
+    static inline bool CheckForUpdateAtStartUp = true;
+    TVersionUpdate* VersionUpdate = nullptr;
+    TFormAbout* FormAbout = nullptr;  // the about box, also the start-up splash
+    // The last step of start-up: a newer published version is offered for download.
+    void CheckForUpdate();
+
     // Main-menu commands.
     void Settings1Click();
+    void Exit1Click();
+    void About1Click();
+
+    // Start-up: the toolbar's icons from the program's resources, and hints written on one line made
+    // into several (" /n/n " marks a line break) for every control under `control`.
+    void LoadToolbarIcons();
+    void ConvertHints(QWidget* control);
+    QList<QIcon> ImageListFilesButtons;  // the toolbar's icons, by icon index
 
     void LoadViewMode();
     void SaveViewMode();
@@ -112,6 +132,7 @@ protected:
     // The window's own message procedure: ThumbResult messages go to ThumbnailResultReceived.
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -140,12 +161,9 @@ private:
 
     // Start-up and command steps that the picture, thumbnail, about-box and update parts of the program
     // fill in; each is called at its place in the sequence.
-    void ShowSplash() {}
-    void CloseSplash() {}
-    void LoadToolbarIcons() {}
-    void ConvertHints(QWidget* /*control*/) {}
+    void ShowSplash();
+    void CloseSplash();
     void StartThumbnailThreadControl();
-    void CheckForUpdate() {}
     void ViewPicture(int row);
     void ShowEXIFInformation(const QString& fileName);
     void FreeThumbDatabase() { ThumbDatabase.reset(); }
@@ -177,3 +195,6 @@ private:
 };
 
 extern TFormMain* FormMain;
+
+// A hint with each " /n/n " made a line break.
+QString ConvertedHint(QString hint);

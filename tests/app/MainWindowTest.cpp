@@ -7,27 +7,38 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
+#include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
 
 #include <memory>
+#include <vector>
 
 #include "BrowserLibrary.h"
+#include "CannedHttpServer.h"
 #include "EXIFInformation.h"
 #include "ErrorBoundary.h"
 #include "FileMaker.h"
+#include "FormAbout.h"
+#include "ImageListFile.h"
 #include "Lister.h"
+#include "OpenUrl.h"
 #include "Preview.h"
+#include "ProgressWindow.h"
 #include "Question.h"
 #include "Settings.h"
 #include "TempHome.h"
 #include "ThumbnailerThread.h"
 #include "UnitMain.h"
+#include "VersionUpdate.h"
 
 namespace {
 
@@ -46,7 +57,10 @@ QByteArray Utf16Le(const QString& text) {
 // Each test starts as a first run: no per-user folder, no browser library.
 class MainWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override { QDir(testsupport::UserDataFolder()).removeRecursively(); }
+    void SetUp() override {
+        QDir(testsupport::UserDataFolder()).removeRecursively();
+        TFormMain::CheckForUpdateAtStartUp = false;
+    }
 
     TFormMain& Open() {
         Window = std::make_unique<TFormMain>(NoBrowser);
@@ -77,6 +91,139 @@ TEST_F(MainWindowTest, FirstRunCreatesAnEmptyUnicodeSettingsFileAndStartsInThumb
     EXPECT_EQ(window.Lister->ViewMode(), TListViewMode::Thumbnails);
     EXPECT_EQ(window.PanelBrackwellContainer->maximumWidth(), 680);
     EXPECT_NE(window.PanelBrackwell->findChild<QLabel*>(QStringLiteral("LabelBrowserUnavailable")), nullptr);
+}
+
+// The toolbar as the operator finds it after a first start: buttons in order with their hints, icons
+// from the program's resources, the step buttons disabled.
+TEST_F(MainWindowTest, ToolbarButtonsInOrderWithHintsIconsAndStates) {
+    TFormMain& window = Open();
+    struct Button {
+        const char* Name;  // nullptr: a separator
+        const char* Hint;
+        bool Enabled;
+    };
+    const std::vector<Button> expected = {
+        {"ToolButtonReport", "List view mode.", true},
+        {"ToolButtonThumbnails", "Thumbnail view mode.", true},
+        {nullptr, nullptr, true},
+        {"ToolButtonListClear", "Clear the image list.", true},
+        {nullptr, nullptr, true},
+        {"ToolButtonListMoveUp", "Move selected images up in the list.", true},
+        {"ToolButtonListMoveDown", "Move selected images down in the list.", true},
+        {nullptr, nullptr, true},
+        {"ToolButtonPlaySlideshow", "Play slideshow", true},
+        {"ToolButtonStopSlideshow", "Stop slideshow", true},
+        {"ToolButtonSlideshowPrevious", "Slideshow previous image", false},
+        {"ToolButtonSlideshowNext", "Slideshow next image", false},
+        {"ToolButtonLocateCurrentImage", "", true},
+        {nullptr, nullptr, true},
+        {"ToolButtonLoadImageList", "Load image list from file...", true},
+        {"ToolButtonSaveImageList", "Save image list to file...", true},
+    };
+    const QList<QAction*> actions = window.ToolBarFileIcons->actions();
+    ASSERT_EQ(actions.size(), qsizetype(expected.size()));
+    for (size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(i);
+        QWidget* widget = window.ToolBarFileIcons->widgetForAction(actions[qsizetype(i)]);
+        if (expected[i].Name == nullptr) {
+            EXPECT_TRUE(actions[qsizetype(i)]->isSeparator());
+            continue;
+        }
+        ASSERT_NE(widget, nullptr);
+        EXPECT_EQ(widget->objectName(), QLatin1String(expected[i].Name));
+        EXPECT_EQ(widget->toolTip(), QLatin1String(expected[i].Hint));
+        EXPECT_EQ(widget->isEnabled(), expected[i].Enabled);
+        EXPECT_FALSE(static_cast<QToolButton*>(widget)->icon().isNull());
+    }
+    EXPECT_EQ(window.ImageListFilesButtons.size(), 13);
+    EXPECT_FALSE(window.windowIcon().isNull());
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Orvalis"));
+}
+
+TEST_F(MainWindowTest, HintsWrittenOnOneLineBecomeSeveral) {
+    EXPECT_EQ(ConvertedHint(QStringLiteral("First /n/n second /n/n third")),
+              QStringLiteral("First\nsecond\nthird"));
+    EXPECT_EQ(ConvertedHint(QStringLiteral("Play slideshow")), QStringLiteral("Play slideshow"));
+    EXPECT_EQ(ConvertedHint(QStringLiteral("no/n/nblanks")), QStringLiteral("no/n/nblanks"));
+
+    TFormMain& window = Open();
+    auto* nested = new QWidget(window.Panel4);
+    auto* leaf = new QWidget(nested);
+    leaf->setToolTip(QStringLiteral("Deep /n/n down"));
+    window.ConvertHints(&window);
+    EXPECT_EQ(leaf->toolTip(), QStringLiteral("Deep\ndown"));
+}
+
+TEST_F(MainWindowTest, TheBrowserHalfKeepsItsWidthAndTheListTakesTheRest) {
+    TFormMain& window = Open();
+    window.resize(1920, 1000);
+    window.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window.PanelBrackwellContainer->width(), 680);
+    EXPECT_EQ(window.PanelListerContainer->geometry().left(), 680);
+    EXPECT_EQ(window.PanelListerContainer->geometry().right(), window.centralWidget()->width() - 1);
+}
+
+TEST_F(MainWindowTest, MenusHoldTheirCommandsAndHelpOnlyAbout) {
+    TFormMain& window = Open();
+    QStringList menus;
+    for (QAction* menu : window.menuBar()->actions()) {
+        menus << menu->text();
+    }
+    EXPECT_EQ(menus,
+              QStringList({QStringLiteral("File"), QStringLiteral("Options"), QStringLiteral("Help")}));
+    const QList<QAction*> help = window.menuBar()->actions().last()->menu()->actions();
+    ASSERT_EQ(help.size(), 1);
+    EXPECT_EQ(help[0]->text(), QStringLiteral("About..."));
+    EXPECT_FALSE(window.findChild<QAction*>(QStringLiteral("CloseBrackwell1"))->isVisible());
+}
+
+// The splash shows the about box without buttons from start-up until the splash timer; "About..."
+// shows it again with its OK button.
+TEST_F(MainWindowTest, SplashAtStartUpAndTheAboutBoxOnRequest) {
+    TFormMain& window = Open();
+    TFormAboutBox* box = window.FormAbout->Box();
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_FALSE(box->ButtonOk2->isVisible());
+    window.TimerSplash->start(1);  // instead of three seconds
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !box->isVisible(); }, 5000));
+
+    bool okShown = false;
+    QTimer::singleShot(0, [&] {
+        okShown = box->isVisible() && box->ButtonOk2->isVisible();
+        box->ButtonOk2->click();
+    });
+    window.findChild<QAction*>(QStringLiteral("About1"))->trigger();
+    EXPECT_TRUE(okShown);
+    EXPECT_FALSE(box->isVisible());
+}
+
+// A newer version published on the maker's site (served here from 127.0.0.1) is offered at the end
+// of start-up; declining opens nothing.
+TEST_F(MainWindowTest, ANewerPublishedVersionIsOffered) {
+    testsupport::TCannedHttpServer server;
+    ASSERT_TRUE(server.IsListening());
+    server.Answer(QStringLiteral("/Version.txt"), {testsupport::VersionFile("99.0.0.0")});
+    TFormMain& window = Open();
+    window.VersionUpdate->URLVersionFile = server.Url(QStringLiteral("/Version.txt"));
+    QStringList questions, opened;
+    SetQuestionAnswerer([&](const QString& question) {
+        questions << question;
+        return false;
+    });
+    SetUrlOpener([&](const QString& target) {
+        opened << target;
+        return true;
+    });
+    TFormMain::CheckForUpdateAtStartUp = true;
+    window.CheckForUpdate();
+    SetQuestionAnswerer({});
+    SetUrlOpener({});
+    ASSERT_EQ(questions.size(), 1);
+    EXPECT_TRUE(questions[0].startsWith(QStringLiteral("New version available for Quenmark's Orvalis\r\n")));
+    EXPECT_TRUE(questions[0].contains(QStringLiteral("Newer version: 99.0.0.0\r\n")));
+    EXPECT_TRUE(opened.isEmpty());
 }
 
 TEST_F(MainWindowTest, StoredListViewModeStartsInListViewAndClosingWritesTheMode) {
@@ -391,6 +538,29 @@ TEST_F(ListFileCommandsTest, LoadLastImageListTwiceDoublesTheList) {
     }
     EXPECT_EQ(window.ImageList().FileNames(), (QStringList{a, a}));
     EXPECT_TRUE(Questions.isEmpty());
+}
+
+// A progress window that fails as soon as a list starts loading.
+class TFailingProgress : public TFormProgress {
+public:
+    TFailingProgress() : TFormProgress(nullptr) {}
+    void Begin(int) override { throw std::runtime_error("The progress window failed."); }
+};
+
+// The same failure is reported when the toolbar's command meets it, and ends a main-menu command that
+// is one of the window's own messages silently.
+TEST_F(ListFileCommandsTest, ToolbarFailuresAreReportedMenuFailuresSwallowed) {
+    const QString list = Pictures.filePath(QStringLiteral("show.txt"));
+    WriteImageListFile(list, {Picture(QStringLiteral("a.jpg"))});
+    TFormMain& window = OpenChoosing(list);  // makes the per-user folder
+    WriteImageListFile(LastListFile(), {Picture(QStringLiteral("b.jpg"))});
+    TFailingProgress failing;
+    FormProgress = &failing;
+    window.ToolButtonLoadImageList->click();
+    EXPECT_EQ(Reports, QStringList{QStringLiteral("The progress window failed.")});
+    window.findChild<QAction*>(QStringLiteral("Loadlastimagelist1"))->trigger();
+    EXPECT_EQ(Reports.size(), 1);
+    FormProgress = nullptr;
 }
 
 TEST_F(ListFileCommandsTest, AFailedSaveIsReportedFromTheToolbarAndTheMenu) {

@@ -36,6 +36,7 @@ protected:
         ASSERT_EQ(QGuiApplication::screens().size(), 3)
             << "run through CTest, which starts this test with three offscreen monitors (ThreeScreens.json)";
         QDir(testsupport::UserDataFolder()).removeRecursively();
+        TFormMain::CheckForUpdateAtStartUp = false;
         Window = std::make_unique<TFormMain>(NoBrowser);
         FormPreview = new TFormPreview();
         Window->ConnectPreview(*FormPreview);
