@@ -19,8 +19,10 @@ packages=(
     # decoders: OpenJPEG and its tools (JPEG 2000 fixtures, the decode reference), Qt's extra image readers,
     # the run-time generic decoder, libjpeg-turbo's tools (the JPEG decode reference)
     libopenjp2-7-dev libopenjp2-tools qt6-image-formats-plugins libfreeimage3 libjpeg-turbo-progs
-    # the reference for the Lanczos resampler's test and benchmark
+    # the reference for the Lanczos resampler's test and benchmark; the end-to-end script's pictures and checks
     python3-pil
+    # the end-to-end run: an X server with two dummy monitors, xrandr, xdotool, screenshots
+    xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xdotool imagemagick
     # the reference for the thumbnail workers' benchmark (vipsthumbnail)
     libvips-tools
 )

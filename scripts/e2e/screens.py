@@ -1,0 +1,447 @@
+#!/usr/bin/python3
+"""Pictures and screenshot checks for scripts/e2e.sh.
+
+The end-to-end run drives the real program on an X server with two monitors side by side; this helper
+makes the pictures it presents and reads the screenshots it takes. Every command prints what it found
+and exits with 1 (and a message on stderr) when the screen is not as expected, so the shell script can
+stop at the first failure.
+
+    screens.py make FOLDER                        the source pictures (see PICTURES)
+    screens.py toolbar SHOT                       "X Y" of the "Play slideshow" button on monitor 1
+    screens.py entries SHOT                       every listed picture has its thumbnail in the image list
+    screens.py entry SHOT NAME                    "X Y" of the thumbnail of picture NAME
+    screens.py selected SHOT NAME                 the entry of picture NAME is selected
+    screens.py main SHOT                          monitor 1 shows the main window
+    screens.py shown SHOT                         which picture monitor 2 shows: a NAME, "black" or "other"
+    screens.py picture SHOT NAME                  monitor 2 shows NAME upright, fitted and watermarked
+    screens.py black SHOT                         monitor 2 is black
+    screens.py watch DISPLAY FOLDER PID FIRST STEP NAME...
+                                                  monitor 2 shows the pictures NAME... in this order
+                                                  while the program PID runs
+    screens.py listfile FILE PATH...              an image list file in the program's encoding naming PATHs
+    screens.py settings FILE KEY=VALUE...         a settings file in the program's encoding holding the keys
+
+Monitor 1 is the left half of a screenshot of the root window, monitor 2 the right half.
+
+Only Debian's python3-pil is needed; run it with /usr/bin/python3.
+"""
+
+import sys
+
+from PIL import Image, ImageDraw
+
+# The colours of the pictures, chosen far apart so that a sample tells them apart after JPEG coding and
+# resampling.
+RED = (208, 32, 32)
+BLUE = (32, 64, 208)
+YELLOW = (224, 208, 32)
+CYAN = (32, 208, 208)
+GREEN = (32, 192, 64)
+ORANGE = (224, 112, 16)
+PURPLE = (128, 48, 160)  # the JPEG's EXIF thumbnail, so that the list shows where its thumbnail came from
+HIGHLIGHT = (48, 140, 198)  # the background of a selected entry's caption (the Fusion style's highlight)
+
+# The pictures of the run, by the name the watermark is cut from. "stored" is the size as stored in the
+# file, "upright" the size after the EXIF orientation has been applied.
+#   jpeg: 3000 x 2000, stored with orientation 6 (turn clockwise to view): four quadrants, red top left,
+#         blue top right, yellow bottom left, cyan bottom right. Upright it is 2000 x 3000 with yellow
+#         top left, red top right, blue bottom right and cyan bottom left.
+#   png:  800 x 600 green, narrower than the 16:9 screen: bars left and right.
+#   jp2:  1600 x 600 orange, wider than the 16:9 screen: bars above and below.
+# The watermark of each is the number in its name (characters 5 to 8), white with a black shadow.
+PICTURES = {
+    "IMG_1234.jpg": {
+        "stored": (3000, 2000),
+        "upright": (2000, 3000),
+        "quadrants": (YELLOW, RED, CYAN, BLUE),  # upright: top left, top right, bottom left, bottom right
+        "thumbnail": PURPLE,
+    },
+    "IMG_5678.png": {"stored": (800, 600), "upright": (800, 600), "colour": GREEN, "thumbnail": GREEN},
+    "IMG_9012.jp2": {"stored": (1600, 600), "upright": (1600, 600), "colour": ORANGE, "thumbnail": ORANGE},
+}
+
+TOLERANCE = 48  # per channel, for JPEG coding, resampling and the list's selection tint
+DARK = 24  # a pixel with no channel above this counts as black
+WHITE = 190  # a pixel with every channel above this counts as white (the watermark's text)
+WATERMARK_POINTS = 32  # the watermark's height in pixels on the full-size picture (24 pt at 96 dpi)
+
+
+def fail(message):
+    print(f"FAIL: {message}", file=sys.stderr)
+    sys.exit(1)
+
+
+def near(pixel, colour, tolerance=TOLERANCE):
+    return all(abs(int(a) - int(b)) <= tolerance for a, b in zip(pixel[:3], colour))
+
+
+def monitors(shot):
+    """The two monitors of a root-window screenshot (a file or a picture): left half, right half."""
+    if not isinstance(shot, Image.Image):
+        shot = Image.open(shot)
+    shot = shot.convert("RGB")
+    width, height = shot.size
+    half = width // 2
+    return shot.crop((0, 0, half, height)), shot.crop((half, 0, width, height))
+
+
+# Making the pictures ---------------------------------------------------------------------------------
+
+
+def make(folder):
+    """Writes IMG_1234.jpg (without EXIF yet), thumb.jpg (its EXIF thumbnail), IMG_5678.png and
+    IMG_9012.ppm (the JPEG 2000 picture's source); e2e.sh adds the EXIF data and codes the JPEG 2000."""
+    spec = PICTURES["IMG_1234.jpg"]
+    width, height = spec["stored"]
+    jpeg = Image.new("RGB", (width, height))
+    draw = ImageDraw.Draw(jpeg)
+    # Stored quadrants: upright = stored turned clockwise, so stored top left is upright top right, etc.
+    top_left, top_right, bottom_left, bottom_right = RED, BLUE, YELLOW, CYAN
+    draw.rectangle((0, 0, width // 2 - 1, height // 2 - 1), fill=top_left)
+    draw.rectangle((width // 2, 0, width - 1, height // 2 - 1), fill=top_right)
+    draw.rectangle((0, height // 2, width // 2 - 1, height - 1), fill=bottom_left)
+    draw.rectangle((width // 2, height // 2, width - 1, height - 1), fill=bottom_right)
+    jpeg.save(f"{folder}/IMG_1234.jpg", quality=92)
+    Image.new("RGB", (160, 107), PURPLE).save(f"{folder}/thumb.jpg", quality=92)
+    Image.new("RGB", PICTURES["IMG_5678.png"]["stored"], GREEN).save(f"{folder}/IMG_5678.png")
+    Image.new("RGB", PICTURES["IMG_9012.jp2"]["stored"], ORANGE).save(f"{folder}/IMG_9012.ppm")
+
+
+# Monitor 1: the main window ------------------------------------------------------------------------
+
+
+def toolbar(shot_path):
+    """Finds the toolbar above the image list from its icons and prints the centre of its sixth button,
+    "Play slideshow" (list view, thumbnails | clear | up, down | play, stop, previous, next, locate |
+    load, save).
+
+    The icons are dark grey-to-black glyphs on the light window background. Rows holding such pixels in
+    the right part of the window form bands; the toolbar is the first band whose dark columns fall into
+    a run of at least ten evenly spaced groups (icons), the caption above it being a single group of
+    letters."""
+    first, _ = monitors(shot_path)
+    width, height = first.size
+    pixels = first.load()
+    left = width // 4  # the browser half is wider than this on a 1920 wide monitor
+
+    def dark(x, y):
+        r, g, b = pixels[x, y]
+        return max(r, g, b) < 128 and max(r, g, b) - min(r, g, b) < 40
+
+    def band_groups(top, bottom):
+        columns = [x for x in range(left, width) if any(dark(x, y) for y in range(top, bottom))]
+        groups = []
+        for x in columns:
+            if groups and x - groups[-1][1] <= 4:
+                groups[-1][1] = x
+            else:
+                groups.append([x, x])
+        return groups
+
+    y = 0
+    while y < min(height, 300):
+        if not any(dark(x, y) for x in range(left, width)):
+            y += 1
+            continue
+        top = y
+        while y < height and any(dark(x, y) for x in range(left, width)):
+            y += 1
+        # Icons of one toolbar sit 23 pixels apart, 31 across a separator; a gap much wider starts
+        # another run of glyphs (the browser's scroll bar arrows are left of the toolbar).
+        runs = [[]]
+        for group in band_groups(top, y):
+            if runs[-1] and not 16 <= sum(group) // 2 - sum(runs[-1][-1]) // 2 <= 40:
+                runs.append([])
+            runs[-1].append(group)
+        groups = max(runs, key=len)
+        if len(groups) >= 10 and 10 <= y - top <= 24:
+            play = groups[5]
+            # The icons are 16 pixels wide in 23 pixel buttons; a group much wider is not one icon.
+            if play[1] - play[0] > 20:
+                fail(f"the toolbar's sixth icon is {play[1] - play[0] + 1} pixels wide, not an icon")
+            print((play[0] + play[1]) // 2, (top + y - 1) // 2)
+            return
+    fail("no toolbar with at least ten icons in the top 300 rows of the image list half of monitor 1")
+
+
+def colour_blob(image, colour, region, tolerance=24):
+    """Pixels of `colour` in `region` of `image`, sampled every other pixel in both directions:
+    (count, centre x, centre y)."""
+    left, top, right, bottom = region
+    pixels = image.load()
+    count = sx = sy = 0
+    for y in range(top, bottom, 2):
+        for x in range(left, right, 2):
+            if near(pixels[x, y], colour, tolerance):
+                count += 1
+                sx += x
+                sy += y
+    if count == 0:
+        return 0, 0, 0
+    return count, sx // count, sy // count
+
+
+def thumbnail(first, name):
+    width, height = first.size
+    # A thumbnail is at most 160 x 120; a quarter of it, sampled every other pixel, is over 300 samples.
+    count, x, y = colour_blob(first, PICTURES[name]["thumbnail"], (width // 3, 0, width, height))
+    return (x, y) if count >= 300 else None
+
+
+def entries(shot_path):
+    first, _ = monitors(shot_path)
+    for name in PICTURES:
+        if thumbnail(first, name) is None:
+            fail(f"the image list shows no thumbnail of {name}")
+    print("thumbnails of", ", ".join(PICTURES))
+
+
+def entry(shot_path, name):
+    first, _ = monitors(shot_path)
+    found = thumbnail(first, name)
+    if found is None:
+        fail(f"the image list shows no thumbnail of {name}")
+    print(*found)
+
+
+def selected(shot_path, name):
+    """The entry of `name` is selected: its caption below the thumbnail shows the highlight colour (the
+    thumbnail itself is only tinted, which a colour comparison cannot tell reliably)."""
+    first, _ = monitors(shot_path)
+    width, height = first.size
+    # Its thumbnail is found by its own colour under the tint, more loosely than unselected.
+    count, x, y = colour_blob(first, PICTURES[name]["thumbnail"], (width // 3, 0, width, height), 40)
+    if count < 300:
+        fail(f"the image list shows no thumbnail of {name}")
+    highlight, _, _ = colour_blob(first, HIGHLIGHT, (x - 90, y, x + 90, min(height, y + 120)), 30)
+    if highlight < 50:
+        fail(f"the entry of {name} is not selected ({highlight} highlight pixels below its thumbnail)")
+    print(f"{name} selected")
+
+
+def main_window(shot_path):
+    """The main window fills monitor 1: mostly light (window background, white list) and not black."""
+    first, _ = monitors(shot_path)
+    grey = first.convert("L").resize((first.width // 8, first.height // 8))
+    values = list(grey.getdata())
+    light = sum(1 for v in values if v > 200) / len(values)
+    black = sum(1 for v in values if v < 16) / len(values)
+    if light < 0.6 or black > 0.05:
+        fail(f"monitor 1 does not look like the main window: {light:.0%} light, {black:.0%} black")
+    print(f"monitor 1: {light:.0%} light, {black:.0%} black")
+
+
+# Monitor 2: the preview window -----------------------------------------------------------------------
+
+
+def fitted_rect(name, screen):
+    """Where the picture lands when fitted: the largest size keeping the aspect ratio, centred."""
+    pw, ph = PICTURES[name]["upright"]
+    sw, sh = screen
+    scale = min(sw / pw, sh / ph)
+    w, h = round(pw * scale), round(ph * scale)
+    left, top = (sw - w) // 2, (sh - h) // 2
+    return left, top, left + w, top + h, scale
+
+
+def samples(name, rect):
+    """(point, colour) pairs that must hold where the picture is shown, away from its edges and from
+    the bottom right corner where the watermark goes."""
+    left, top, right, bottom, _ = rect
+    w, h = right - left, bottom - top
+    spec = PICTURES[name]
+    if "quadrants" in spec:
+        tl, tr, bl, br = spec["quadrants"]
+        points = [(0.25, 0.25, tl), (0.75, 0.25, tr), (0.25, 0.75, bl), (0.6, 0.75, br),
+                  (0.1, 0.05, tl), (0.9, 0.05, tr), (0.1, 0.95, bl), (0.6, 0.95, br)]
+        return [((left + int(w * fx), top + int(h * fy)), colour) for fx, fy, colour in points]
+    points = [(0.05, 0.05), (0.5, 0.05), (0.95, 0.05), (0.05, 0.5), (0.5, 0.5), (0.95, 0.5), (0.05, 0.95),
+              (0.5, 0.95)]
+    return [((left + int(w * fx), top + int(h * fy)), spec["colour"]) for fx, fy in points]
+
+
+def matches(second, name):
+    pixels = second.load()
+    rect = fitted_rect(name, second.size)
+    return all(near(pixels[p], colour) for p, colour in samples(name, rect))
+
+
+def classify(second):
+    for name in PICTURES:
+        if matches(second, name):
+            return name
+    return "black" if all(high <= DARK for _, high in second.getextrema()) else "other"
+
+
+def shown(shot_path):
+    _, second = monitors(shot_path)
+    print(classify(second))
+
+
+def count_white(image, box):
+    pixels = image.load()
+    left, top, right, bottom = box
+    return sum(1 for y in range(top, bottom) for x in range(left, right) if min(pixels[x, y]) > WHITE)
+
+
+def picture(shot_path, name):
+    """Monitor 2 shows `name` upright, fitted to the screen with black bars where the aspect ratio leaves
+    them, and with the watermark in its bottom right corner and nowhere else."""
+    _, second = monitors(shot_path)
+    sw, sh = second.size
+    rect = fitted_rect(name, (sw, sh))
+    left, top, right, bottom, scale = rect
+    pixels = second.load()
+
+    for (x, y), colour in samples(name, rect):
+        if not near(pixels[x, y], colour):
+            fail(f"{name}: pixel {x},{y} of monitor 2 is {pixels[x, y]}, expected about {colour} "
+                 "(picture not upright, not fitted or not this one)")
+
+    # The bars: everything outside the picture's rectangle is black (a margin of 3 pixels allows for the
+    # resampler's ringing and for rounding at the picture's edges).
+    margin = 3
+    bars = [(0, 0, sw, top - margin), (0, bottom + margin, sw, sh),
+            (0, 0, left - margin, sh), (right + margin, 0, sw, sh)]
+    for box in bars:
+        if box[2] - box[0] > 0 and box[3] - box[1] > 0:
+            high = max(high for _, high in second.crop(box).getextrema())
+            if high > DARK:
+                fail(f"{name}: the bar {box} of monitor 2 is not black (brightest channel {high})")
+    bar_text = "no bars" if (left, top) == (0, 0) else (
+        f"bars of {left} pixels left and right" if left > 0 else f"bars of {top} pixels above and below")
+
+    # The watermark: white text (with its black shadow) in the bottom right corner of the picture. The
+    # text is 32 pixels high on the full-size picture, so on the screen it is about 32 * scale high.
+    text_height = max(8, int(WATERMARK_POINTS * scale))
+    corner_w, corner_h = 6 * text_height, 2 * text_height
+    corners = {
+        "bottom right": (right - corner_w, bottom - corner_h, right, bottom),
+        "bottom left": (left, bottom - corner_h, left + corner_w, bottom),
+        "top right": (right - corner_w, top, right, top + corner_h),
+        "top left": (left, top, left + corner_w, top + corner_h),
+    }
+    white = {where: count_white(second, box) for where, box in corners.items()}
+    if white["bottom right"] < 10:
+        fail(f"{name}: no watermark in the bottom right corner of the picture "
+             f"({white['bottom right']} white pixels in {corners['bottom right']})")
+    for where in ("bottom left", "top right", "top left"):
+        if white[where] > 0:
+            fail(f"{name}: {white[where]} white pixels in the {where} corner of the picture")
+    print(f"{name}: upright at {left},{top} to {right},{bottom} ({bar_text}), "
+          f"watermark: {white['bottom right']} white pixels in the bottom right corner")
+
+
+def watch(display, folder, pid, first_timeout, step_timeout, expected):
+    """Watches monitor 2 while a slideshow of the program with process id `pid` runs and checks that
+    it shows the pictures `expected` in that order: the first within `first_timeout` seconds, each
+    next one within `step_timeout` seconds of the one before, with no other picture in between.
+    Afterwards each picture is checked in full (`picture`) on the first screenshot that showed it,
+    together with monitor 1 (`main`); those screenshots are saved in `folder` as show-<n>-<name>.png.
+
+    The screen is grabbed in-process (a few hundredths of a second a grab) and only told apart while
+    the show runs, so that no picture of a one-second show goes by unseen on a busy machine."""
+    import os
+    import time
+
+    from PIL import ImageGrab
+
+    start = last_change = time.monotonic()
+    seen = None  # the picture on monitor 2 at the last grab that showed one
+    frames = []  # (seconds since the picture before, screenshot) of each expected picture
+    while len(frames) < len(expected):
+        awaited = expected[len(frames)]
+        limit = first_timeout if not frames else step_timeout
+        try:
+            os.kill(pid, 0)
+        except ProcessLookupError:
+            fail(f"the program ended while monitor 2 was awaiting {awaited}")
+        if time.monotonic() - last_change > limit:
+            fail(f"monitor 2 did not show {awaited} within {limit} s (it shows {seen}; "
+                 f"pictures so far: {', '.join(expected[:len(frames)]) or 'none'})")
+        shot = ImageGrab.grab(xdisplay=display)
+        now = time.monotonic()
+        current = classify(monitors(shot)[1])
+        # "other" or "black" between two pictures does not end the one before. Before the show's first
+        # picture anything may be on the screen.
+        if current in PICTURES and current != seen:
+            if current == awaited:
+                frames.append((now - last_change, shot))
+                last_change = now
+            elif frames:
+                fail(f"monitor 2 shows {current} where {awaited} should follow {expected[len(frames) - 1]}")
+            seen = current
+        time.sleep(0.05)
+    print(f"shown in order in {time.monotonic() - start:.1f} s: {' -> '.join(expected)}")
+
+    for number, (name, (seconds, shot)) in enumerate(zip(expected, frames), start=1):
+        path = f"{folder}/show-{number}-{name}.png"
+        shot.save(path)
+        print(f"{name} after {seconds:.1f} s: ", end="", flush=True)
+        picture(path, name)
+        main_window(path)
+
+
+def black(shot_path):
+    _, second = monitors(shot_path)
+    high = max(high for _, high in second.getextrema())
+    if high > DARK:
+        fail(f"monitor 2 is not black (brightest channel {high})")
+    print("monitor 2 is black")
+
+
+# The program's files ---------------------------------------------------------------------------------
+
+
+def read_utf16_file(path):
+    """The text of a file the program wrote: UTF-16 LE with a byte-order mark and CR LF line ends."""
+    data = open(path, "rb").read()
+    if not data.startswith(b"\xff\xfe"):
+        fail(f"{path} does not start with the UTF-16 LE byte-order mark")
+    text = data[2:].decode("utf-16-le")
+    if text and not text.endswith("\r\n"):
+        fail(f"{path} does not end with CR LF")
+    lines = text.split("\r\n")[:-1] if text else []
+    if any("\n" in line or "\r" in line for line in lines):
+        fail(f"{path} has a line end other than CR LF")
+    return lines
+
+
+def listfile(path, names):
+    lines = read_utf16_file(path)
+    if lines != list(names):
+        fail(f"{path} names {lines}, expected {list(names)}")
+    print(f"{len(lines)} entries, in order")
+
+
+def settings(path, pairs):
+    lines = read_utf16_file(path)
+    for pair in pairs:
+        if pair not in lines:
+            fail(f"{path} has no line {pair!r}; it holds {lines}")
+    print("holds", ", ".join(pairs))
+
+
+def main(argv):
+    commands = {
+        "make": (1, lambda a: make(a[0])),
+        "toolbar": (1, lambda a: toolbar(a[0])),
+        "entries": (1, lambda a: entries(a[0])),
+        "entry": (2, lambda a: entry(a[0], a[1])),
+        "selected": (2, lambda a: selected(a[0], a[1])),
+        "main": (1, lambda a: main_window(a[0])),
+        "shown": (1, lambda a: shown(a[0])),
+        "picture": (2, lambda a: picture(a[0], a[1])),
+        "black": (1, lambda a: black(a[0])),
+        "watch": (6, lambda a: watch(a[0], a[1], int(a[2]), float(a[3]), float(a[4]), a[5:])),
+        "listfile": (1, lambda a: listfile(a[0], a[1:])),
+        "settings": (1, lambda a: settings(a[0], a[1:])),
+    }
+    if len(argv) < 2 or argv[1] not in commands or len(argv) - 2 < commands[argv[1]][0]:
+        print(__doc__, file=sys.stderr)
+        sys.exit(2)
+    commands[argv[1]][1](argv[2:])
+
+
+if __name__ == "__main__":
+    main(sys.argv)
