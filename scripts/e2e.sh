@@ -80,8 +80,9 @@ if [[ ! -x "$build/bin/orvalis" ]]; then
 fi
 program="$build/bin/orvalis"
 
-rm -rf "$shots"
+# Only the screenshots and logs of an earlier run go: the folder may be one the user named.
 mkdir -p "$shots"
+rm -f "$shots"/*.png "$shots"/*.log
 work=$(mktemp -d /tmp/orvalis-e2e.XXXXXX)
 xorg_pid=""
 program_pid=""
