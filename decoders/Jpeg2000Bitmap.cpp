@@ -4,6 +4,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <array>
@@ -454,6 +455,20 @@ void TJpeg2000Bitmap::LoadFromStream(QIODevice& stream) {
     const std::vector<TChannelDefinition> definitions =
         format == OPJ_CODEC_JP2 ? ReadChannelDefinitions(bytes) : std::vector<TChannelDefinition>{};
     Picture = PictureFromImage(*image, definitions);
+}
+
+bool IsJpeg2000Name(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix();
+    return std::any_of(std::begin(Jpeg2000Extensions), std::end(Jpeg2000Extensions),
+                       [&](const char* extension) {
+                           return suffix.compare(QLatin1String(extension), Qt::CaseInsensitive) == 0;
+                       });
+}
+
+QImage LoadJpeg2000File(const QString& path) {
+    TJpeg2000Bitmap bitmap;
+    bitmap.LoadFromFile(path);
+    return bitmap.Image();
 }
 
 void TJpeg2000Bitmap::LoadFromFile(const QString& path) {

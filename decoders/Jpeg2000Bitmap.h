@@ -32,6 +32,12 @@ float Jpeg2000Rate(int width, int height, int components, int quality);
 inline constexpr const char* Jpeg2000Extensions[] = {"jp2", "j2k", "jpc"};
 inline constexpr const char* Jpeg2000Description = "JPEG 2000 Image";
 
+// True for a path whose extension names a JPEG 2000 file (".jp2", ".j2k", ".jpc", any case).
+bool IsJpeg2000Name(const QString& path);
+
+// The picture of a JPEG 2000 file, read through TJpeg2000Bitmap; raises EJpeg2000Error when it cannot.
+QImage LoadJpeg2000File(const QString& path);
+
 // A bitmap that reads JP2 files and bare JPEG 2000 code streams through OpenJPEG and writes JP2 files.
 // The picture is 8 bits with a grey palette (QImage::Format_Indexed8), 24 bits blue-green-red
 // (Format_BGR888) or 32 bits blue-green-red with straight alpha (Format_ARGB32). One object is used by

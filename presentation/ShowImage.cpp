@@ -1,7 +1,5 @@
 #include "ShowImage.h"
 
-#include <QFileInfo>
-
 #include "Bitmap.h"
 #include "BusyCursor.h"
 #include "ExifReader.h"
@@ -14,25 +12,11 @@
 
 TShowDecoders TShowDecoders::Standard() {
     TShowDecoders decoders;
-    decoders.Jpeg2000 = [](const QString& path) {
-        TJpeg2000Bitmap bitmap;
-        bitmap.LoadFromFile(path);
-        return bitmap.Image();
-    };
+    decoders.Jpeg2000 = &LoadJpeg2000File;
     decoders.Registry = &LoadPictureFile;
     decoders.Generic = &LoadWithGenericDecoder;
     decoders.Orientation = &ReadExifOrientation;
     return decoders;
-}
-
-bool IsJpeg2000Name(const QString& path) {
-    const QString suffix = QFileInfo(path).suffix();
-    for (const char* extension : Jpeg2000Extensions) {
-        if (suffix.compare(QLatin1String(extension), Qt::CaseInsensitive) == 0) {
-            return true;
-        }
-    }
-    return false;
 }
 
 QImage DecodeShownPicture(const QString& path, const TShowDecoders& decoders) {

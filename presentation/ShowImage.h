@@ -36,9 +36,6 @@ struct TShowDecoders {
     static TShowDecoders Standard();
 };
 
-// True for a path whose extension names a JPEG 2000 file (".jp2", ".j2k", ".jpc", any case).
-bool IsJpeg2000Name(const QString& path);
-
 // Decodes a picture file the way a preview shows it: JPEG 2000 by name (its errors propagate), then the
 // registry and then the generic decoder (their failures ignored), turned upright from its EXIF
 // orientation, as a 32-bit working picture. Null when no decoder reads the file.

@@ -25,10 +25,6 @@ bool HasExtension(const QString& path, std::initializer_list<const char*> extens
     return false;
 }
 
-bool IsJpeg2000Name(const QString& path) {
-    return HasExtension(path, {Jpeg2000Extensions[0], Jpeg2000Extensions[1], Jpeg2000Extensions[2]});
-}
-
 // The picture of the first decoder in the route that reads the file; null when none does.
 QImage DecodeForThumbnail(const QString& pictureFile, const TThumbnailDecoders& decoders) {
     QImage source;
@@ -93,11 +89,7 @@ bool ExifThumbnail(const QString& pictureFile, QImage& bitmap) noexcept {
 
 const TThumbnailDecoders& StandardThumbnailDecoders() {
     static const TThumbnailDecoders decoders{
-        [](const QString& path) {
-            TJpeg2000Bitmap bitmap;
-            bitmap.LoadFromFile(path);
-            return bitmap.Image();
-        },
+        &LoadJpeg2000File,
         &LoadWithGenericDecoder,
         &LoadPictureFile,
     };

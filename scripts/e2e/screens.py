@@ -91,8 +91,8 @@ def monitors(shot):
 def make(folder):
     """Writes IMG_1234.jpg (without EXIF yet), thumb.jpg (its EXIF thumbnail), IMG_5678.png and
     IMG_9012.ppm (the JPEG 2000 picture's source); e2e.sh adds the EXIF data and codes the JPEG 2000."""
-    spec = PICTURES["IMG_1234.jpg"]
-    width, height = spec["stored"]
+    picture = PICTURES["IMG_1234.jpg"]
+    width, height = picture["stored"]
     jpeg = Image.new("RGB", (width, height))
     draw = ImageDraw.Draw(jpeg)
     # Stored quadrants: upright = stored turned clockwise, so stored top left is upright top right, etc.
@@ -249,15 +249,15 @@ def samples(name, rect):
     the bottom right corner where the watermark goes."""
     left, top, right, bottom, _ = rect
     w, h = right - left, bottom - top
-    spec = PICTURES[name]
-    if "quadrants" in spec:
-        tl, tr, bl, br = spec["quadrants"]
+    picture = PICTURES[name]
+    if "quadrants" in picture:
+        tl, tr, bl, br = picture["quadrants"]
         points = [(0.25, 0.25, tl), (0.75, 0.25, tr), (0.25, 0.75, bl), (0.6, 0.75, br),
                   (0.1, 0.05, tl), (0.9, 0.05, tr), (0.1, 0.95, bl), (0.6, 0.95, br)]
         return [((left + int(w * fx), top + int(h * fy)), colour) for fx, fy, colour in points]
     points = [(0.05, 0.05), (0.5, 0.05), (0.95, 0.05), (0.05, 0.5), (0.5, 0.5), (0.95, 0.5), (0.05, 0.95),
               (0.5, 0.95)]
-    return [((left + int(w * fx), top + int(h * fy)), spec["colour"]) for fx, fy in points]
+    return [((left + int(w * fx), top + int(h * fy)), picture["colour"]) for fx, fy in points]
 
 
 def matches(second, name):
