@@ -344,8 +344,9 @@ void TFormMain::FormClose() {
 }
 
 void TFormMain::FormDestroy() {
-    // Posts the quit request, and every thumbnail thread has ended before the window and the application go
-    // away.
+    // No thread is left waiting for a decoder that hangs: the decoder processes go first. Then the quit
+    // request, and every thumbnail thread has ended before the window and the application go away.
+    ShutdownGenericDecoders();
     StopThumbnailThreadControl();
     FreeThumbDatabase();
     Acquisition.Placeholder = QPixmap();

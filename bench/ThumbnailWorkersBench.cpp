@@ -104,7 +104,7 @@ void BM_RenderOneFile(benchmark::State& state) {
 
 void BM_RenderOneFileRegistryOnly(benchmark::State& state) {
     TThumbnailDecoders decoders = StandardThumbnailDecoders();
-    decoders.Generic = [](const QString&, QImage&) { return false; };
+    decoders.Generic = [](const QString&, QSize, const QColor&, QImage&) { return false; };
     RenderOne(state, decoders);
 }
 

@@ -1,188 +1,87 @@
 #include "FreeImageLoader.h"
 
-#include <dlfcn.h>
-
-#include <QFile>
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <atomic>
-#include <cstring>
 #include <memory>
+#include <mutex>
+#include <thread>
 
-#include "PictureErrors.h"
-#include "PictureMemory.h"
-
-namespace {
-
-struct FIBITMAP;
-
-// The start of the BITMAPINFOHEADER that FreeImage_GetInfoHeader returns.
-struct TInfoHeader {
-    quint32 Size;
-    qint32 Width;
-    qint32 Height;
-};
-
-constexpr int AccurateJpegFlag = 2;
-
-}  // namespace
-
-// The library exports plain names on Linux. Its wide-character "U" functions do nothing here, so the
-// narrow ones are bound and given UTF-8 paths. FreeImage_ConvertTo32Bits is bound as well: it turns any
-// bit depth and palette into the 32-bit picture the program works with.
-struct TGenericDecoder::TEntryPoints {
-    int (*GetFileType)(const char*, int) = nullptr;
-    int (*GetFIFFromFilename)(const char*) = nullptr;
-    FIBITMAP* (*Load)(int, const char*, int) = nullptr;
-    const TInfoHeader* (*GetInfoHeader)(FIBITMAP*) = nullptr;
-    void* (*GetInfo)(FIBITMAP*) = nullptr;
-    unsigned (*GetBPP)(FIBITMAP*) = nullptr;
-    uchar* (*GetBits)(FIBITMAP*) = nullptr;
-    void (*Unload)(FIBITMAP*) = nullptr;
-    void (*Initialise)(int) = nullptr;
-    void (*DeInitialise)() = nullptr;
-    int (*Save)(int, FIBITMAP*, const char*, int) = nullptr;
-    FIBITMAP* (*Allocate)(int, int, int, unsigned, unsigned, unsigned) = nullptr;
-    unsigned (*GetColorsUsed)(FIBITMAP*) = nullptr;
-    unsigned (*GetHeight)(FIBITMAP*) = nullptr;
-    FIBITMAP* (*ConvertTo32Bits)(FIBITMAP*) = nullptr;
-
-    // Binds every entry point; false when one is missing.
-    bool Bind(void* library) {
-        bool all = true;
-        const auto bind = [&](auto& entry, const char* name) {
-            entry = reinterpret_cast<std::remove_reference_t<decltype(entry)>>(dlsym(library, name));
-            all = all && entry != nullptr;
-        };
-        bind(GetFileType, "FreeImage_GetFileType");
-        bind(GetFIFFromFilename, "FreeImage_GetFIFFromFilename");
-        bind(Load, "FreeImage_Load");
-        bind(GetInfoHeader, "FreeImage_GetInfoHeader");
-        bind(GetInfo, "FreeImage_GetInfo");
-        bind(GetBPP, "FreeImage_GetBPP");
-        bind(GetBits, "FreeImage_GetBits");
-        bind(Unload, "FreeImage_Unload");
-        bind(Initialise, "FreeImage_Initialise");
-        bind(DeInitialise, "FreeImage_DeInitialise");
-        bind(Save, "FreeImage_Save");
-        bind(Allocate, "FreeImage_Allocate");
-        bind(GetColorsUsed, "FreeImage_GetColorsUsed");
-        bind(GetHeight, "FreeImage_GetHeight");
-        bind(ConvertTo32Bits, "FreeImage_ConvertTo32Bits");
-        return all;
-    }
-};
-
-TGenericDecoder::TGenericDecoder(const char* libraryFile) {
-    // The library initialises itself when loaded; it stays loaded for the life of the process.
-    void* library = dlopen(libraryFile, RTLD_NOW | RTLD_LOCAL);
-    if (library == nullptr) {
-        return;
-    }
-    auto entries = std::make_unique<TEntryPoints>();
-    Bound = entries->Bind(library);
-    Entries = entries.release();  // lives as long as the library: to the end of the process
-}
-
-int TGenericDecoder::FileType(const QString& path) const {
-    if (!Bound) {
-        return GenericUnknown;
-    }
-    const QString extension = QFileInfo(path).suffix().toUpper();
-    if (extension == QLatin1String("ANI") || extension == QLatin1String("ICO")) {
-        return GenericUnknown;
-    }
-    const QByteArray name = QFile::encodeName(path);
-    int format = Entries->GetFileType(name.constData(), 16);
-    if (format == GenericUnknown) {
-        format = Entries->GetFIFFromFilename(name.constData());
-    }
-    if (format == GenericUnknown) {
-        if (extension == QLatin1String("TGA") || extension == QLatin1String("TARGA")) {
-            format = GenericTarga;
-        } else if (extension == QLatin1String("MNG")) {
-            format = GenericMng;
-        } else if (extension == QLatin1String("PCD")) {
-            format = GenericPhotoCd;
-        } else if (extension == QLatin1String("WBMP")) {
-            format = GenericWbmp;
-        } else if (extension == QLatin1String("CUT")) {
-            format = GenericDrHaloCut;
-        }
-    }
-    return format;
-}
-
-bool TGenericDecoder::Load(const QString& path, QImage& picture) const {
-    const int format = FileType(path);
-    if (format == GenericUnknown) {
-        return false;
-    }
-    const auto unload = [this](FIBITMAP* bitmap) { Entries->Unload(bitmap); };
-    using TBitmap = std::unique_ptr<FIBITMAP, decltype(unload)>;
-    try {
-        const TBitmap decoded(Entries->Load(format, QFile::encodeName(path).constData(),
-                                            format == GenericJpeg ? AccurateJpegFlag : 0),
-                              unload);
-        if (!decoded) {
-            return false;
-        }
-        const TInfoHeader* header = Entries->GetInfoHeader(decoded.get());
-        const qint64 width = header != nullptr ? header->Width : 0;
-        const qint64 height = Entries->GetHeight(decoded.get());
-        if (width <= 0 || height <= 0 || PictureTooLarge(width, height)) {
-            return false;
-        }
-        // Whatever the bit depth and palette, 32 bits a pixel in blue, green, red, alpha order; floating
-        // point pictures give nothing.
-        const TBitmap converted(Entries->ConvertTo32Bits(decoded.get()), unload);
-        const uchar* bits = converted ? Entries->GetBits(converted.get()) : nullptr;
-        if (bits == nullptr) {
-            return false;
-        }
-        QImage result = NewPicture(int(width), int(height), QImage::Format_RGB32);
-        if (result.isNull()) {
-            return false;
-        }
-        // The library's rows run bottom-up; its alpha is dropped: the picture is opaque.
-        const std::size_t rowBytes = std::size_t(width) * 4;
-        for (int y = 0; y < height; ++y) {
-            auto* row = reinterpret_cast<quint32*>(result.scanLine(y));
-            std::memcpy(row, bits + std::size_t(height - 1 - y) * rowBytes, rowBytes);
-            for (int x = 0; x < width; ++x) {
-                row[x] |= 0xFF000000u;
-            }
-        }
-        picture = result;
-        return true;
-    } catch (...) {
-        return false;
-    }
-}
+#include "GenericDecoderPool.h"
 
 namespace {
 
-std::atomic<const TGenericDecoder*> Binding{nullptr};
+std::mutex PoolMaking;
+std::unique_ptr<TGenericDecoderPool> PoolOwner;  // lives to the end of the process
+std::atomic<TGenericDecoderPool*> Pool{nullptr};
+
+// Each thumbnail worker (at most two for each logical processor) and the show on the GUI thread may
+// decode at the same time.
+int PoolCapacity() {
+    return 2 * std::max(1, int(std::thread::hardware_concurrency())) + 1;
+}
 
 }  // namespace
+
+QString GenericDecoderExecutable() {
+    const QDir programFolder(QCoreApplication::applicationDirPath());
+    for (const QString& candidate :
+         {programFolder.filePath(QStringLiteral("orvalis-decoder")),
+          programFolder.filePath(QStringLiteral("../lib/orvalis/orvalis-decoder"))}) {
+        const QFileInfo file(candidate);
+        if (file.isFile() && file.isExecutable()) {
+            return file.absoluteFilePath();
+        }
+    }
+    return {};
+}
 
 bool InitGenericDecoder() {
-    static const TGenericDecoder decoder(GenericDecoderLibrary);
-    Binding.store(&decoder, std::memory_order_release);
-    return decoder.Loaded();
+    TGenericDecoderPool* pool = nullptr;
+    {
+        const std::lock_guard lock(PoolMaking);
+        if (!PoolOwner) {
+            PoolOwner = std::make_unique<TGenericDecoderPool>(TGenericDecoderPoolOptions{
+                GenericDecoderExecutable(), PoolCapacity(), GenericDecoderDeadline});
+            Pool.store(PoolOwner.get(), std::memory_order_release);
+        }
+        pool = PoolOwner.get();
+    }
+    return pool->Available();
 }
 
 bool GenericDecoderLoaded() {
-    const TGenericDecoder* decoder = Binding.load(std::memory_order_acquire);
-    return decoder != nullptr && decoder->Loaded();
+    TGenericDecoderPool* pool = Pool.load(std::memory_order_acquire);
+    return pool != nullptr && pool->Available();
 }
 
 int GenericFileType(const QString& path) {
-    const TGenericDecoder* decoder = Binding.load(std::memory_order_acquire);
-    return decoder != nullptr ? decoder->FileType(path) : GenericUnknown;
+    TGenericDecoderPool* pool = Pool.load(std::memory_order_acquire);
+    return pool != nullptr ? pool->FileType(path) : -1;
 }
 
 bool LoadWithGenericDecoder(const QString& path, QImage& picture) {
-    const TGenericDecoder* decoder = Binding.load(std::memory_order_acquire);
-    return decoder != nullptr && decoder->Load(path, picture);
+    TGenericDecoderPool* pool = Pool.load(std::memory_order_acquire);
+    return pool != nullptr && pool->LoadPicture(path, picture);
+}
+
+bool LoadThumbnailWithGenericDecoder(const QString& path, QSize box, const QColor& background,
+                                     QImage& thumbnail) {
+    TGenericDecoderPool* pool = Pool.load(std::memory_order_acquire);
+    return pool != nullptr && pool->LoadThumbnail(path, box, background, thumbnail);
+}
+
+void AbortGenericDecodes() {
+    if (TGenericDecoderPool* pool = Pool.load(std::memory_order_acquire)) {
+        pool->AbortBusy();
+    }
+}
+
+void ShutdownGenericDecoders() {
+    if (TGenericDecoderPool* pool = Pool.load(std::memory_order_acquire)) {
+        pool->Shutdown();
+    }
 }

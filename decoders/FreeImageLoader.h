@@ -1,54 +1,44 @@
 #pragma once
 
+#include <QColor>
 #include <QImage>
+#include <QSize>
 #include <QString>
 
-// The generic decoder: the FreeImage library, loaded at run time when it is installed. The program works
-// without it; every file is then undecodable by this route.
+// The generic decoder: the FreeImage library, run in decoder processes of its own (orvalis-decoder,
+// beside the program) so that a damaged file that crashes or hangs it, or makes it allocate gigabytes,
+// costs nothing but that file's picture. The program works without the library or the executable;
+// every file is then undecodable by this route. Every function here may be called from any thread.
 
-// The library's file name, as the dynamic loader finds it.
-inline constexpr const char* GenericDecoderLibrary = "libfreeimage.so.3";
+// The executable, as found beside the program: in the same folder (the build tree), else in
+// ../lib/orvalis (an installation). Empty when neither is there.
+QString GenericDecoderExecutable();
 
-// FreeImage's format codes (FREE_IMAGE_FORMAT) that the binding uses by number.
-enum TGenericFormat : int {
-    GenericUnknown = -1,
-    GenericJpeg = 2,
-    GenericMng = 6,
-    GenericPhotoCd = 9,
-    GenericTarga = 17,
-    GenericWbmp = 19,
-    GenericDrHaloCut = 21,
-};
-
-// One binding of the library: loaded and bound when constructed, read-only afterwards, so any thread may
-// use it at any time. The library is never unloaded.
-class TGenericDecoder {
-public:
-    explicit TGenericDecoder(const char* libraryFile);
-
-    // True when the library and every entry point it needs were found.
-    bool Loaded() const { return Bound; }
-
-    // The file's FreeImage format code, or -1. ".ico" and ".ani" files are never given to the library.
-    int FileType(const QString& path) const;
-
-    // Decodes the file into an opaque 32-bit picture (QImage::Format_RGB32) of the same size; false, with
-    // `picture` untouched, for any failure.
-    bool Load(const QString& path, QImage& picture) const;
-
-private:
-    struct TEntryPoints;
-    const TEntryPoints* Entries = nullptr;
-    bool Bound = false;
-};
-
-// Loads and binds the library on the first call; later calls reuse that binding. Called once at start-up,
-// before any thread that decodes exists. Returns GenericDecoderLoaded().
+// Makes the program's pool of decoder processes on the first call (as many as the threads that may
+// decode at once) and asks a first process whether its library is there; later calls reuse that pool.
+// Called once at start-up, before any thread that decodes exists. Returns GenericDecoderLoaded().
 bool InitGenericDecoder();
 
-// True when InitGenericDecoder found the library and all its entry points.
+// True when InitGenericDecoder found the executable and its library.
 bool GenericDecoderLoaded();
 
-// TGenericDecoder::FileType and Load on the binding that InitGenericDecoder made; -1 and false before it.
+// The file's FreeImage format code, or -1 (always -1 before InitGenericDecoder). ".ico" and ".ani"
+// files are never given to the library.
 int GenericFileType(const QString& path);
+
+// Decodes the file into an opaque 32-bit picture (QImage::Format_RGB32) of the same size; false, with
+// `picture` untouched, for any failure, also when the decoder crashed, hung or ran out of memory on it.
 bool LoadWithGenericDecoder(const QString& path, QImage& picture);
+
+// The same picture fitted into `box` on `background` as FitThumbnail fits it; the fit is done in the
+// decoder process, so only the thumbnail comes back.
+bool LoadThumbnailWithGenericDecoder(const QString& path, QSize box, const QColor& background,
+                                     QImage& thumbnail);
+
+// Kills the decoder processes busy with a file now; their callers get "not decodable" at once. Used
+// when the thumbnails being made are no longer wanted.
+void AbortGenericDecodes();
+
+// Kills every decoder process and decodes nothing more: the program is closing, and no thread is to
+// wait for a decoder that hangs.
+void ShutdownGenericDecoders();

@@ -4,11 +4,13 @@
 #include <chrono>
 
 #include "ErrorBoundary.h"
+#include "FreeImageLoader.h"
 #include "ThumbnailsProcessing.h"
 
 namespace {
 
 constexpr auto ControlTick = std::chrono::milliseconds(20);
+constexpr auto AbortRetry = std::chrono::milliseconds(2);
 
 // The control's message window: a plain object in the GUI thread that hands each message to the
 // control. It is the boundary of those messages: nothing they raise goes on into Qt's event loop.
@@ -52,6 +54,10 @@ private:
 
 bool StandardThumbnailRenderer(const QString& pictureFile, QImage& bitmap, const QColor& windowColour) {
     return RenderThumbnail(pictureFile, bitmap, windowColour);
+}
+
+void StandardRenderingAbort() {
+    AbortGenericDecodes();
 }
 
 int LogicalProcessorCount() {
@@ -120,6 +126,7 @@ void TThumbnailThread::Execute() noexcept {
     }
     Packet.reset();
     Settings.reset();
+    Done_.store(true);
     try {
         Posts.PostWorkerFinished(Identity_);
     } catch (...) {
@@ -130,10 +137,12 @@ void TThumbnailThread::Execute() noexcept {
 // Control -------------------------------------------------------------------------------------------------
 
 TThumbnailThreadControl::TThumbnailThreadControl(QObject* resultWindow, const QColor& backgroundColour,
-                                                 int processorCount, TThumbnailRenderer render)
+                                                 int processorCount, TThumbnailRenderer render,
+                                                 TRenderingAbort abortRendering)
     : ProcessorCount_(std::max(1, processorCount)),
       BackgroundColour(backgroundColour),
       Render(std::move(render)),
+      AbortRendering(std::move(abortRendering)),
       ControlWindow_(std::make_unique<TThumbControlWindow>(*this)),
       Posts(std::make_unique<TThumbPostBox>(resultWindow, ControlWindow_.get())) {
     if (resultWindow != nullptr) {
@@ -231,6 +240,13 @@ void TThumbnailThreadControl::StopWorkers() {
             worker->Stop();
             running.push_back(worker.get());
         }
+    }
+    // A worker may be just about to hand a file to a decoder when the renderings are ended, so they are
+    // ended again until every worker is through.
+    while (AbortRendering &&
+           std::any_of(running.begin(), running.end(), [](auto* w) { return !w->Done(); })) {
+        AbortRendering();
+        std::this_thread::sleep_for(AbortRetry);
     }
     for (TThumbnailThread* worker : running) {
         worker->Join();

@@ -29,15 +29,22 @@
 //
 // Shutdown: StopAll (the ThumbQuit message, and the destructor) stops dispatching, ends the control
 // thread and joins it, then stops every worker and joins it; a worker busy with a picture finishes that
-// picture first. A worker posts its result only under the lock that forgets the result window when that
-// window is destroyed, and the control window outlives every worker, so no message ever goes to a
-// receiver that is gone. The control must be destroyed before the application object.
+// picture first, except that a decoder process working for it is killed. A worker posts its result only under
+// the lock that forgets the result window when that window is destroyed, and the control window outlives
+// every worker, so no message ever goes to a receiver that is gone. The control must be destroyed before the
+// application object.
 
 // How a worker renders a thumbnail: RenderThumbnail with the program's decoders, unless a test puts
 // something else in.
 using TThumbnailRenderer =
     std::function<bool(const QString& pictureFile, QImage& bitmap, const QColor& windowColour)>;
 bool StandardThumbnailRenderer(const QString& pictureFile, QImage& bitmap, const QColor& windowColour);
+
+// Ends the renderings under way at once, so that stopping the workers never waits for a decoder that
+// hangs: the generic decoder's processes are killed (AbortGenericDecodes), unless a test puts something
+// else in.
+using TRenderingAbort = std::function<void()>;
+void StandardRenderingAbort();
 
 // The number of logical processors the system reports, at least 1.
 int LogicalProcessorCount();
@@ -75,6 +82,8 @@ public:
 
     void Start();
     void Stop() { StopRequested.store(true); }
+    // True once the body has done its work and is only posting its finish notice.
+    bool Done() const { return Done_.load(); }
     void Join();
     quint64 Identity() const { return Identity_; }
 
@@ -87,6 +96,7 @@ private:
     TThumbPostBox& Posts;
     const TThumbnailRenderer Render;
     std::atomic<bool> StopRequested{false};
+    std::atomic<bool> Done_{false};
     std::thread Thread;
 };
 
@@ -97,7 +107,8 @@ public:
     // in the GUI thread; `backgroundColour` fills the margins of every thumbnail.
     TThumbnailThreadControl(QObject* resultWindow, const QColor& backgroundColour,
                             int processorCount = LogicalProcessorCount(),
-                            TThumbnailRenderer render = StandardThumbnailRenderer);
+                            TThumbnailRenderer render = StandardThumbnailRenderer,
+                            TRenderingAbort abortRendering = StandardRenderingAbort);
     // StopAll, then the queued requests and the control window are freed.
     ~TThumbnailThreadControl();
     TThumbnailThreadControl(const TThumbnailThreadControl&) = delete;
@@ -118,8 +129,9 @@ public:
 
     // Starts at most one worker: none while 2 x ProcessorCount run, the queue is empty, or after StopAll.
     void Dispatch();
-    // Asks every listed worker to stop and waits until all of them have ended. The list and the running
-    // count are left as they are: the finish notices that the workers post bring them back into line.
+    // Asks every listed worker to stop, ends the renderings under way and waits until all of them have
+    // ended. The list and the running count are left as they are: the finish notices that the workers
+    // post bring them back into line.
     void StopWorkers();
 
     int RunningCount() const;
@@ -134,6 +146,7 @@ private:
     const int ProcessorCount_;
     const QColor BackgroundColour;
     const TThumbnailRenderer Render;
+    const TRenderingAbort AbortRendering;
     std::unique_ptr<QObject> ControlWindow_;
     std::unique_ptr<TThumbPostBox> Posts;
 

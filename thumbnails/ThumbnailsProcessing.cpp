@@ -25,26 +25,13 @@ bool HasExtension(const QString& path, std::initializer_list<const char*> extens
     return false;
 }
 
-// The picture of the first decoder in the route that reads the file; null when none does.
-QImage DecodeForThumbnail(const QString& pictureFile, const TThumbnailDecoders& decoders) {
-    QImage source;
-    if (IsJpeg2000Name(pictureFile)) {
-        source = decoders.Jpeg2000(pictureFile);  // its failure ends the rendering of this file
+// The picture as the registry reads it; null when no reader takes the file.
+QImage DecodeWithRegistry(const QString& pictureFile, const TThumbnailDecoders& decoders) {
+    try {
+        return decoders.Registry(pictureFile);
+    } catch (...) {
+        return {};  // no reader here takes the file: it gets the not-supported thumbnail
     }
-    if (source.isNull()) {
-        QImage generic;
-        if (decoders.Generic(pictureFile, generic)) {
-            source = generic;
-        }
-    }
-    if (source.isNull()) {
-        try {
-            source = decoders.Registry(pictureFile);
-        } catch (...) {
-            // No reader here takes the file: it gets the not-supported thumbnail.
-        }
-    }
-    return source;
 }
 
 // Red text with a black shadow one pixel to the lower right, centred on the picture.
@@ -90,7 +77,7 @@ bool ExifThumbnail(const QString& pictureFile, QImage& bitmap) noexcept {
 const TThumbnailDecoders& StandardThumbnailDecoders() {
     static const TThumbnailDecoders decoders{
         &LoadJpeg2000File,
-        &LoadWithGenericDecoder,
+        &LoadThumbnailWithGenericDecoder,
         &LoadPictureFile,
     };
     return decoders;
@@ -98,7 +85,19 @@ const TThumbnailDecoders& StandardThumbnailDecoders() {
 
 bool RenderThumbnail(const QString& pictureFile, QImage& bitmap, const QColor& windowColour,
                      const TThumbnailDecoders& decoders) {
-    const QImage source = DecodeForThumbnail(pictureFile, decoders);
+    QImage source;
+    if (IsJpeg2000Name(pictureFile)) {
+        source = decoders.Jpeg2000(pictureFile);  // its failure ends the rendering of this file
+    }
+    if (source.isNull()) {
+        // The generic decoder fits the picture where it decodes it: only the thumbnail comes back.
+        QImage fitted;
+        if (decoders.Generic(pictureFile, QSize(ThumbnailWidth, ThumbnailHeight), windowColour, fitted)) {
+            bitmap = fitted;
+            return true;
+        }
+        source = DecodeWithRegistry(pictureFile, decoders);
+    }
     QImage target;
     FitThumbnail(source, target, ThumbnailWidth, ThumbnailHeight, windowColour);
     if (source.isNull()) {

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QFont>
 #include <QImage>
+#include <QSize>
 #include <QString>
 
 #include <functional>
@@ -32,8 +33,9 @@ bool ExifThumbnail(const QString& pictureFile, QImage& bitmap) noexcept;
 struct TThumbnailDecoders {
     // JPEG 2000 by name; raises EJpeg2000Error for a file it cannot decode.
     std::function<QImage(const QString&)> Jpeg2000;
-    // The generic decoder; false when it cannot read the file.
-    std::function<bool(const QString&, QImage&)> Generic;
+    // The generic decoder, which fits the picture into the box on the background colour itself, as
+    // FitThumbnail fits it; false when it cannot read the file.
+    std::function<bool(const QString&, QSize, const QColor&, QImage&)> Generic;
     // The picture-format registry (a "BM" file as a Windows bitmap, else by extension); may raise.
     std::function<QImage(const QString&)> Registry;
 };

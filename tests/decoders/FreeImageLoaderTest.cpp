@@ -3,7 +3,9 @@
 #include <QTemporaryDir>
 
 #include "FileMaker.h"
+#include "FitThumbnail.h"
 #include "FormatRegistry.h"
+#include "FreeImageBinding.h"
 #include "FreeImageLoader.h"
 #include "PictureFiles.h"
 
@@ -14,7 +16,7 @@ namespace {
 
 constexpr int GenericPng = 13;
 
-TEST(FreeImageLoaderTest, WithoutTheLibraryEveryFileIsUndecodable) {
+TEST(FreeImageBindingTest, WithoutTheLibraryEveryFileIsUndecodable) {
     QTemporaryDir folder;
     const QString png = testsupport::MakeFile(folder.filePath("a.png"), Saved(Quadrants(4, 4), "png"));
     const TGenericDecoder missing("libno-such-decoder.so.0");
@@ -29,7 +31,7 @@ class FreeImageLoaderLoadedTest : public testing::Test {
 protected:
     void SetUp() override {
         if (!InitGenericDecoder()) {
-            GTEST_SKIP() << GenericDecoderLibrary << " is not installed";
+            GTEST_SKIP() << GenericDecoderLibrary << " is not installed, or orvalis-decoder is not built";
         }
     }
     QString Make(const char* name, const QByteArray& bytes) {
@@ -113,6 +115,58 @@ TEST_F(FreeImageLoaderLoadedTest, TakesTheTargaFilesThatTheRegistryCannotRead) {
         EXPECT_EQ(picture.pixel(0, 0), c.TopLeft);
         EXPECT_EQ(picture.pixel(picture.width() - 1, picture.height() - 1), c.BottomRight);
     }
+}
+
+// What the decoder process gives is what the library gives in the program's own process, to the byte:
+// the pictures, and the thumbnails fitted where they are decoded.
+TEST_F(FreeImageLoaderLoadedTest, DecoderProcessGivesWhatTheLibraryGivesInProcess) {
+    const TGenericDecoder inProcess(GenericDecoderLibrary);
+    ASSERT_TRUE(inProcess.Loaded());
+    const QImage quadrants = Quadrants(37, 23);
+    const struct {
+        const char* Name;
+        QByteArray Bytes;
+    } cases[] = {
+        {"picture.tif", Saved(quadrants, "tiff")},
+        {"picture.png", Saved(quadrants, "png")},
+        {"picture.bmp", Saved(quadrants, "bmp")},
+        {"picture.tga", picturetest::Targa(2, 37, 23, picturetest::BgrRows(quadrants))},
+        {"picture.pcx", picturetest::Pcx(quadrants)},
+        {"picture.psd", picturetest::Photoshop(quadrants)},
+        {"picture.ras", picturetest::SunRaster(quadrants)},
+        {"picture.gif", picturetest::Gif(quadrants)},
+        {"large.png", Saved(Quadrants(1200, 700), "png")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const QString path = Make(c.Name, c.Bytes);
+        QImage expected;
+        ASSERT_TRUE(inProcess.Load(path, expected));
+        QImage picture;
+        ASSERT_TRUE(LoadWithGenericDecoder(path, picture));
+        EXPECT_EQ(picture.format(), expected.format());
+        EXPECT_EQ(picture, expected);
+
+        QImage expectedThumbnail;
+        FitThumbnail(expected, expectedThumbnail, 160, 120, QColor(0x12, 0x34, 0x56));
+        QImage thumbnail;
+        ASSERT_TRUE(
+            LoadThumbnailWithGenericDecoder(path, QSize(160, 120), QColor(0x12, 0x34, 0x56), thumbnail));
+        EXPECT_EQ(thumbnail, expectedThumbnail);
+    }
+}
+
+// A few damaged header bytes may declare a picture of gigapixels; such a file is refused from its header.
+TEST_F(FreeImageLoaderLoadedTest, RefusesAPictureLargerThanAnyPictureMayBe) {
+    QByteArray jpeg = Saved(Quadrants(64, 48), "jpg");
+    const qsizetype frame = jpeg.indexOf(QByteArray::fromHex("FFC0"));
+    ASSERT_GE(frame, 0);
+    qToBigEndian(quint16(40000), jpeg.data() + frame + 5);  // height
+    qToBigEndian(quint16(40000), jpeg.data() + frame + 7);  // width
+    QImage picture;
+    EXPECT_FALSE(LoadWithGenericDecoder(Make("declared-huge.jpg", jpeg), picture));
+    EXPECT_TRUE(picture.isNull());
+    EXPECT_TRUE(LoadWithGenericDecoder(Make("next.png", Saved(Quadrants(4, 4), "png")), picture));
 }
 
 }  // namespace

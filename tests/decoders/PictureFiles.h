@@ -44,4 +44,173 @@ inline QByteArray Targa(int kind, int width, int height, const QByteArray& pixel
     return header + pixels + (version2 ? footer : QByteArray());
 }
 
+// The pixels of a picture as rows of blue, green, red bytes, top row first, each row padded with zeros
+// to a multiple of `alignment` bytes.
+inline QByteArray BgrRows(const QImage& picture, int alignment = 1) {
+    QByteArray rows;
+    const int rowBytes = (picture.width() * 3 + alignment - 1) / alignment * alignment;
+    for (int y = 0; y < picture.height(); ++y) {
+        QByteArray row(rowBytes, '\0');
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb p = picture.pixel(x, y);
+            row[3 * x] = char(qBlue(p));
+            row[3 * x + 1] = char(qGreen(p));
+            row[3 * x + 2] = char(qRed(p));
+        }
+        rows += row;
+    }
+    return rows;
+}
+
+// A 24-bit PCX file: three run-length coded planes (red, green, blue) per row.
+inline QByteArray Pcx(const QImage& picture) {
+    const int width = picture.width(), height = picture.height();
+    const int planeBytes = (width + 1) / 2 * 2;
+    QByteArray header(128, '\0');
+    header[0] = char(0x0A);
+    header[1] = char(5);
+    header[2] = char(1);
+    header[3] = char(8);
+    qToLittleEndian(quint16(width - 1), header.data() + 8);
+    qToLittleEndian(quint16(height - 1), header.data() + 10);
+    qToLittleEndian(quint16(72), header.data() + 12);
+    qToLittleEndian(quint16(72), header.data() + 14);
+    header[65] = char(3);
+    qToLittleEndian(quint16(planeBytes), header.data() + 66);
+    qToLittleEndian(quint16(1), header.data() + 68);
+    QByteArray data;
+    for (int y = 0; y < height; ++y) {
+        for (int plane = 0; plane < 3; ++plane) {
+            for (int x = 0; x < planeBytes; ++x) {
+                const QRgb p = x < width ? picture.pixel(x, y) : 0;
+                const int value = plane == 0 ? qRed(p) : plane == 1 ? qGreen(p) : qBlue(p);
+                if (value >= 0xC0) {
+                    data += char(0xC1);  // a run of one: values this high cannot stand alone
+                }
+                data += char(value);
+            }
+        }
+    }
+    return header + data;
+}
+
+// A 24-bit Sun raster file of the standard kind: blue, green, red bytes, rows padded to 16 bits.
+inline QByteArray SunRaster(const QImage& picture) {
+    const QByteArray pixels = BgrRows(picture, 2);
+    QByteArray header(32, '\0');
+    const quint32 fields[8] = {0x59A66A95u,
+                               quint32(picture.width()),
+                               quint32(picture.height()),
+                               24,
+                               quint32(pixels.size()),
+                               1,
+                               0,
+                               0};
+    for (int i = 0; i < 8; ++i) {
+        qToBigEndian(fields[i], header.data() + 4 * i);
+    }
+    return header + pixels;
+}
+
+// An uncompressed Photoshop file of three 8-bit channels in RGB mode.
+inline QByteArray Photoshop(const QImage& picture) {
+    QByteArray file("8BPS", 4);
+    const auto u16 = [&](quint16 v) {
+        char b[2];
+        qToBigEndian(v, b);
+        file.append(b, 2);
+    };
+    const auto u32 = [&](quint32 v) {
+        char b[4];
+        qToBigEndian(v, b);
+        file.append(b, 4);
+    };
+    u16(1);
+    file.append(6, '\0');
+    u16(3);
+    u32(quint32(picture.height()));
+    u32(quint32(picture.width()));
+    u16(8);
+    u16(3);
+    u32(0);  // colour mode data
+    u32(0);  // image resources
+    u32(0);  // layers and masks
+    u16(0);  // raw image data, one plane after the other
+    for (int channel = 0; channel < 3; ++channel) {
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width(); ++x) {
+                const QRgb p = picture.pixel(x, y);
+                file += char(channel == 0 ? qRed(p) : channel == 1 ? qGreen(p) : qBlue(p));
+            }
+        }
+    }
+    return file;
+}
+
+// A GIF of the picture's colours reduced to a 256-entry palette, coded with nine-bit codes only (a
+// clear code before the code table would need ten bits), which every reader takes.
+inline QByteArray Gif(const QImage& picture) {
+    const QImage indexed = picture.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
+    QByteArray file("GIF89a", 6);
+    const auto u16 = [&](quint16 v) {
+        char b[2];
+        qToLittleEndian(v, b);
+        file.append(b, 2);
+    };
+    u16(quint16(indexed.width()));
+    u16(quint16(indexed.height()));
+    file += char(0xF7);  // a global table of 256 colours
+    file += char(0);
+    file += char(0);
+    for (int i = 0; i < 256; ++i) {
+        const QRgb c = i < indexed.colorCount() ? indexed.color(i) : 0;
+        file += char(qRed(c));
+        file += char(qGreen(c));
+        file += char(qBlue(c));
+    }
+    file += char(0x2C);
+    u16(0);
+    u16(0);
+    u16(quint16(indexed.width()));
+    u16(quint16(indexed.height()));
+    file += char(0);
+    file += char(8);  // the smallest code size
+    QByteArray codes;
+    quint32 bits = 0;
+    int count = 0;
+    const auto put = [&](int code) {
+        bits |= quint32(code) << count;
+        count += 9;
+        while (count >= 8) {
+            codes += char(bits & 0xFF);
+            bits >>= 8;
+            count -= 8;
+        }
+    };
+    int sinceClear = 0;
+    put(256);
+    for (int y = 0; y < indexed.height(); ++y) {
+        for (int x = 0; x < indexed.width(); ++x) {
+            if (sinceClear == 250) {
+                put(256);
+                sinceClear = 0;
+            }
+            put(indexed.pixelIndex(x, y));
+            ++sinceClear;
+        }
+    }
+    put(257);
+    if (count > 0) {
+        codes += char(bits & 0xFF);
+    }
+    for (qsizetype at = 0; at < codes.size(); at += 255) {
+        const QByteArray block = codes.mid(at, 255);
+        file += char(block.size());
+        file += block;
+    }
+    file += char(0);
+    file += char(0x3B);
+    return file;
+}
+
 }  // namespace picturetest

@@ -8,6 +8,7 @@
 
 #include "ExifBlockBuilder.h"
 #include "FileMaker.h"
+#include "FitThumbnail.h"
 #include "Jpeg2000Bitmap.h"
 #include "PictureFiles.h"
 #include "PixelBox.h"
@@ -191,10 +192,10 @@ struct FakeRoute {
                 Calls += 'J';
                 return Jpeg2000Reads ? Solid(qRgb(200, 0, 0)) : QImage();
             },
-            [this](const QString&, QImage& picture) {
+            [this](const QString&, QSize box, const QColor& background, QImage& thumbnail) {
                 Calls += 'G';
                 if (GenericReads) {
-                    picture = Solid(qRgb(0, 200, 0));
+                    FitThumbnail(Solid(qRgb(0, 200, 0)), thumbnail, box.width(), box.height(), background);
                 }
                 return GenericReads;
             },

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+#include "DecoderProtocol.h"
+#include "FreeImageBinding.h"
+#include "UniqueFd.h"
+
+// The decoder process's side: it answers one request at a time with whatever decoder it is given (the
+// FreeImage binding in orvalis-decoder, a stand-in in the tests).
+
+class TDecoderBackend {
+public:
+    virtual ~TDecoderBackend() = default;
+    virtual bool Loaded() const = 0;
+    virtual int FileType(const QString& path) const = 0;
+    virtual bool Load(const QString& path, QImage& picture, const TPictureAllocator& allocate) const = 0;
+};
+
+// The FreeImage binding as a backend.
+class TFreeImageBackend final : public TDecoderBackend {
+public:
+    explicit TFreeImageBackend(const char* libraryFile = GenericDecoderLibrary) : Decoder(libraryFile) {}
+    bool Loaded() const override { return Decoder.Loaded(); }
+    int FileType(const QString& path) const override { return Decoder.FileType(path); }
+    bool Load(const QString& path, QImage& picture, const TPictureAllocator& allocate) const override {
+        return Decoder.Load(path, picture, allocate);
+    }
+
+private:
+    TGenericDecoder Decoder;
+};
+
+// The answer to one message. A message that is not a well-formed request gets a failed reply.
+TDecoderAnswer AnswerDecoderRequest(const QByteArray& message, const TDecoderBackend& backend);
+
+// The limits a decoder process runs under: an address space of DecoderAddressSpace bytes (not in a
+// sanitizer build, whose shadow memory needs terabytes of it), and no core dumps of its crashes.
+inline constexpr qint64 DecoderAddressSpace = qint64(4) << 30;
+void LimitDecoderProcess();
+
+// A request the program stopped waiting for ends the process after this many seconds at the latest, so
+// that a hung decoder never outlives a program that went away.
+inline constexpr unsigned DecoderSelfDeadlineSeconds = 60;
+
+// Serves requests on `socket` until the program closes its end; returns the process's exit status.
+int RunDecoderServer(int socket, const TDecoderBackend& backend);

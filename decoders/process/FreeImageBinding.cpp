@@ -1,0 +1,193 @@
+#include "FreeImageBinding.h"
+
+#include <dlfcn.h>
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstring>
+#include <memory>
+
+#include "PictureMemory.h"
+
+namespace {
+
+struct FIBITMAP;
+
+// The start of the BITMAPINFOHEADER that FreeImage_GetInfoHeader returns.
+struct TInfoHeader {
+    quint32 Size;
+    qint32 Width;
+    qint32 Height;
+};
+
+constexpr int AccurateJpegFlag = 2;
+// Reads the header only, where the format's reader can: the picture then has a size but no pixels.
+constexpr int LoadNoPixelsFlag = 0x8000;
+
+using TMessageHandler = void (*)(int format, const char* message);
+
+// The library's diagnostic messages are not collected.
+void IgnoreMessage(int, const char*) {}
+
+}  // namespace
+
+// The library exports plain names on Linux. Its wide-character "U" functions do nothing here, so the
+// narrow ones are bound and given UTF-8 paths. FreeImage_ConvertTo32Bits is bound as well: it turns any
+// bit depth and palette into the 32-bit picture the program works with.
+struct TGenericDecoder::TEntryPoints {
+    int (*GetFileType)(const char*, int) = nullptr;
+    int (*GetFIFFromFilename)(const char*) = nullptr;
+    FIBITMAP* (*Load)(int, const char*, int) = nullptr;
+    const TInfoHeader* (*GetInfoHeader)(FIBITMAP*) = nullptr;
+    void* (*GetInfo)(FIBITMAP*) = nullptr;
+    unsigned (*GetBPP)(FIBITMAP*) = nullptr;
+    uchar* (*GetBits)(FIBITMAP*) = nullptr;
+    void (*Unload)(FIBITMAP*) = nullptr;
+    void (*Initialise)(int) = nullptr;
+    void (*DeInitialise)() = nullptr;
+    int (*Save)(int, FIBITMAP*, const char*, int) = nullptr;
+    FIBITMAP* (*Allocate)(int, int, int, unsigned, unsigned, unsigned) = nullptr;
+    unsigned (*GetColorsUsed)(FIBITMAP*) = nullptr;
+    unsigned (*GetHeight)(FIBITMAP*) = nullptr;
+    FIBITMAP* (*ConvertTo32Bits)(FIBITMAP*) = nullptr;
+    // Not every build of the library has these; without them every file is decoded whole at once.
+    int (*HasPixels)(FIBITMAP*) = nullptr;
+    void (*SetOutputMessage)(TMessageHandler) = nullptr;
+
+    // Binds every entry point; false when one is missing.
+    bool Bind(void* library) {
+        bool all = true;
+        const auto bind = [&](auto& entry, const char* name) {
+            entry = reinterpret_cast<std::remove_reference_t<decltype(entry)>>(dlsym(library, name));
+            all = all && entry != nullptr;
+        };
+        bind(GetFileType, "FreeImage_GetFileType");
+        bind(GetFIFFromFilename, "FreeImage_GetFIFFromFilename");
+        bind(Load, "FreeImage_Load");
+        bind(GetInfoHeader, "FreeImage_GetInfoHeader");
+        bind(GetInfo, "FreeImage_GetInfo");
+        bind(GetBPP, "FreeImage_GetBPP");
+        bind(GetBits, "FreeImage_GetBits");
+        bind(Unload, "FreeImage_Unload");
+        bind(Initialise, "FreeImage_Initialise");
+        bind(DeInitialise, "FreeImage_DeInitialise");
+        bind(Save, "FreeImage_Save");
+        bind(Allocate, "FreeImage_Allocate");
+        bind(GetColorsUsed, "FreeImage_GetColorsUsed");
+        bind(GetHeight, "FreeImage_GetHeight");
+        bind(ConvertTo32Bits, "FreeImage_ConvertTo32Bits");
+        const bool required = all;
+        bind(HasPixels, "FreeImage_HasPixels");
+        bind(SetOutputMessage, "FreeImage_SetOutputMessage");
+        return required;
+    }
+};
+
+TGenericDecoder::TGenericDecoder(const char* libraryFile) {
+    // The library initialises itself when loaded; it stays loaded for the life of the process.
+    void* library = dlopen(libraryFile, RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) {
+        return;
+    }
+    auto entries = std::make_unique<TEntryPoints>();
+    Bound = entries->Bind(library);
+    if (entries->SetOutputMessage != nullptr) {
+        entries->SetOutputMessage(&IgnoreMessage);
+    }
+    Entries = entries.release();  // lives as long as the library: to the end of the process
+}
+
+int TGenericDecoder::FileType(const QString& path) const {
+    if (!Bound) {
+        return GenericUnknown;
+    }
+    const QString extension = QFileInfo(path).suffix().toUpper();
+    if (extension == QLatin1String("ANI") || extension == QLatin1String("ICO")) {
+        return GenericUnknown;
+    }
+    const QByteArray name = QFile::encodeName(path);
+    int format = Entries->GetFileType(name.constData(), 16);
+    if (format == GenericUnknown) {
+        format = Entries->GetFIFFromFilename(name.constData());
+    }
+    if (format == GenericUnknown) {
+        if (extension == QLatin1String("TGA") || extension == QLatin1String("TARGA")) {
+            format = GenericTarga;
+        } else if (extension == QLatin1String("MNG")) {
+            format = GenericMng;
+        } else if (extension == QLatin1String("PCD")) {
+            format = GenericPhotoCd;
+        } else if (extension == QLatin1String("WBMP")) {
+            format = GenericWbmp;
+        } else if (extension == QLatin1String("CUT")) {
+            format = GenericDrHaloCut;
+        }
+    }
+    return format;
+}
+
+bool TGenericDecoder::Load(const QString& path, QImage& picture, const TPictureAllocator& allocate) const {
+    const int format = FileType(path);
+    if (format == GenericUnknown) {
+        return false;
+    }
+    const auto unload = [this](FIBITMAP* bitmap) { Entries->Unload(bitmap); };
+    using TBitmap = std::unique_ptr<FIBITMAP, decltype(unload)>;
+    try {
+        const QByteArray name = QFile::encodeName(path);
+        const int flags = format == GenericJpeg ? AccurateJpegFlag : 0;
+        // First the header alone, where the format's reader can, so that a few damaged bytes declaring
+        // gigapixels never get their pixels allocated. A reader that cannot stop at the header decodes
+        // the whole picture here, and that picture is used.
+        TBitmap decoded(nullptr, unload);
+        if (Entries->HasPixels != nullptr) {
+            decoded.reset(Entries->Load(format, name.constData(), flags | LoadNoPixelsFlag));
+            if (decoded && !Entries->HasPixels(decoded.get())) {
+                const TInfoHeader* header = Entries->GetInfoHeader(decoded.get());
+                if (header == nullptr || PictureTooLarge(header->Width, Entries->GetHeight(decoded.get()))) {
+                    return false;
+                }
+                decoded.reset();
+            }
+        }
+        if (!decoded) {
+            decoded.reset(Entries->Load(format, name.constData(), flags));
+        }
+        if (!decoded) {
+            return false;
+        }
+        const TInfoHeader* header = Entries->GetInfoHeader(decoded.get());
+        const qint64 width = header != nullptr ? header->Width : 0;
+        const qint64 height = Entries->GetHeight(decoded.get());
+        if (width <= 0 || height <= 0 || PictureTooLarge(width, height)) {
+            return false;
+        }
+        // Whatever the bit depth and palette, 32 bits a pixel in blue, green, red, alpha order; floating
+        // point pictures give nothing.
+        const TBitmap converted(Entries->ConvertTo32Bits(decoded.get()), unload);
+        const uchar* bits = converted ? Entries->GetBits(converted.get()) : nullptr;
+        if (bits == nullptr) {
+            return false;
+        }
+        QImage result = allocate ? allocate(int(width), int(height))
+                                 : NewPicture(int(width), int(height), QImage::Format_RGB32);
+        if (result.isNull() || result.size() != QSize(int(width), int(height)) ||
+            result.format() != QImage::Format_RGB32) {
+            return false;
+        }
+        // The library's rows run bottom-up; its alpha is dropped: the picture is opaque.
+        const std::size_t rowBytes = std::size_t(width) * 4;
+        for (int y = 0; y < height; ++y) {
+            auto* row = reinterpret_cast<quint32*>(result.scanLine(y));
+            std::memcpy(row, bits + std::size_t(height - 1 - y) * rowBytes, rowBytes);
+            for (int x = 0; x < width; ++x) {
+                row[x] |= 0xFF000000u;
+            }
+        }
+        picture = result;
+        return true;
+    } catch (...) {
+        return false;
+    }
+}

@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <sys/mman.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QtEndian>
+
+#include "DecoderProtocol.h"
+
+namespace {
+
+TEST(DecoderProtocolTest, RequestsAndRepliesGoThereAndBack) {
+    TDecoderRequest thumbnail;
+    thumbnail.Operation = TDecoderOperation::Thumbnail;
+    thumbnail.Path = QByteArray("/pictures/\xC3\xA9t\xC3\xA9/IMG_0001.tga");
+    thumbnail.ThumbnailBox = QSize(160, 120);
+    thumbnail.Background = 0xFF123456u;
+    const std::optional<TDecoderRequest> request = DecodeRequest(EncodeRequest(thumbnail));
+    ASSERT_TRUE(request);
+    EXPECT_EQ(request->Operation, TDecoderOperation::Thumbnail);
+    EXPECT_EQ(request->Path, thumbnail.Path);
+    EXPECT_EQ(request->ThumbnailBox, QSize(160, 120));
+    EXPECT_EQ(request->Background, 0xFF123456u);
+
+    const TDecoderReply sent{TDecoderStatus::Done, -1, QSize(6000, 4000)};
+    const std::optional<TDecoderReply> reply = DecodeReply(EncodeReply(sent));
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->Status, TDecoderStatus::Done);
+    EXPECT_EQ(reply->Value, -1);
+    EXPECT_EQ(reply->PictureSize, QSize(6000, 4000));
+}
+
+TEST(DecoderProtocolTest, MalformedMessagesAreRefused) {
+    TDecoderRequest picture;
+    picture.Operation = TDecoderOperation::Picture;
+    picture.Path = "/a.pcx";
+    const QByteArray good = EncodeRequest(picture);
+    const auto changed = [](QByteArray bytes, int at, quint32 value) {
+        qToLittleEndian(value, bytes.data() + at);
+        return bytes;
+    };
+    TDecoderRequest box = picture;
+    box.Operation = TDecoderOperation::Thumbnail;
+    box.ThumbnailBox = QSize(160, 120);
+    const QByteArray thumbnail = EncodeRequest(box);
+    const struct {
+        const char* What;
+        QByteArray Message;
+    } requests[] = {
+        {"empty", QByteArray()},
+        {"cut short", good.left(good.size() - 1)},
+        {"longer than its path", good + "x"},
+        {"wrong magic", changed(good, 0, 0x12345678)},
+        {"unknown operation", changed(good, 4, 9)},
+        {"no path", EncodeRequest(TDecoderRequest{TDecoderOperation::Picture, {}, {}, 0})},
+        {"a NUL in the path",
+         EncodeRequest(TDecoderRequest{TDecoderOperation::FileType, QByteArray("a\0b", 3), {}, 0})},
+        {"thumbnail box of no width", changed(thumbnail, 8, 0)},
+        {"thumbnail box too high", changed(thumbnail, 12, MaxThumbnailSide + 1)},
+        {"thumbnail box negative", changed(thumbnail, 8, quint32(-160))},
+        {"too long", EncodeRequest(TDecoderRequest{
+                         TDecoderOperation::Picture, QByteArray(MaxDecoderMessage, 'a'), {}, 0})},
+    };
+    for (const auto& c : requests) {
+        EXPECT_FALSE(DecodeRequest(c.Message)) << c.What;
+    }
+    EXPECT_TRUE(DecodeRequest(good));
+    EXPECT_TRUE(DecodeRequest(thumbnail));
+
+    const QByteArray reply = EncodeReply(TDecoderReply{TDecoderStatus::Done, 0, QSize(2, 2)});
+    for (const QByteArray& message :
+         {reply.left(19), reply + "x", changed(reply, 4, 7), changed(reply, 12, 0),
+          changed(reply, 16, quint32(-2)), changed(reply, 0, 0)}) {
+        EXPECT_FALSE(DecodeReply(message)) << message.toHex().constData();
+    }
+}
+
+// The program maps a picture only from a memory file sealed against change, of exactly the size the
+// reply announced: a decoder cannot make it read beyond the pixels or change them under its feet.
+TEST(DecoderProtocolTest, OnlyASealedPictureOfTheAnnouncedSizeIsMapped) {
+    TSharedPictureWriter writer;
+    {
+        QImage written = writer.Create(3, 2);
+        ASSERT_FALSE(written.isNull());
+        written.fill(qRgb(10, 20, 30));
+        written.setPixel(2, 1, qRgb(200, 100, 50));
+    }
+    TUniqueFd sealed = writer.Seal();
+    ASSERT_TRUE(sealed.Valid());
+    EXPECT_TRUE(MapSharedPicture(sealed.Get(), QSize(4, 2)).isNull()) << "more pixels than the file";
+    EXPECT_TRUE(MapSharedPicture(sealed.Get(), QSize(2, 2)).isNull()) << "fewer pixels than the file";
+    QImage mapped = MapSharedPicture(sealed.Get(), QSize(3, 2));
+    ASSERT_EQ(mapped.size(), QSize(3, 2));
+    EXPECT_EQ(mapped.pixel(0, 0), qRgb(10, 20, 30));
+    EXPECT_EQ(mapped.pixel(2, 1), qRgb(200, 100, 50));
+    mapped.setPixel(0, 0, qRgb(1, 2, 3));  // drawn on in the program, not in the file
+    EXPECT_EQ(MapSharedPicture(sealed.Get(), QSize(3, 2)).pixel(0, 0), qRgb(10, 20, 30));
+
+    TUniqueFd unsealed(::memfd_create("unsealed", MFD_CLOEXEC));
+    ASSERT_EQ(::ftruncate(unsealed.Get(), 3 * 2 * 4), 0);
+    EXPECT_TRUE(MapSharedPicture(unsealed.Get(), QSize(3, 2)).isNull());
+}
+
+TEST(DecoderProtocolTest, MessagesCarryAtMostOneDescriptorAndNoticeTheOtherEndGoing) {
+    int pair[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair), 0);
+    TUniqueFd program(pair[0]);
+    TUniqueFd decoder(pair[1]);
+
+    QByteArray message;
+    TUniqueFd descriptor;
+    EXPECT_EQ(ReceiveDecoderMessage(program.Get(), 10, message, descriptor), TReceiveResult::TimedOut);
+
+    TUniqueFd file(::memfd_create("picture", MFD_CLOEXEC));
+    ASSERT_TRUE(SendDecoderMessage(decoder.Get(), "with a file", file.Get()));
+    ASSERT_EQ(ReceiveDecoderMessage(program.Get(), 1000, message, descriptor), TReceiveResult::Received);
+    EXPECT_EQ(message, "with a file");
+    EXPECT_TRUE(descriptor.Valid());
+
+    ASSERT_TRUE(SendDecoderMessage(decoder.Get(), QByteArray(MaxDecoderMessage, 'x')));
+    EXPECT_EQ(ReceiveDecoderMessage(program.Get(), 1000, message, descriptor), TReceiveResult::Received);
+    EXPECT_FALSE(SendDecoderMessage(decoder.Get(), QByteArray(MaxDecoderMessage + 1, 'x')));
+
+    decoder.Reset();
+    EXPECT_EQ(ReceiveDecoderMessage(program.Get(), 1000, message, descriptor), TReceiveResult::Closed);
+    EXPECT_FALSE(SendDecoderMessage(program.Get(), "to nobody")) << "and no SIGPIPE ends the program";
+}
+
+}  // namespace
