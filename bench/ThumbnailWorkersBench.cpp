@@ -6,13 +6,17 @@
 //   --benchmark_report_aggregates_only=true
 //
 // BM_RenderOneFile          one RenderThumbnail of one file (the program's route, with the generic
-//                           decoder bound as at start-up), wall time and the processor time of the whole
-//                           process; BM_RenderOneFileRegistryOnly the same with the JPEG reader of the
-//                           picture-format registry instead of the generic decoder.
+//                           decoder in its processes as at start-up), wall time and the processor time of
+//                           the whole process; BM_RenderOneFileInProcessGeneric the same with FreeImage
+//                           bound in this process, as the program had it before its decoder processes;
+//                           BM_RenderOneFileRegistryOnly with the JPEG reader of the picture-format
+//                           registry instead of the generic decoder.
 // BM_WorkersAllFiles        from posting the first request to applying the last result (a pixmap made
-//                           of it, as the image list keeps it). Counters: t1_ms, the single-thread time of
-//                           one rendering (processor time, median of five) measured at the start of each
-//                           repetition; ideal_s = files x t1 / logical processors; vs_ideal = time / ideal_s.
+//                           of it, as the image list keeps it); BM_WorkersAllFilesInProcessGeneric the
+//                           same with FreeImage bound in this process. Counters: t1_ms, the single-thread
+//                           time of one rendering (processor time, median of five) measured at the start of
+//                           each repetition; ideal_s = files x t1 / logical processors; vs_ideal = time /
+//                           ideal_s.
 // BM_VipsthumbnailAllFiles  "vipsthumbnail --size 160x120" over the same files, one process per logical
 //                           processor with its share of the files, from the first start to the last exit.
 //
@@ -33,6 +37,8 @@
 #include <thread>
 #include <vector>
 
+#include "FitThumbnail.h"
+#include "FreeImageBinding.h"
 #include "FreeImageLoader.h"
 #include "ThumbnailerThread.h"
 #include "ThumbnailsProcessing.h"
@@ -43,17 +49,21 @@ constexpr int Width = 4000, Height = 3000;
 int FileCount = 200;
 
 QString Folder() {
-    return QDir::tempPath() + QStringLiteral("/orvalis-thumbnail-workers-bench/");
+    return QDir::tempPath() + QStringLiteral("/orvalis-thumbnail-workers-bench-2/");
 }
 
-// A photograph-like picture, different for every seed: gradients with fine texture, so that the
-// encoder and decoder work as on a photo.
+// A photograph-like picture, different for every seed: gradients with a camera's fine noise, so that
+// the encoder and decoder work as on a photo.
 QImage PhotoLike(int seed) {
     QImage picture(Width, Height, QImage::Format_RGB32);
     for (int y = 0; y < Height; ++y) {
         auto* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
         for (int x = 0; x < Width; ++x) {
-            const int noise = (x * 7 + y * 13 + seed * 5) % 24;
+            quint32 hash = quint32(x) * 0x9E3779B1u ^ quint32(y) * 0x85EBCA77u ^ quint32(seed) * 0xC2B2AE3Du;
+            hash ^= hash >> 15;
+            hash *= 0x2C1B3C6Du;
+            hash ^= hash >> 12;
+            const int noise = int(hash % 24);
             row[x] = qRgb((x * 255 / Width + noise + seed) & 0xFF, (y * 255 / Height + noise) & 0xFF,
                           ((x + y) / 16 + noise) & 0xFF);
         }
@@ -102,6 +112,26 @@ void BM_RenderOneFile(benchmark::State& state) {
     RenderOne(state, StandardThumbnailDecoders());
 }
 
+// The generic decoder bound in this process, as the program had it before its decoder processes: the
+// picture decoded here and fitted here.
+const TThumbnailDecoders& InProcessGenericDecoders() {
+    static const TGenericDecoder binding(GenericDecoderLibrary);
+    static const TThumbnailDecoders decoders = [] {
+        TThumbnailDecoders route = StandardThumbnailDecoders();
+        route.Generic = [](const QString& path, QSize box, const QColor& background, QImage& thumbnail) {
+            QImage picture;
+            return binding.Load(path, picture) &&
+                   FitThumbnail(picture, thumbnail, box.width(), box.height(), background);
+        };
+        return route;
+    }();
+    return decoders;
+}
+
+void BM_RenderOneFileInProcessGeneric(benchmark::State& state) {
+    RenderOne(state, InProcessGenericDecoders());
+}
+
 void BM_RenderOneFileRegistryOnly(benchmark::State& state) {
     TThumbnailDecoders decoders = StandardThumbnailDecoders();
     decoders.Generic = [](const QString&, QSize, const QColor&, QImage&) { return false; };
@@ -117,12 +147,12 @@ double ProcessSeconds() {
 
 // The single-thread time of one rendering: the median of five, each counted as the processor time the
 // process spends on it, since the resampler splits a large picture over the cores by itself.
-double SingleRenderSeconds() {
+double SingleRenderSeconds(const TThumbnailDecoders& decoders) {
     std::vector<double> times;
     for (int i = 0; i < 5; ++i) {
         const double start = ProcessSeconds();
         QImage bitmap;
-        RenderThumbnail(Files()[i % Files().size()], bitmap, Qt::white);
+        RenderThumbnail(Files()[i % Files().size()], bitmap, Qt::white, decoders);
         times.push_back(ProcessSeconds() - start);
     }
     std::nth_element(times.begin(), times.begin() + 2, times.end());
@@ -148,14 +178,18 @@ public:
     QEventLoop Loop;
 };
 
-void BM_WorkersAllFiles(benchmark::State& state) {
+void WorkersAllFiles(benchmark::State& state, const TThumbnailDecoders& decoders) {
     const QStringList& files = Files();
-    const double t1 = SingleRenderSeconds();
+    const double t1 = SingleRenderSeconds(decoders);
     const double ideal = files.size() * t1 / LogicalProcessorCount();
     double ratio = 0;
     for (auto _ : state) {
         TResultApplier applier(int(files.size()));
-        TThumbnailThreadControl control(&applier, Qt::white);
+        TThumbnailThreadControl control(
+            &applier, Qt::white, LogicalProcessorCount(),
+            [&decoders](const QString& file, QImage& bitmap, const QColor& colour) {
+                return RenderThumbnail(file, bitmap, colour, decoders);
+            });
         control.Start();
         QTimer::singleShot(600000, &applier.Loop, &QEventLoop::quit);  // a broken build ends here
         QElapsedTimer clock;
@@ -177,6 +211,14 @@ void BM_WorkersAllFiles(benchmark::State& state) {
     state.counters["ideal_s"] = ideal;
     state.counters["vs_ideal"] = ratio;
     state.counters["processors"] = LogicalProcessorCount();
+}
+
+void BM_WorkersAllFiles(benchmark::State& state) {
+    WorkersAllFiles(state, StandardThumbnailDecoders());
+}
+
+void BM_WorkersAllFilesInProcessGeneric(benchmark::State& state) {
+    WorkersAllFiles(state, InProcessGenericDecoders());
 }
 
 void BM_VipsthumbnailAllFiles(benchmark::State& state) {
@@ -212,11 +254,16 @@ void BM_VipsthumbnailAllFiles(benchmark::State& state) {
 }
 
 BENCHMARK(BM_RenderOneFile)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
+BENCHMARK(BM_RenderOneFileInProcessGeneric)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime();
 BENCHMARK(BM_RenderOneFileRegistryOnly)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->MeasureProcessCPUTime();
 BENCHMARK(BM_WorkersAllFiles)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
+BENCHMARK(BM_WorkersAllFilesInProcessGeneric)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 BENCHMARK(BM_VipsthumbnailAllFiles)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -54,12 +55,13 @@ std::unique_ptr<TDecoderProcess> TDecoderProcess::Start(const QString& executabl
         }
     }
 
-    // The child gets its socket as descriptor 3, /dev/null for input and output, the program's standard
-    // error, and nothing else of the program: every other descriptor is closed, every signal has its
-    // default action and none is blocked.
+    // The child gets its socket as descriptor 3, /dev/null for everything else (what a crashing library
+    // says on its way out is of no use to the operator) and nothing else of the program: every other
+    // descriptor is closed, every signal has its default action and none is blocked.
     TSpawnSetup setup;
     posix_spawn_file_actions_addopen(&setup.Actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&setup.Actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&setup.Actions, 2, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_adddup2(&setup.Actions, theirs.Get(), DecoderSocket);
     posix_spawn_file_actions_addclosefrom_np(&setup.Actions, DecoderSocket + 1);
     sigset_t none;
@@ -120,13 +122,32 @@ std::optional<TDecoderAnswer> TDecoderProcess::Ask(const TDecoderRequest& reques
         ReceiveDecoderMessage(Socket.Get(), int(timeout.count()), message, picture);
     const std::optional<TDecoderReply> reply =
         received == TReceiveResult::Received ? DecodeReply(message) : std::nullopt;
-    // A picture announced comes with its memory file, and nothing comes without one announced.
-    if (!reply || reply->PictureSize.isEmpty() == picture.Valid()) {
+    // A picture announced is either in the memory file that comes with it or kept in the process at an
+    // address it names, and a memory file comes only with a picture announced.
+    const bool consistent =
+        reply && (picture.Valid() ? !reply->PictureSize.isEmpty() && reply->PictureAddress == 0
+                                  : reply->PictureSize.isEmpty() || reply->PictureAddress != 0);
+    if (!consistent) {
         Kill();
         return std::nullopt;
     }
     outcome = TOutcome::Answered;
     return TDecoderAnswer{*reply, std::move(picture)};
+}
+
+bool TDecoderProcess::ReadMemory(quint64 address, void* destination, std::size_t bytes) const {
+    auto* to = static_cast<char*>(destination);
+    std::size_t done = 0;
+    while (done < bytes && !Dead()) {
+        iovec local{to + done, bytes - done};
+        iovec remote{reinterpret_cast<void*>(quintptr(address + done)), bytes - done};
+        const ssize_t read = ::process_vm_readv(Pid_, &local, 1, &remote, 1, 0);
+        if (read <= 0) {
+            return false;  // not allowed here (ptrace rules), or not the memory it said
+        }
+        done += std::size_t(read);
+    }
+    return done == bytes;
 }
 
 void TDecoderProcess::Kill() {

@@ -37,6 +37,10 @@ public:
     std::optional<TDecoderAnswer> Ask(const TDecoderRequest& request, std::chrono::milliseconds timeout,
                                       TOutcome& outcome);
 
+    // Copies `bytes` bytes from `address` in the process's memory to `destination`; false when the system
+    // does not let this process read there, or not all of them are there.
+    bool ReadMemory(quint64 address, void* destination, std::size_t bytes) const;
+
     // Ends the process at once; from any thread, also while another waits in Ask, which then returns
     // with nothing.
     void Kill();

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "PictureMemory.h"
+
 TGenericDecoderPool::TGenericDecoderPool(TGenericDecoderPoolOptions options) : Options(std::move(options)) {}
 
 TGenericDecoderPool::~TGenericDecoderPool() {
@@ -35,15 +37,16 @@ bool TGenericDecoderPool::LoadPicture(const QString& path, QImage& picture) {
     TDecoderRequest request;
     request.Operation = TDecoderOperation::Picture;
     request.Path = QFile::encodeName(path);
-    const std::optional<TDecoderAnswer> answer = Ask(request);
-    if (!answer || answer->Reply.Status != TDecoderStatus::Done) {
+    QImage taken;
+    Converse(request, [&](TDecoderProcess& process, const TDecoderAnswer& answer) {
+        if (answer.Reply.Status == TDecoderStatus::Done) {
+            taken = TakePicture(process, answer.Reply);
+        }
+    });
+    if (taken.isNull()) {
         return false;
     }
-    QImage mapped = MapSharedPicture(answer->Picture.Get(), answer->Reply.PictureSize);
-    if (mapped.isNull()) {
-        return false;
-    }
-    picture = mapped;
+    picture = taken;
     return true;
 }
 
@@ -71,20 +74,56 @@ bool TGenericDecoderPool::LoadThumbnail(const QString& path, QSize box, const QC
 }
 
 std::optional<TDecoderAnswer> TGenericDecoderPool::Ask(const TDecoderRequest& request) {
+    std::optional<TDecoderAnswer> kept;
+    Converse(request, [&](TDecoderProcess&, TDecoderAnswer& answer) { kept = std::move(answer); });
+    return kept;
+}
+
+void TGenericDecoderPool::Converse(const TDecoderRequest& request,
+                                   const std::function<void(TDecoderProcess&, TDecoderAnswer&)>& followUp) {
     // A process that went away while it waited idle never saw the request: the next one gets it.
     for (int attempt = 0; attempt < 2; ++attempt) {
         std::unique_ptr<TDecoderProcess> process = CheckOut();
         if (!process) {
-            return std::nullopt;
+            return;
         }
         TDecoderProcess::TOutcome outcome = TDecoderProcess::TOutcome::Lost;
         std::optional<TDecoderAnswer> answer = process->Ask(request, Options.Deadline, outcome);
-        CheckIn(std::move(process), answer.has_value());
+        if (answer) {
+            followUp(*process, *answer);
+        }
+        const bool healthy = !process->Dead();
+        CheckIn(std::move(process), healthy);
         if (outcome != TDecoderProcess::TOutcome::NotDelivered) {
-            return answer;
+            return;
         }
     }
-    return std::nullopt;
+}
+
+// The picture a process keeps for us: read from its memory into a picture of our own, or, where the
+// system does not let us read there, handed over in a memory file. Null when neither works.
+QImage TGenericDecoderPool::TakePicture(TDecoderProcess& process, const TDecoderReply& reply) {
+    const QSize size = reply.PictureSize;
+    if (size.isEmpty() || PictureTooLarge(size.width(), size.height())) {
+        return {};
+    }
+    TDecoderRequest next;
+    TDecoderProcess::TOutcome outcome = TDecoderProcess::TOutcome::Lost;
+    QImage picture = NewPicture(size.width(), size.height(), QImage::Format_RGB32);
+    if (!picture.isNull() &&
+        process.ReadMemory(reply.PictureAddress, picture.bits(), std::size_t(picture.sizeInBytes()))) {
+        next.Operation = TDecoderOperation::Release;
+        process.Ask(next, Options.Deadline,
+                    outcome);  // if it fails to let go, it is killed: the picture is ours
+        return picture;
+    }
+    picture = QImage();
+    next.Operation = TDecoderOperation::Handover;
+    const std::optional<TDecoderAnswer> handed = process.Ask(next, Options.Deadline, outcome);
+    if (!handed || handed->Reply.Status != TDecoderStatus::Done || handed->Reply.PictureSize != size) {
+        return {};
+    }
+    return MapSharedPicture(handed->Picture.Get(), size);
 }
 
 // An idle process, else a new one while there are fewer than Capacity, else the first one returned.

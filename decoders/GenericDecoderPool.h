@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -65,6 +66,11 @@ private:
     enum class TLibrary { Unknown, Present, Absent };
 
     std::optional<TDecoderAnswer> Ask(const TDecoderRequest& request);
+    // Sends the request to a process of the pool and, when it answers, lets `followUp` go on talking to
+    // the same process before it goes back to the pool.
+    void Converse(const TDecoderRequest& request,
+                  const std::function<void(TDecoderProcess&, TDecoderAnswer&)>& followUp);
+    QImage TakePicture(TDecoderProcess& process, const TDecoderReply& reply);
     std::unique_ptr<TDecoderProcess> CheckOut();
     std::unique_ptr<TDecoderProcess> StartProcess();
     void CheckIn(std::unique_ptr<TDecoderProcess> process, bool healthy);

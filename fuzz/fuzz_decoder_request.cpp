@@ -13,14 +13,14 @@ class TStandInBackend final : public TDecoderBackend {
 public:
     bool Loaded() const override { return true; }
     int FileType(const QString& path) const override { return int(path.size()) - 1; }
-    bool Load(const QString& path, QImage& picture, const TPictureAllocator& allocate) const override {
+    bool Load(const QString& path, QImage& picture) const override {
         const QByteArray bytes = path.toUtf8();
         if (bytes.size() < 2) {
             return false;
         }
         const int width = 1 + quint8(bytes[0]) % 64;
         const int height = 1 + quint8(bytes[1]) % 64;
-        QImage made = allocate ? allocate(width, height) : QImage(width, height, QImage::Format_RGB32);
+        QImage made(width, height, QImage::Format_RGB32);
         if (made.isNull()) {
             return false;
         }
@@ -37,8 +37,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     static const TStandInBackend backend;
+    // One session for the whole run, as a decoder process keeps one: a picture kept by one input may be
+    // handed over by the next.
+    static TDecoderSession session(backend);
     const QByteArray message(reinterpret_cast<const char*>(data), qsizetype(size));
-    const TDecoderAnswer answer = AnswerDecoderRequest(message, backend);
+    const TDecoderAnswer answer = session.Answer(message);
     if (answer.Picture.Valid()) {
         const QImage picture = MapSharedPicture(answer.Picture.Get(), answer.Reply.PictureSize);
         if (picture.isNull()) {

@@ -21,7 +21,7 @@ namespace {
 constexpr quint32 RequestMagic = 0x5156524F;  // "ORVQ"
 constexpr quint32 ReplyMagic = 0x4156524F;    // "ORVA"
 constexpr int RequestHeaderBytes = 24;
-constexpr int ReplyBytes = 20;
+constexpr int ReplyBytes = 28;
 
 // The seals a picture's memory file must carry before the program maps it: nobody can change its size
 // or its contents any more.
@@ -64,7 +64,7 @@ std::optional<TDecoderRequest> DecodeRequest(const QByteArray& message) {
     }
     TDecoderRequest request;
     const quint32 operation = Get(message, 4);
-    if (operation < quint32(TDecoderOperation::Hello) || operation > quint32(TDecoderOperation::Thumbnail)) {
+    if (operation < quint32(TDecoderOperation::Hello) || operation > quint32(TDecoderOperation::Handover)) {
         return std::nullopt;
     }
     request.Operation = TDecoderOperation(operation);
@@ -79,7 +79,10 @@ std::optional<TDecoderRequest> DecodeRequest(const QByteArray& message) {
     if (request.Path.contains('\0')) {
         return std::nullopt;
     }
-    if (request.Operation != TDecoderOperation::Hello && request.Path.isEmpty()) {
+    const bool needsPath = request.Operation == TDecoderOperation::FileType ||
+                           request.Operation == TDecoderOperation::Picture ||
+                           request.Operation == TDecoderOperation::Thumbnail;
+    if (needsPath == request.Path.isEmpty()) {
         return std::nullopt;
     }
     if (request.Operation == TDecoderOperation::Thumbnail) {
@@ -100,6 +103,8 @@ QByteArray EncodeReply(const TDecoderReply& reply) {
     const QSize size = reply.PictureSize.isEmpty() ? QSize(0, 0) : reply.PictureSize;
     Put(out, quint32(size.width()));
     Put(out, quint32(size.height()));
+    Put(out, quint32(reply.PictureAddress));
+    Put(out, quint32(reply.PictureAddress >> 32));
     return out;
 }
 
@@ -120,6 +125,7 @@ std::optional<TDecoderReply> DecodeReply(const QByteArray& message) {
         return std::nullopt;
     }
     reply.PictureSize = QSize(width, height);
+    reply.PictureAddress = quint64(Get(message, 20)) | quint64(Get(message, 24)) << 32;
     return reply;
 }
 
@@ -228,7 +234,7 @@ QImage TSharedPictureWriter::Create(int width, int height) {
     if (!file.Valid() || ::ftruncate(file.Get(), off_t(bytes)) != 0) {
         return {};
     }
-    void* pixels = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED, file.Get(), 0);
+    void* pixels = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_POPULATE, file.Get(), 0);
     if (pixels == MAP_FAILED) {
         return {};
     }
@@ -282,8 +288,14 @@ QImage MapSharedPicture(int descriptor, QSize size) {
         !S_ISREG(status.st_mode) || std::size_t(status.st_size) != bytes) {
         return {};
     }
-    void* pixels = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE, descriptor, 0);
+    // Mapped readable and populated in one go, then made writable: a page is copied only when the
+    // program draws on it.
+    void* pixels = ::mmap(nullptr, bytes, PROT_READ, MAP_PRIVATE | MAP_POPULATE, descriptor, 0);
     if (pixels == MAP_FAILED) {
+        return {};
+    }
+    if (::mprotect(pixels, bytes, PROT_READ | PROT_WRITE) != 0) {
+        ::munmap(pixels, bytes);
         return {};
     }
     auto* mapping = new TMapping{pixels, bytes};

@@ -9,9 +9,12 @@
 #include "UniqueFd.h"
 
 // What the program asks of a decoder process and what comes back. The two talk over a local
-// SOCK_SEQPACKET socket, one request and one reply at a time, each a single message. A picture comes
-// back in a sealed memory file (memfd) whose descriptor travels with the reply: no disk file is ever
-// written, and the program maps the pixels instead of copying them.
+// SOCK_SEQPACKET socket, one request and one reply at a time, each a single message. No disk file is ever
+// written. A whole picture stays in the decoder's memory, where the program reads it straight into a
+// picture of its own (process_vm_readv: one copy, in the large pages the picture lives in on both
+// sides); where the system does not let it read there, the decoder hands it over in a sealed memory
+// file (memfd) whose descriptor travels with the reply, and the program maps it. A thumbnail always
+// comes in a memory file.
 //
 // The program treats everything a decoder sends as untrusted: a reply that does not add up is the same
 // as no reply.
@@ -19,8 +22,10 @@
 enum class TDecoderOperation : quint32 {
     Hello = 1,      // Value: 1 when the library is there, else 0
     FileType = 2,   // Value: the file's format code, or -1
-    Picture = 3,    // the whole picture, opaque 32-bit
+    Picture = 3,    // the whole picture, opaque 32-bit, kept in the decoder: PictureSize, PictureAddress
     Thumbnail = 4,  // the picture fitted into ThumbnailBox on Background, as FitThumbnail fits it
+    Release = 5,    // the picture kept in the decoder may go
+    Handover = 6,   // the picture kept in the decoder, in a memory file; then it goes
 };
 
 struct TDecoderRequest {
@@ -38,7 +43,8 @@ enum class TDecoderStatus : quint32 {
 struct TDecoderReply {
     TDecoderStatus Status = TDecoderStatus::Failed;
     qint32 Value = -1;
-    QSize PictureSize;  // of the picture that comes with the reply; empty for none
+    QSize PictureSize;           // of the picture that comes with the reply or is kept; empty for none
+    quint64 PictureAddress = 0;  // where a kept picture lies in the decoder's memory, rows of width x 4 bytes
 };
 
 // A reply with, for a picture or a thumbnail, the sealed memory file that holds it.

@@ -1,11 +1,13 @@
 #include "DecoderServer.h"
 
-#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <QColor>
 #include <QFile>
+
+#include <cstring>
+#include <utility>
 
 #include "FitThumbnail.h"
 
@@ -34,28 +36,25 @@ TDecoderAnswer Value(qint32 value) {
     return answer;
 }
 
-// The whole picture, decoded straight into the memory file that goes back.
-TDecoderAnswer Picture(const QString& path, const TDecoderBackend& backend) {
+// The picture fitted into the request's box: a thumbnail's few kilobytes go back, not the picture.
+// An RGB32 picture copied into a sealed memory file that goes back with the answer.
+TDecoderAnswer InMemoryFile(const QImage& picture) {
     TSharedPictureWriter writer;
-    QSize size;
     {
-        QImage picture;
-        const TPictureAllocator intoSharedMemory = [&](int width, int height) {
-            return writer.Create(width, height);
-        };
-        if (!backend.Load(path, picture, intoSharedMemory) || picture.isNull()) {
+        QImage shared = writer.Create(picture.width(), picture.height());
+        if (shared.isNull() || picture.format() != QImage::Format_RGB32) {
             return Failed();
         }
-        size = picture.size();
-    }  // the picture lets go of the memory before the file is sealed
-    TDecoderAnswer answer;
+        for (int y = 0; y < picture.height(); ++y) {
+            std::memcpy(shared.scanLine(y), picture.constScanLine(y), std::size_t(picture.width()) * 4);
+        }
+    }
+    TDecoderAnswer answer = Value(0);
     answer.Picture = writer.Seal();
     if (!answer.Picture.Valid()) {
         return Failed();
     }
-    answer.Reply.Status = TDecoderStatus::Done;
-    answer.Reply.Value = 0;
-    answer.Reply.PictureSize = size;
+    answer.Reply.PictureSize = picture.size();
     return answer;
 }
 
@@ -63,62 +62,74 @@ TDecoderAnswer Picture(const QString& path, const TDecoderBackend& backend) {
 TDecoderAnswer Thumbnail(const TDecoderRequest& request, const QString& path,
                          const TDecoderBackend& backend) {
     QImage picture;
-    if (!backend.Load(path, picture, {}) || picture.isNull()) {
+    if (!backend.Load(path, picture) || picture.isNull()) {
         return Failed();
     }
     QImage fitted;
     FitThumbnail(picture, fitted, request.ThumbnailBox.width(), request.ThumbnailBox.height(),
                  QColor::fromRgba(request.Background));
     picture = QImage();
-    TSharedPictureWriter writer;
-    TDecoderAnswer answer;
-    {
-        QImage shared = writer.Create(fitted.width(), fitted.height());
-        if (shared.isNull() || fitted.format() != QImage::Format_RGB32) {
-            return Failed();
-        }
-        for (int y = 0; y < fitted.height(); ++y) {
-            std::memcpy(shared.scanLine(y), fitted.constScanLine(y), std::size_t(fitted.width()) * 4);
-        }
-    }
-    answer.Picture = writer.Seal();
-    if (!answer.Picture.Valid()) {
-        return Failed();
-    }
-    answer.Reply.Status = TDecoderStatus::Done;
-    answer.Reply.Value = 0;
-    answer.Reply.PictureSize = fitted.size();
-    return answer;
+    return InMemoryFile(fitted);
 }
 
 }  // namespace
 
-TDecoderAnswer AnswerDecoderRequest(const QByteArray& message, const TDecoderBackend& backend) {
+TDecoderAnswer TDecoderSession::Answer(const QByteArray& message) {
     try {
         const std::optional<TDecoderRequest> request = DecodeRequest(message);
+        if (request && request->Operation == TDecoderOperation::Handover) {
+            return Handover();
+        }
+        Kept = QImage();
         if (!request) {
             return Failed();
         }
         const QString path = QFile::decodeName(request->Path);
         switch (request->Operation) {
             case TDecoderOperation::Hello:
-                return Value(backend.Loaded() ? 1 : 0);
+                return Value(Backend.Loaded() ? 1 : 0);
             case TDecoderOperation::FileType:
-                return Value(backend.FileType(path));
+                return Value(Backend.FileType(path));
             case TDecoderOperation::Picture:
-                return Picture(path, backend);
+                return Picture(path);
             case TDecoderOperation::Thumbnail:
-                return Thumbnail(*request, path, backend);
+                return Thumbnail(*request, path, Backend);
+            case TDecoderOperation::Release:
+                return Value(0);
+            case TDecoderOperation::Handover:
+                break;
         }
     } catch (...) {
         // Out of memory inside the address-space limit, most likely: this file is not decodable.
+        Kept = QImage();
     }
     return Failed();
 }
 
+// The whole picture, decoded as the program would decode it itself and kept here for the program to
+// read.
+TDecoderAnswer TDecoderSession::Picture(const QString& path) {
+    QImage picture;
+    if (!Backend.Load(path, picture) || picture.isNull() || picture.format() != QImage::Format_RGB32 ||
+        picture.bytesPerLine() != qsizetype(picture.width()) * 4) {
+        return Failed();
+    }
+    Kept = picture;
+    TDecoderAnswer answer = Value(0);
+    answer.Reply.PictureSize = Kept.size();
+    answer.Reply.PictureAddress = quint64(reinterpret_cast<quintptr>(std::as_const(Kept).constBits()));
+    return answer;
+}
+
+// The kept picture, copied into a memory file for a program that may not read here.
+TDecoderAnswer TDecoderSession::Handover() {
+    const QImage picture = std::exchange(Kept, QImage());
+    return picture.isNull() ? Failed() : InMemoryFile(picture);
+}
+
 void LimitDecoderProcess() {
-    // A crash here is expected now and then; it must not leave a core dump behind or wait for one.
-    ::prctl(PR_SET_DUMPABLE, 0);
+    // A crash here is expected now and then; it must not leave a core dump behind or wait for one. (The
+    // process stays dumpable: that is what lets the program read a picture from its memory.)
     const rlimit noCore{0, 0};
     ::setrlimit(RLIMIT_CORE, &noCore);
     if (!SanitizerBuild) {
@@ -128,6 +139,7 @@ void LimitDecoderProcess() {
 }
 
 int RunDecoderServer(int socket, const TDecoderBackend& backend) {
+    TDecoderSession session(backend);
     for (;;) {
         QByteArray message;
         TUniqueFd ignored;
@@ -139,7 +151,7 @@ int RunDecoderServer(int socket, const TDecoderBackend& backend) {
             return 1;
         }
         ::alarm(DecoderSelfDeadlineSeconds);
-        const TDecoderAnswer answer = AnswerDecoderRequest(message, backend);
+        const TDecoderAnswer answer = session.Answer(message);
         ::alarm(0);
         if (!SendDecoderMessage(socket, EncodeReply(answer.Reply), answer.Picture.Get())) {
             return 0;  // the program stopped waiting and went

@@ -16,7 +16,7 @@ public:
     virtual ~TDecoderBackend() = default;
     virtual bool Loaded() const = 0;
     virtual int FileType(const QString& path) const = 0;
-    virtual bool Load(const QString& path, QImage& picture, const TPictureAllocator& allocate) const = 0;
+    virtual bool Load(const QString& path, QImage& picture) const = 0;
 };
 
 // The FreeImage binding as a backend.
@@ -25,16 +25,29 @@ public:
     explicit TFreeImageBackend(const char* libraryFile = GenericDecoderLibrary) : Decoder(libraryFile) {}
     bool Loaded() const override { return Decoder.Loaded(); }
     int FileType(const QString& path) const override { return Decoder.FileType(path); }
-    bool Load(const QString& path, QImage& picture, const TPictureAllocator& allocate) const override {
-        return Decoder.Load(path, picture, allocate);
-    }
+    bool Load(const QString& path, QImage& picture) const override { return Decoder.Load(path, picture); }
 
 private:
     TGenericDecoder Decoder;
 };
 
-// The answer to one message. A message that is not a well-formed request gets a failed reply.
-TDecoderAnswer AnswerDecoderRequest(const QByteArray& message, const TDecoderBackend& backend);
+// The decoder's side of one connection: it answers each message in turn and keeps the last whole
+// picture until the program has taken it.
+class TDecoderSession {
+public:
+    explicit TDecoderSession(const TDecoderBackend& backend) : Backend(backend) {}
+
+    // The answer to one message. A message that is not a well-formed request gets a failed reply. Any
+    // message lets the kept picture go, except that Handover hands it over first.
+    TDecoderAnswer Answer(const QByteArray& message);
+
+private:
+    TDecoderAnswer Picture(const QString& path);
+    TDecoderAnswer Handover();
+
+    const TDecoderBackend& Backend;
+    QImage Kept;
+};
 
 // The limits a decoder process runs under: an address space of DecoderAddressSpace bytes (not in a
 // sanitizer build, whose shadow memory needs terabytes of it), and no core dumps of its crashes.

@@ -127,7 +127,7 @@ int TGenericDecoder::FileType(const QString& path) const {
     return format;
 }
 
-bool TGenericDecoder::Load(const QString& path, QImage& picture, const TPictureAllocator& allocate) const {
+bool TGenericDecoder::Load(const QString& path, QImage& picture) const {
     const int format = FileType(path);
     if (format == GenericUnknown) {
         return false;
@@ -166,14 +166,13 @@ bool TGenericDecoder::Load(const QString& path, QImage& picture, const TPictureA
         // Whatever the bit depth and palette, 32 bits a pixel in blue, green, red, alpha order; floating
         // point pictures give nothing.
         const TBitmap converted(Entries->ConvertTo32Bits(decoded.get()), unload);
+        decoded.reset();  // its memory goes before the picture's is taken
         const uchar* bits = converted ? Entries->GetBits(converted.get()) : nullptr;
         if (bits == nullptr) {
             return false;
         }
-        QImage result = allocate ? allocate(int(width), int(height))
-                                 : NewPicture(int(width), int(height), QImage::Format_RGB32);
-        if (result.isNull() || result.size() != QSize(int(width), int(height)) ||
-            result.format() != QImage::Format_RGB32) {
+        QImage result = NewPicture(int(width), int(height), QImage::Format_RGB32);
+        if (result.isNull()) {
             return false;
         }
         // The library's rows run bottom-up; its alpha is dropped: the picture is opaque.

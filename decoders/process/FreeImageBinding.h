@@ -3,8 +3,6 @@
 #include <QImage>
 #include <QString>
 
-#include <functional>
-
 // The FreeImage library bound in the calling process. Only the decoder process (orvalis-decoder) binds
 // it: the library is old, unmaintained and reads whatever a file's content says it is, so a damaged file
 // may crash it, hang it or make it allocate gigabytes. The program reaches it through the decoder pool
@@ -24,10 +22,6 @@ enum TGenericFormat : int {
     GenericDrHaloCut = 21,
 };
 
-// Makes the picture a decoder fills: width x height pixels of QImage::Format_RGB32, or a null image
-// when the memory is not there. The default is NewPicture (PictureMemory.h).
-using TPictureAllocator = std::function<QImage(int width, int height)>;
-
 // One binding of the library: loaded and bound when constructed, read-only afterwards, so any thread may
 // use it at any time. The library is never unloaded.
 class TGenericDecoder {
@@ -40,10 +34,10 @@ public:
     // The file's FreeImage format code, or -1. ".ico" and ".ani" files are never given to the library.
     int FileType(const QString& path) const;
 
-    // Decodes the file into an opaque 32-bit picture (QImage::Format_RGB32) of the same size, made by
-    // `allocate`; false, with `picture` untouched, for any failure. Where the library can read a file's
-    // header alone, a picture larger than MaxPicturePixels is refused before its pixels are decoded.
-    bool Load(const QString& path, QImage& picture, const TPictureAllocator& allocate = {}) const;
+    // Decodes the file into an opaque 32-bit picture (QImage::Format_RGB32) of the same size; false, with
+    // `picture` untouched, for any failure. Where the library can read a file's header alone, a picture
+    // larger than MaxPicturePixels is refused before its pixels are decoded.
+    bool Load(const QString& path, QImage& picture) const;
 
 private:
     struct TEntryPoints;

@@ -7,6 +7,7 @@
 #include <QtEndian>
 
 #include "DecoderProtocol.h"
+#include "DecoderServer.h"
 
 namespace {
 
@@ -125,6 +126,69 @@ TEST(DecoderProtocolTest, MessagesCarryAtMostOneDescriptorAndNoticeTheOtherEndGo
     decoder.Reset();
     EXPECT_EQ(ReceiveDecoderMessage(program.Get(), 1000, message, descriptor), TReceiveResult::Closed);
     EXPECT_FALSE(SendDecoderMessage(program.Get(), "to nobody")) << "and no SIGPIPE ends the program";
+}
+
+// A decoder that reads any file as a picture of 5 x 3 pixels of one colour, and fails on "bad" files.
+class TSolidBackend final : public TDecoderBackend {
+public:
+    bool Loaded() const override { return true; }
+    int FileType(const QString&) const override { return 7; }
+    bool Load(const QString& path, QImage& picture) const override {
+        if (path.contains(QLatin1String("bad"))) {
+            return false;
+        }
+        picture = QImage(5, 3, QImage::Format_RGB32);
+        picture.fill(qRgb(9, 8, 7));
+        return true;
+    }
+};
+
+QByteArray Request(TDecoderOperation operation, const QByteArray& path = {}) {
+    TDecoderRequest request;
+    request.Operation = operation;
+    request.Path = path;
+    if (operation == TDecoderOperation::Thumbnail) {
+        request.ThumbnailBox = QSize(4, 4);
+    }
+    return EncodeRequest(request);
+}
+
+// A whole picture stays in the decoder, where the program reads it, until the next message; handed
+// over, it comes in a memory file once.
+TEST(DecoderSessionTest, AWholePictureIsKeptUntilTakenOrHandedOver) {
+    const TSolidBackend backend;
+    TDecoderSession session(backend);
+    const TDecoderAnswer kept = session.Answer(Request(TDecoderOperation::Picture, "/a.psd"));
+    ASSERT_EQ(kept.Reply.Status, TDecoderStatus::Done);
+    EXPECT_FALSE(kept.Picture.Valid());
+    ASSERT_EQ(kept.Reply.PictureSize, QSize(5, 3));
+    ASSERT_NE(kept.Reply.PictureAddress, 0u);
+    const auto* pixels = reinterpret_cast<const QRgb*>(quintptr(kept.Reply.PictureAddress));
+    EXPECT_EQ(pixels[5 * 3 - 1], qRgb(9, 8, 7)) << "rows of width x 4 bytes at the address named";
+
+    const TDecoderAnswer handed = session.Answer(Request(TDecoderOperation::Handover));
+    ASSERT_EQ(handed.Reply.Status, TDecoderStatus::Done);
+    ASSERT_TRUE(handed.Picture.Valid());
+    EXPECT_EQ(MapSharedPicture(handed.Picture.Get(), handed.Reply.PictureSize).pixel(4, 2), qRgb(9, 8, 7));
+    EXPECT_EQ(session.Answer(Request(TDecoderOperation::Handover)).Reply.Status, TDecoderStatus::Failed)
+        << "handed over once";
+
+    session.Answer(Request(TDecoderOperation::Picture, "/b.psd"));
+    EXPECT_EQ(session.Answer(Request(TDecoderOperation::Release)).Reply.Status, TDecoderStatus::Done);
+    EXPECT_EQ(session.Answer(Request(TDecoderOperation::Handover)).Reply.Status, TDecoderStatus::Failed)
+        << "released";
+    session.Answer(Request(TDecoderOperation::Picture, "/c.psd"));
+    session.Answer(Request(TDecoderOperation::FileType, "/d.psd"));
+    EXPECT_EQ(session.Answer(Request(TDecoderOperation::Handover)).Reply.Status, TDecoderStatus::Failed)
+        << "any other message lets it go";
+
+    const TDecoderAnswer failed = session.Answer(Request(TDecoderOperation::Picture, "/bad.psd"));
+    EXPECT_EQ(failed.Reply.Status, TDecoderStatus::Failed);
+    EXPECT_TRUE(failed.Reply.PictureSize.isEmpty());
+    const TDecoderAnswer thumbnail = session.Answer(Request(TDecoderOperation::Thumbnail, "/e.psd"));
+    ASSERT_TRUE(thumbnail.Picture.Valid());
+    EXPECT_EQ(thumbnail.Reply.PictureSize, QSize(4, 4));
+    EXPECT_EQ(session.Answer("not a request").Reply.Status, TDecoderStatus::Failed);
 }
 
 }  // namespace

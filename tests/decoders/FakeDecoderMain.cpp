@@ -11,13 +11,11 @@
 #include <QImage>
 
 #include <chrono>
-#include <cstring>
 #include <memory>
 #include <thread>
 #include <vector>
 
 #include "DecoderServer.h"
-#include "PictureMemory.h"
 
 namespace {
 
@@ -35,7 +33,7 @@ public:
         return QFileInfo(path).suffix() == "png" ? 13 : -1;
     }
 
-    bool Load(const QString& path, QImage& picture, const TPictureAllocator& allocate) const override {
+    bool Load(const QString& path, QImage& picture) const override {
         const QString name = QFileInfo(path).fileName();
         if (name.contains(QLatin1String("crash"))) {
             ::raise(SIGSEGV);
@@ -60,15 +58,7 @@ public:
         if (read.isNull()) {
             return false;
         }
-        QImage result = allocate ? allocate(read.width(), read.height())
-                                 : NewPicture(read.width(), read.height(), QImage::Format_RGB32);
-        if (result.isNull()) {
-            return false;
-        }
-        for (int y = 0; y < read.height(); ++y) {
-            std::memcpy(result.scanLine(y), read.constScanLine(y), std::size_t(read.width()) * 4);
-        }
-        picture = result;
+        picture = read;
         return true;
     }
 };

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QSet>
 #include <QTemporaryDir>
@@ -14,10 +15,14 @@
 #include <thread>
 
 #include "FileMaker.h"
+#include "FormatRegistry.h"
 #include "FreeImageLoader.h"
+#include "GenericDecoderPool.h"
+#include "Jpeg2000Bitmap.h"
 #include "PictureErrors.h"
 #include "PictureFiles.h"
 #include "ThumbnailerThread.h"
+#include "ThumbnailsProcessing.h"
 
 namespace {
 
@@ -425,6 +430,47 @@ TEST_F(ThumbnailerThreadTest, RealRenderingFromSeveralWorkersAtOnce) {
         EXPECT_TRUE(packet->Success);
         EXPECT_EQ(packet->Bitmap.size(), QSize(160, 120));
         EXPECT_EQ(packet->FileName, files[packet->ImageIndex % files.size()]);
+    }
+}
+
+// A cancel (the list cleared) and a quit (the program closing) end the renderings under way: a worker
+// whose decoder hangs on a file is not waited for. The decoder is the stand-in of the decoder tests, with
+// a deadline of a minute that nobody waits out.
+TEST_F(ThumbnailerThreadTest, CancelAndQuitDoNotWaitForAHungDecoder) {
+    QTemporaryDir folder;
+    const QString hang =
+        MakeFile(folder.filePath("hang.png"), picturetest::Saved(picturetest::Quadrants(8, 8), "png"));
+    for (const bool quit : {false, true}) {
+        SCOPED_TRACE(quit ? "quit" : "cancel");
+        TGenericDecoderPool pool(
+            {QStringLiteral(ORVALIS_BIN_DIR "/fake-decoder"), 4, std::chrono::minutes(1)});
+        const TThumbnailDecoders decoders{
+            &LoadJpeg2000File,
+            [&pool](const QString& path, QSize box, const QColor& background, QImage& thumbnail) {
+                return pool.LoadThumbnail(path, box, background, thumbnail);
+            },
+            &LoadPictureFile,
+        };
+        Control = std::make_unique<TThumbnailThreadControl>(
+            &Results, Colour, 1,
+            [&decoders](const QString& file, QImage& bitmap, const QColor& colour) {
+                return RenderThumbnail(file, bitmap, colour, decoders);
+            },
+            [&pool] { pool.AbortBusy(); });
+        Control->Start();
+        PostThumbRequest(Control->ControlWindow(), Request(0, 0, hang));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return Control->RunningCount() == 1 && pool.ProcessCount() == 1; },
+                                    WaitLimit));
+        QTest::qWait(100);  // the worker is inside the decoder by now
+        QElapsedTimer clock;
+        clock.start();
+        if (quit) {
+            Control.reset();
+        } else {
+            Send(ThumbCancel);
+        }
+        EXPECT_LT(clock.elapsed(), 2000);
+        Control.reset();
     }
 }
 
