@@ -7,6 +7,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QLabel>
+#include <QListView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -19,6 +20,7 @@
 #include <QToolButton>
 #include <QUrl>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -332,6 +334,78 @@ TEST_F(MainWindowTest, ClearButtonEmptiesTheListAndDeleteKeyRemovesTheSelection)
     EXPECT_EQ(window.ImageList().Count(), 0);
     EXPECT_EQ(window.ImageList().ListGeneration, 1);
 }
+
+// Whatever the operator did in either view, thumbnail view shows every entry as a whole thumbnail with
+// its caption under it.
+struct TListSequence {
+    const char* Name;
+    std::vector<std::function<void(TFormMain&)>> Steps;
+};
+
+const auto ListView = [](TFormMain& window) { window.ToolButtonReport->click(); };
+const auto ThumbnailView = [](TFormMain& window) { window.ToolButtonThumbnails->click(); };
+const auto Select = [](int row) {
+    return [row](TFormMain& window) {
+        QAbstractItemView& view = *window.Lister->CurrentView();
+        const QRect item = view.visualRect(window.ImageList().Model().index(row));
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, item.center());
+    };
+};
+const auto DeleteKey = [](TFormMain& window) {
+    QTest::keyClick(window.Lister->CurrentView(), Qt::Key_Delete);
+};
+const auto MoveUp = [](TFormMain& window) { window.ToolButtonListMoveUp->click(); };
+const auto MoveDown = [](TFormMain& window) { window.ToolButtonListMoveDown->click(); };
+const auto Shuffle = [](TFormMain& window) {
+    window.findChild<QAction*>(QStringLiteral("RandomizeImageList1"))->trigger();
+};
+
+class ListSequenceTest : public MainWindowTest, public ::testing::WithParamInterface<TListSequence> {};
+
+TEST_P(ListSequenceTest, ThumbnailViewShowsEveryEntryWholeWithItsCaption) {
+    TFormMain& window = Open();
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg"}) {
+        window.AddImageFile(Picture(QLatin1String(name)));
+    }
+    // Active, as for the operator: the keyboard focus goes with the view that is shown. Wide enough for
+    // all entries in one row, so that no scroll bar comes or goes to make the views lay out again.
+    window.resize(1920, 1000);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    for (const auto& step : GetParam().Steps) {
+        step(window);
+        QCoreApplication::processEvents();
+    }
+    ThumbnailView(window);
+    QCoreApplication::processEvents();
+
+    QListView& icons = *window.Lister->IconView();
+    ASSERT_TRUE(icons.isVisible());
+    const int captionHeight = icons.fontMetrics().height();
+    ASSERT_GT(window.ImageList().Count(), 0);
+    for (int row = 0; row < window.ImageList().Count(); ++row) {
+        SCOPED_TRACE(row);
+        const QModelIndex index = window.ImageList().Model().index(row);
+        EXPECT_EQ(index.data(Qt::DecorationRole).value<QPixmap>().size(), QSize(160, 120));
+        const QRect item = icons.visualRect(index);
+        EXPECT_GE(item.width(), 160);
+        EXPECT_GE(item.height(), 120 + captionHeight);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ListSequenceTest,
+    ::testing::Values(
+        TListSequence{"DeleteInListView", {ListView, Select(1), DeleteKey}},
+        TListSequence{"DeleteInThumbnailView", {Select(1), DeleteKey, ListView}},
+        TListSequence{"MoveAndShuffleInListView", {ListView, Select(2), MoveUp, MoveDown, Shuffle}},
+        TListSequence{"DeleteMoveAndShuffleInListView",
+                      {ListView, Select(3), DeleteKey, Select(0), MoveDown, Shuffle}},
+        TListSequence{"DeleteInBothViewsBackAndForth",
+                      {ListView, Select(0), DeleteKey, ThumbnailView, ListView, Select(2), DeleteKey,
+                       ThumbnailView, Select(0), DeleteKey, ListView, ThumbnailView, ListView}}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(MainWindowTest, SettingsMenuItemShowsTheSettingsDialogModally) {
     TFormMain& window = Open();
