@@ -333,6 +333,8 @@ void TFormMain::FormCreate() {
 }
 
 void TFormMain::FormClose() {
+    // The program ends with this window: the show stops and the audience's window goes with it.
+    SwallowErrors([&] { EndShow(); });
     // The new list replaces the last one in one rename, so a failed write leaves the old list in place;
     // the rest of closing goes on either way.
     if (Images.Count() > 0) {
@@ -341,6 +343,13 @@ void TFormMain::FormClose() {
     SendBrowserClose();
     setAcceptDrops(false);
     SaveViewMode();
+}
+
+void TFormMain::EndShow() {
+    Show.Stop();
+    if (FormPreview != nullptr) {
+        FormPreview->close();
+    }
 }
 
 void TFormMain::FormDestroy() {

@@ -144,6 +144,8 @@ private:
 
     void FormCreate();
     void FormClose();
+    // Stops the slideshow timer and closes the shared preview window.
+    void EndShow();
     void FormDestroy();
     void FormResize();
     void TimerSplashTimer();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
@@ -19,6 +20,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
+#include <QWindow>
 
 #include <functional>
 #include <memory>
@@ -276,6 +278,55 @@ TEST_F(MainWindowTest, AFailedListWriteStillClosesAndSavesTheViewMode) {
     EXPECT_TRUE(close.isAccepted());
     EXPECT_TRUE(QFileInfo(LastListFile()).isDir());
     EXPECT_EQ(ReadBytes(SettingsFile()), Utf16Le(QStringLiteral("[Settings]\r\nListerViewModeThumbs=0\r\n")));
+}
+
+// However the main window closes, the program ends: the automatic advance stops and the audience's
+// window goes, also where it was still showing a picture on the other monitor.
+TEST_F(MainWindowTest, ClosingTheMainWindowEndsTheShowAndTheProgram) {
+    struct TWay {
+        const char* Name;
+        std::function<void(TFormMain&)> Close;
+    };
+    const std::vector<TWay> ways = {
+        {"File > Exit",
+         [](TFormMain& window) { window.findChild<QAction*>(QStringLiteral("Exit1"))->trigger(); }},
+        {"title bar", [](TFormMain& window) { window.windowHandle()->close(); }},
+    };
+    for (const TWay& way : ways) {
+        SCOPED_TRACE(way.Name);
+        TFormMain& window = Open();
+        FormPreview = new TFormPreview();
+        window.ConnectPreview(*FormPreview);
+        for (const auto& [name, colour] : {std::pair{"a.png", Qt::red}, std::pair{"b.png", Qt::blue}}) {
+            QImage picture(40, 30, QImage::Format_RGB32);
+            picture.fill(colour);
+            ASSERT_TRUE(picture.save(Pictures.filePath(QLatin1String(name))));
+            window.AddImageFile(Pictures.filePath(QLatin1String(name)));
+        }
+        window.show();
+        window.ToolButtonPlaySlideshow->click();  // automatic advance by default
+        ASSERT_TRUE(FormPreview->isVisible());
+        ASSERT_TRUE(window.Slideshow().TimerSlideShow.isActive());
+
+        bool ended = true;
+        QTimer::singleShot(0, &window, [&] { way.Close(window); });
+        QTimer lingering;
+        lingering.setSingleShot(true);
+        QObject::connect(&lingering, &QTimer::timeout, [&] {
+            ended = false;
+            QCoreApplication::exit(1);
+        });
+        lingering.start(10000);
+        EXPECT_EQ(QApplication::exec(), 0);
+        EXPECT_TRUE(ended) << "the program was still running 10 s after its main window closed";
+        EXPECT_FALSE(window.isVisible());
+        EXPECT_FALSE(FormPreview->isVisible());
+        EXPECT_FALSE(window.Slideshow().TimerSlideShow.isActive());
+
+        delete FormPreview;
+        FormPreview = nullptr;
+        Window.reset();
+    }
 }
 
 TEST_F(MainWindowTest, DroppedLocalFilesAreAddedAndEverythingElseSkipped) {
