@@ -151,6 +151,9 @@ private:
     void TimerSplashTimer();
 
     static std::optional<QString> DefaultListFileChooser(TFormMain& window, bool save);
+    // Appends the pictures of an image list file, with progress.
+    void LoadListFile(const QString& path);
+    int ListFileLoads = 0;  // image list files being loaded (one may start while another runs)
     // The progress window, or a silent stand-in where there is none.
     TProgressDisplay& Progress();
 

@@ -329,6 +329,50 @@ TEST_F(MainWindowTest, ClosingTheMainWindowEndsTheShowAndTheProgram) {
     }
 }
 
+// A progress window that closes the main window as the given step of a list is shown, as a close that
+// arrives between two files of the loading would.
+class TClosingProgress : public TFormProgress {
+public:
+    TClosingProgress(QWidget& window, int closeAtStep)
+        : TFormProgress(nullptr), Window(window), At(closeAtStep) {}
+    void Step(const QString& name) override {
+        TFormProgress::Step(name);
+        if (++Steps == At) {
+            Window.close();
+        }
+    }
+
+private:
+    QWidget& Window;
+    int At;
+    int Steps = 0;
+};
+
+// Closing while a list file loads stops the loading; the entries added so far are not written over the
+// last list, whether it is the list being loaded or another one.
+TEST_F(MainWindowTest, ClosingWhileAListLoadsStopsItAndKeepsTheLastList) {
+    QStringList pictures;
+    for (int i = 0; i < 10; ++i) {
+        pictures << Picture(QStringLiteral("p%1.jpg").arg(i));
+    }
+    const QByteArray last = Utf16Le(pictures.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+    const QString other = MakeFile(Pictures.filePath(QStringLiteral("other.txt")), last);
+    for (const char* command : {"Loadlastimagelist1", "LoadImageList1"}) {
+        SCOPED_TRACE(command);
+        MakeFile(LastListFile(), last);
+        TFormMain& window = Open();
+        window.ChooseListFile = [&](TFormMain&, bool) { return std::optional<QString>(other); };
+        TClosingProgress progress(window, 3);
+        FormProgress = &progress;
+        window.findChild<QAction*>(QLatin1String(command))->trigger();
+        FormProgress = nullptr;
+        EXPECT_EQ(window.ImageList().Count(), 2);  // the third file was being shown when it closed
+        EXPECT_EQ(ReadBytes(LastListFile()), last);
+        EXPECT_FALSE(progress.isVisible());
+        Window.reset();
+    }
+}
+
 TEST_F(MainWindowTest, DroppedLocalFilesAreAddedAndEverythingElseSkipped) {
     TFormMain& window = Open();
     const QString text = Picture(QStringLiteral("notes.txt"));
