@@ -437,6 +437,10 @@ struct TListSequence {
     std::vector<std::function<void(TFormMain&)>> Steps;
 };
 
+void PrintTo(const TListSequence& sequence, std::ostream* out) {
+    *out << sequence.Name;
+}
+
 const auto ListView = [](TFormMain& window) { window.ToolButtonReport->click(); };
 const auto ThumbnailView = [](TFormMain& window) { window.ToolButtonThumbnails->click(); };
 const auto Select = [](int row) {

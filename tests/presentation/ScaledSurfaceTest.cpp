@@ -30,6 +30,10 @@ struct TScaledCase {
     QRect Expected;  // where it lands, in the monitor's pixels
 };
 
+void PrintTo(const TScaledCase& scaled, std::ostream* out) {
+    *out << scaled.Name;
+}
+
 class ScaledSurfaceTest : public ::testing::TestWithParam<TScaledCase> {};
 
 TEST_P(ScaledSurfaceTest, ShowsThePicturePixelForPixel) {
