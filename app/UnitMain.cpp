@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStyle>
 #include <QTimer>
@@ -333,14 +334,26 @@ void TFormMain::FormCreate() {
 }
 
 void TFormMain::FormClose() {
-    // The new list replaces the last one in one rename, so a failed write leaves the old list in place;
-    // the rest of closing goes on either way.
-    if (Images.Count() > 0) {
+    // The program ends with this window: the show stops and the audience's window goes with it.
+    SwallowErrors([&] { EndShow(); });
+    // An adding loop still running stops. A list file being loaded has added only a part of its pictures,
+    // which is no list the operator made: the last list then stays as it was. Otherwise the new list
+    // replaces the last one in one rename, so a failed write leaves the old list in place; the rest of
+    // closing goes on either way.
+    CancelRequested = true;
+    if (Images.Count() > 0 && ListFileLoads == 0) {
         SwallowErrors([&] { WriteImageListFile(LastImageListPath(), Images.FileNames()); });
     }
     SendBrowserClose();
     setAcceptDrops(false);
     SaveViewMode();
+}
+
+void TFormMain::EndShow() {
+    Show.Stop();
+    if (FormPreview != nullptr) {
+        FormPreview->close();
+    }
 }
 
 void TFormMain::FormDestroy() {
@@ -721,12 +734,19 @@ void TFormMain::ToolButtonLoadImageListClick() {
     if (Images.Count() > 0 && AskYesNo(this, QStringLiteral("Clear the existing image list?"))) {
         ToolButtonListClearClick();
     }
-    ReadImageListFile(*name, Images, Progress());
+    LoadListFile(*name);
 }
 
 void TFormMain::Loadlastimagelist1Click() {
     QCoreApplication::processEvents();
-    ReadImageListFile(LastImageListPath(), Images, Progress());
+    LoadListFile(LastImageListPath());
+}
+
+// Closing the window while a list file loads must know that the list is only partly there.
+void TFormMain::LoadListFile(const QString& path) {
+    ++ListFileLoads;
+    const auto loaded = qScopeGuard([this] { --ListFileLoads; });
+    ReadImageListFile(path, Images, Progress());
 }
 
 // Hooks of the image list and the browser ----------------------------------------------------------------

@@ -144,11 +144,16 @@ private:
 
     void FormCreate();
     void FormClose();
+    // Stops the slideshow timer and closes the shared preview window.
+    void EndShow();
     void FormDestroy();
     void FormResize();
     void TimerSplashTimer();
 
     static std::optional<QString> DefaultListFileChooser(TFormMain& window, bool save);
+    // Appends the pictures of an image list file, with progress.
+    void LoadListFile(const QString& path);
+    int ListFileLoads = 0;  // image list files being loaded (one may start while another runs)
     // The progress window, or a silent stand-in where there is none.
     TProgressDisplay& Progress();
 

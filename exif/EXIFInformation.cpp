@@ -89,6 +89,8 @@ void TFormEXIFInformation::FormShow() {
     for (const TExifRow& row : rows) {
         new QTreeWidgetItem(ListViewEXIFTags, {row.Caption, row.Value});
     }
+    // Each showing starts with the first rows in sight, wherever the last file's rows were scrolled to.
+    ListViewEXIFTags->scrollToTop();
 }
 
 void TFormEXIFInformation::CopyValuetoClipboard1Click() {

@@ -12,6 +12,7 @@
 namespace {
 
 constexpr int ReportColumnWidth = 500;
+constexpr QSize SmallIconSize{16, 16};
 
 // Keeps the selection's highlight when the view loses the focus.
 void KeepSelectionVisible(QAbstractItemView& view) {
@@ -24,12 +25,32 @@ void KeepSelectionVisible(QAbstractItemView& view) {
 
 }  // namespace
 
-// Rows as wide as the report's column, so that the selection highlights the whole row.
-class TReportRowDelegate : public QStyledItemDelegate {
+// Sizes and draws every entry with room for an image of the view's own image size, whatever the model
+// serves at the moment. Both views share one model, which serves the images of the current mode only:
+// a view that measures its entries while the other one is shown (after a delete, for one) would
+// otherwise take the other mode's image size and, its items being of uniform size, keep it.
+class TViewImageDelegate : public QStyledItemDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    TViewImageDelegate(QSize imageSize, QObject* parent)
+        : QStyledItemDelegate(parent), ImageSize(imageSize) {}
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->features |= QStyleOptionViewItem::HasDecoration;
+        option->decorationSize = ImageSize;
+    }
+
+private:
+    QSize ImageSize;
+};
+
+// Rows as wide as the report's column, so that the selection highlights the whole row.
+class TReportRowDelegate : public TViewImageDelegate {
+public:
+    using TViewImageDelegate::TViewImageDelegate;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        return QSize(ReportColumnWidth, QStyledItemDelegate::sizeHint(option, index).height());
+        return QSize(ReportColumnWidth, TViewImageDelegate::sizeHint(option, index).height());
     }
 };
 
@@ -52,7 +73,7 @@ TLister::TLister(QAbstractItemModel& model, QItemSelectionModel& selection, QWid
     Report->setModel(&model);
     Report->setViewMode(QListView::ListMode);
     Report->setUniformItemSizes(true);
-    Report->setItemDelegate(new TReportRowDelegate(Report));
+    Report->setItemDelegate(new TReportRowDelegate(SmallIconSize, Report));
     PrepareView(*Report, selection);
     auto* reportColumn = new QVBoxLayout(ReportPage);
     reportColumn->setContentsMargins(0, 0, 0, 0);
@@ -63,6 +84,7 @@ TLister::TLister(QAbstractItemModel& model, QItemSelectionModel& selection, QWid
     Icons->setModel(&model);
     Icons->setViewMode(QListView::IconMode);
     Icons->setIconSize(TThumbnailImages::ImageSize);
+    Icons->setItemDelegate(new TViewImageDelegate(TThumbnailImages::ImageSize, Icons));
     Icons->setGridSize(TThumbnailImages::ImageSize + QSize(24, 2 * Icons->fontMetrics().height() + 8));
     Icons->setUniformItemSizes(true);
     Icons->setMovement(QListView::Static);

@@ -24,6 +24,9 @@ TFormPreview::TFormPreview(QWidget* parent)
     setPalette(colours);
     setAutoFillBackground(true);
     setFocusPolicy(Qt::StrongFocus);
+    // The audience's window never keeps the program running by itself: the program ends with the main
+    // window, whichever preview is still up.
+    setAttribute(Qt::WA_QuitOnClose, false);
 
     ImgView32Preview = new TPictureSurface(this);
     ImgView32Preview->setObjectName(QStringLiteral("ImgView32Preview"));

@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -281,6 +282,14 @@ void TFormSettings::ButtonOKClick() {
 void TFormSettings::ButtonCancelClick() {
     LoadSettings();
     reject();
+}
+
+void TFormSettings::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Cancel)) {
+        ReportErrors(this, [&] { ButtonCancelClick(); });
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TFormSettings::ButtonWatermarkFontClick() {

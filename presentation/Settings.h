@@ -15,8 +15,8 @@ class TSpinEdit;
 
 // The settings dialog: the editor and the live store of every presentation setting. Its values are
 // the ones in force from start-up to exit; the rest of the program reads them through Values().
-// OK saves and closes, Cancel reloads from the settings file and closes, closing it any other way
-// keeps the edits in force without saving them.
+// OK saves and closes, Cancel (and Escape) reloads from the settings file and closes, closing it any
+// other way keeps the edits in force without saving them.
 class TFormSettings : public QDialog {
     Q_OBJECT
 public:
@@ -67,6 +67,10 @@ public:
     QLabel* LabelCharacters = nullptr;
     QPushButton* ButtonOK = nullptr;
     QPushButton* ButtonCancel = nullptr;
+
+protected:
+    // Escape abandons the edits as Cancel does.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void CreateControls();

@@ -10,7 +10,11 @@
 #     watermarked "1234" in its bottom right corner, while monitor 1 keeps the main window;
 #   - the show advances every second, PNG, JPEG 2000, and wraps back to the JPEG;
 #   - Escape in the preview window gives monitor 2 back;
-#   - File > Exit: the program ends and leaves the last image list and the settings file behind.
+#   - "Play slideshow" again, and File > Exit while the show runs: the program ends (the show and its
+#     window with it) and leaves the last image list and the settings file behind;
+#   - a second, short run at QT_SCALE_FACTOR=2, as on a monitor scaled 200 %: a one-pixel checkerboard
+#     of 1920 x 1080 shown on monitor 2 is there pixel for pixel, not as a half-size copy doubled; File >
+#     Exit with the show up ends that run too.
 #
 # Usage: scripts/e2e.sh [BUILD_DIR [SHOTS_DIR]]
 #   BUILD_DIR  the build folder (default $ORVALIS_BUILD_DIR, else build/); bin/orvalis is built there
@@ -102,7 +106,7 @@ cleanup() {
         for _ in $(seq 50); do kill -0 "$xorg_pid" 2>/dev/null || break; sleep 0.1; done
         kill -9 "$xorg_pid" 2>/dev/null || true
     fi
-    cp "$work/orvalis.log" "$work/Xorg.log" "$shots/" 2>/dev/null || true
+    cp "$work/orvalis.log" "$work/orvalis-scaled.log" "$work/Xorg.log" "$shots/" 2>/dev/null || true
     rm -rf "$work"
     exit "$status"
 }
@@ -276,7 +280,8 @@ read -r play_x play_y < <("${screens[@]}" toolbar "$shots/01-started.png") ||
 pass "toolbar found, \"Play slideshow\" at $play_x,$play_y"
 
 # menu_file DOWNS: opens the File menu with a click on its title at the top left of the menu bar and
-# picks its item DOWNS steps down with the keyboard.
+# picks its item DOWNS steps down with the keyboard. The program runs at scale factor $scale.
+scale=1
 menu_file() {
     local downs=$1
     # The open menu is a visible window of the program of its own, just below the menu's title.
@@ -285,11 +290,11 @@ menu_file() {
         for window in $(xdotool search --onlyvisible --pid "$program_pid" 2>/dev/null); do
             [[ "$window" == "$main_window" ]] && continue
             eval "$(xdotool getwindowgeometry --shell "$window" | grep -E '^[XY]=')"
-            ((X < 50 && Y < 60)) && return 0
+            ((X < 50 * scale && Y < 60 * scale)) && return 0
         done
         return 1
     }
-    xdotool mousemove 10 8 click 1
+    xdotool mousemove $((10 * scale)) $((8 * scale)) click 1
     wait_for "$step_timeout" "the File menu did not open" menu_open
     for ((i = 0; i < downs; i++)); do xdotool key Down; done
     xdotool key Return
@@ -341,16 +346,26 @@ wait_for "$step_timeout" "Escape did not close the preview window" preview_gone
     fail "monitor 1 lost the main window after Escape"
 pass "Escape: preview window gone, monitor 2 black again, main window on monitor 1"
 
-# --- Exit -------------------------------------------------------------------------------------------
+# --- Exit with the show running ---------------------------------------------------------------------
+
+# The show runs again on monitor 2, advancing by itself, when File > Exit is chosen on monitor 1: the
+# program ends all the same, and its audience's window with it.
+xdotool mousemove "$play_x" "$play_y" click 1
+preview_shown() { [[ -n "$(visible_windows '^FormPreview')" ]]; }
+wait_for "$step_timeout" "\"Play slideshow\" did not show the preview window again" preview_shown
+showing_picture() { [[ "$("${screens[@]}" shown "$(shot 06-show-again)")" == IMG_* ]]; }
+wait_for "$first_picture_timeout" "monitor 2 shows no picture after \"Play slideshow\" again" showing_picture
+pass "\"Play slideshow\" again: the show runs on monitor 2"
 
 menu_file 4  # ..., Load Last Image List, (separator), Exit
 program_ended() { ! kill -0 "$program_pid" 2>/dev/null; }
 program_may_end=1
-wait_for "$exit_timeout" "File > Exit did not end the program" program_ended
+wait_for "$exit_timeout" "File > Exit with the show running did not end the program" program_ended
 status=0
 wait "$program_pid" || status=$?
 ((status == 0)) || fail "the program ended with exit status $status"
-pass "File > Exit: the program ended with exit status 0"
+"${screens[@]}" black "$(shot 07-after-exit)" >/dev/null || fail "monitor 2 is not black after File > Exit"
+pass "File > Exit with the show running: the program ended with exit status 0, monitor 2 black"
 
 [[ -f "$last_list" ]] || fail "no last image list file after exit"
 result=$("${screens[@]}" listfile "$last_list" "$jpeg" "$png" "$jp2") ||
@@ -360,5 +375,45 @@ pass "last image list: $result, the missing file left out"
 result=$("${screens[@]}" settings "$settings_file" ListerViewModeThumbs=1 CheckBoxUseWatermarking=1 \
     SlideshowInterval=1) || fail "the settings file is wrong"
 pass "settings file $(basename "$settings_file"): $result"
+
+# --- A monitor scaled 2x ----------------------------------------------------------------------------
+
+# The program again, at QT_SCALE_FACTOR=2: its windows are laid out in pixels of twice the size, and
+# the picture surface must still fit and draw in the monitor's own pixels. Its list holds only the
+# checkerboard, shown as it is (no watermark) and stepped by hand.
+checkerboard="$pictures/checkerboard.png"
+"${screens[@]}" checkerboard "$checkerboard"
+write_unicode "$settings_file" "[Settings]" "CheckBoxUseWatermarking=0" \
+    "RadioButtonSlideShowAutomaticAdvance=0" "RadioButtonSlideshowManualAdvance=1"
+write_unicode "$last_list" "$checkerboard"
+scale=2
+QT_SCALE_FACTOR=$scale "$program" >"$work/orvalis-scaled.log" 2>&1 &
+program_pid=$!
+program_may_end=""
+wait_for "$start_timeout" "the main window did not appear at scale $scale" main_window_shown
+wait_for "$splash_timeout" "the start-up splash did not go away at scale $scale" splash_gone
+read -r play_x play_y < <("${screens[@]}" toolbar "$(shot 08-scaled-started)" "$scale") ||
+    fail "no toolbar found above the image list at scale $scale"
+pass "main window at scale $scale, \"Play slideshow\" at $play_x,$play_y"
+
+menu_file 3  # Load Last Image List
+checkerboard_listed() {
+    "${screens[@]}" checkerboard-entry "$(shot 09-scaled-list)" $((play_y + 16 * scale)) >/dev/null
+}
+wait_for "$step_timeout" "the image list does not show the checkerboard at scale $scale" checkerboard_listed
+xdotool mousemove "$play_x" "$play_y" click 1  # nothing selected: the show starts at the first entry
+pixel_exact() { "${screens[@]}" exact "$(shot 10-scaled-show)" "$checkerboard" >/dev/null; }
+wait_for "$first_picture_timeout" "monitor 2 does not show the checkerboard pixel for pixel at scale $scale" \
+    pixel_exact
+pass "scale $scale: monitor 2 shows the one-pixel checkerboard of 1920 x 1080 pixel for pixel"
+
+menu_file 4  # Exit
+program_may_end=1
+wait_for "$exit_timeout" "File > Exit with the show up did not end the program at scale $scale" program_ended
+status=0
+wait "$program_pid" || status=$?
+((status == 0)) || fail "the program at scale $scale ended with exit status $status"
+pass "File > Exit at scale $scale: the program ended with exit status 0"
+scale=1  # what runs after this is at the normal scale again
 
 pass "all checks passed in $(($(date +%s) - started)) s; screenshots in $shots"

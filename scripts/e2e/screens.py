@@ -7,7 +7,8 @@ and exits with 1 (and a message on stderr) when the screen is not as expected, s
 stop at the first failure.
 
     screens.py make FOLDER                        the source pictures (see PICTURES)
-    screens.py toolbar SHOT                       "X Y" of the "Play slideshow" button on monitor 1
+    screens.py toolbar SHOT [SCALE]               "X Y" of the "Play slideshow" button on monitor 1, the
+                                                  program running at scale factor SCALE (default 1)
     screens.py entries SHOT                       every listed picture has its thumbnail in the image list
     screens.py entry SHOT NAME                    "X Y" of the thumbnail of picture NAME
     screens.py selected SHOT NAME                 the entry of picture NAME is selected
@@ -20,6 +21,9 @@ stop at the first failure.
                                                   while the program PID runs
     screens.py listfile FILE PATH...              an image list file in the program's encoding naming PATHs
     screens.py settings FILE KEY=VALUE...         a settings file in the program's encoding holding the keys
+    screens.py checkerboard FILE                  a one-pixel checkerboard as large as a monitor
+    screens.py checkerboard-entry SHOT ROW        "X Y" of the checkerboard's thumbnail below ROW on monitor 1
+    screens.py exact SHOT FILE                    monitor 2 shows the picture FILE pixel for pixel
 
 Monitor 1 is the left half of a screenshot of the root window, monitor 2 the right half.
 
@@ -110,19 +114,20 @@ def make(folder):
 # Monitor 1: the main window ------------------------------------------------------------------------
 
 
-def toolbar(shot_path):
+def toolbar(shot_path, scale=1):
     """Finds the toolbar above the image list from its icons and prints the centre of its sixth button,
     "Play slideshow" (list view, thumbnails | clear | up, down | play, stop, previous, next, locate |
-    load, save).
+    load, save). `scale` is the program's scale factor: every length below is that many times longer.
 
     The icons are dark grey-to-black glyphs on the light window background. Rows holding such pixels in
     the right part of the window form bands; the toolbar is the first band whose dark columns fall into
     a run of at least ten evenly spaced groups (icons), the caption above it being a single group of
-    letters."""
+    letters. At scale 2 the window is too narrow for the whole toolbar: at least six icons will do."""
     first, _ = monitors(shot_path)
     width, height = first.size
     pixels = first.load()
     left = width // 4  # the browser half is wider than this on a 1920 wide monitor
+    least_icons = 10 if scale == 1 else 6
 
     def dark(x, y):
         r, g, b = pixels[x, y]
@@ -132,14 +137,14 @@ def toolbar(shot_path):
         columns = [x for x in range(left, width) if any(dark(x, y) for y in range(top, bottom))]
         groups = []
         for x in columns:
-            if groups and x - groups[-1][1] <= 4:
+            if groups and x - groups[-1][1] <= 4 * scale:
                 groups[-1][1] = x
             else:
                 groups.append([x, x])
         return groups
 
     y = 0
-    while y < min(height, 300):
+    while y < min(height, 300 * scale):
         if not any(dark(x, y) for x in range(left, width)):
             y += 1
             continue
@@ -150,18 +155,19 @@ def toolbar(shot_path):
         # another run of glyphs (the browser's scroll bar arrows are left of the toolbar).
         runs = [[]]
         for group in band_groups(top, y):
-            if runs[-1] and not 16 <= sum(group) // 2 - sum(runs[-1][-1]) // 2 <= 40:
+            if runs[-1] and not 16 * scale <= sum(group) // 2 - sum(runs[-1][-1]) // 2 <= 40 * scale:
                 runs.append([])
             runs[-1].append(group)
         groups = max(runs, key=len)
-        if len(groups) >= 10 and 10 <= y - top <= 24:
+        if len(groups) >= least_icons and 10 * scale <= y - top <= 24 * scale:
             play = groups[5]
             # The icons are 16 pixels wide in 23 pixel buttons; a group much wider is not one icon.
-            if play[1] - play[0] > 20:
+            if play[1] - play[0] > 20 * scale:
                 fail(f"the toolbar's sixth icon is {play[1] - play[0] + 1} pixels wide, not an icon")
             print((play[0] + play[1]) // 2, (top + y - 1) // 2)
             return
-    fail("no toolbar with at least ten icons in the top 300 rows of the image list half of monitor 1")
+    fail(f"no toolbar with at least {least_icons} icons in the top {300 * scale} rows of the image list half "
+         "of monitor 1")
 
 
 def colour_blob(image, colour, region, tolerance=24):
@@ -390,6 +396,49 @@ def black(shot_path):
     print("monitor 2 is black")
 
 
+# A monitor scaled 2x: the checkerboard -----------------------------------------------------------------
+
+CHECKERBOARD_SIZE = (1920, 1080)  # the size of a monitor
+CHECKERBOARD_GREY = (128, 128, 128)  # its average, the colour of its thumbnail
+
+
+def make_checkerboard(path):
+    """A one-pixel checkerboard of black and white as large as a monitor: a copy fitted to half the
+    monitor's pixels and doubled, resampled or moved by a pixel differs from it on the screen."""
+    width, height = CHECKERBOARD_SIZE
+    rows = [bytes(255 if (x + y) % 2 == 0 else 0 for x in range(width)) for y in range(2)]
+    Image.frombytes("L", (width, height), b"".join(rows[y % 2] for y in range(height))).convert("RGB").save(
+        path)
+
+
+def checkerboard_entry(shot_path, below):
+    """The checkerboard's thumbnail, an even grey, is in the image list below row `below` of monitor 1
+    (under the toolbar, whose icons have greys of their own): prints its centre."""
+    first, _ = monitors(shot_path)
+    width, height = first.size
+    count, x, y = colour_blob(first, CHECKERBOARD_GREY, (width // 3, below, width, height))
+    if count < 300:
+        fail(f"the image list shows no thumbnail of the checkerboard ({count} grey samples)")
+    print(x, y)
+
+
+def exact(shot_path, picture_path):
+    """Monitor 2 shows the picture at `picture_path`, as large as the monitor, pixel for pixel."""
+    _, second = monitors(shot_path)
+    expected = Image.open(picture_path).convert("RGB")
+    if second.size != expected.size:
+        fail(f"monitor 2 is {second.size}, the picture {expected.size}")
+    shown, wanted = second.tobytes(), expected.tobytes()
+    differing = sum(1 for i in range(0, len(shown), 3) if shown[i:i + 3] != wanted[i:i + 3]) \
+        if shown != wanted else 0
+    if differing:
+        width = second.width
+        sample = second.crop((width // 2, 500, width // 2 + 4, 504)).convert("L").tobytes()
+        fail(f"{differing} of {len(shown) // 3} pixels of monitor 2 differ from the picture "
+             f"(4 x 4 pixels from its middle: {list(sample)})")
+    print(f"monitor 2 shows the {second.width} x {second.height} picture pixel for pixel")
+
+
 # The program's files ---------------------------------------------------------------------------------
 
 
@@ -425,7 +474,7 @@ def settings(path, pairs):
 def main(argv):
     commands = {
         "make": (1, lambda a: make(a[0])),
-        "toolbar": (1, lambda a: toolbar(a[0])),
+        "toolbar": (1, lambda a: toolbar(a[0], int(a[1]) if len(a) > 1 else 1)),
         "entries": (1, lambda a: entries(a[0])),
         "entry": (2, lambda a: entry(a[0], a[1])),
         "selected": (2, lambda a: selected(a[0], a[1])),
@@ -436,6 +485,9 @@ def main(argv):
         "watch": (6, lambda a: watch(a[0], a[1], int(a[2]), float(a[3]), float(a[4]), a[5:])),
         "listfile": (1, lambda a: listfile(a[0], a[1:])),
         "settings": (1, lambda a: settings(a[0], a[1:])),
+        "checkerboard": (1, lambda a: make_checkerboard(a[0])),
+        "checkerboard-entry": (2, lambda a: checkerboard_entry(a[0], int(a[1]))),
+        "exact": (2, lambda a: exact(a[0], a[1])),
     }
     if len(argv) < 2 or argv[1] not in commands or len(argv) - 2 < commands[argv[1]][0]:
         print(__doc__, file=sys.stderr)

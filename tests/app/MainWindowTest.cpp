@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QLabel>
+#include <QListView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -18,7 +20,9 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
+#include <QWindow>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -276,6 +280,99 @@ TEST_F(MainWindowTest, AFailedListWriteStillClosesAndSavesTheViewMode) {
     EXPECT_EQ(ReadBytes(SettingsFile()), Utf16Le(QStringLiteral("[Settings]\r\nListerViewModeThumbs=0\r\n")));
 }
 
+// However the main window closes, the program ends: the automatic advance stops and the audience's
+// window goes, also where it was still showing a picture on the other monitor.
+TEST_F(MainWindowTest, ClosingTheMainWindowEndsTheShowAndTheProgram) {
+    struct TWay {
+        const char* Name;
+        std::function<void(TFormMain&)> Close;
+    };
+    const std::vector<TWay> ways = {
+        {"File > Exit",
+         [](TFormMain& window) { window.findChild<QAction*>(QStringLiteral("Exit1"))->trigger(); }},
+        {"title bar", [](TFormMain& window) { window.windowHandle()->close(); }},
+    };
+    for (const TWay& way : ways) {
+        SCOPED_TRACE(way.Name);
+        TFormMain& window = Open();
+        FormPreview = new TFormPreview();
+        window.ConnectPreview(*FormPreview);
+        for (const auto& [name, colour] : {std::pair{"a.png", Qt::red}, std::pair{"b.png", Qt::blue}}) {
+            QImage picture(40, 30, QImage::Format_RGB32);
+            picture.fill(colour);
+            ASSERT_TRUE(picture.save(Pictures.filePath(QLatin1String(name))));
+            window.AddImageFile(Pictures.filePath(QLatin1String(name)));
+        }
+        window.show();
+        window.ToolButtonPlaySlideshow->click();  // automatic advance by default
+        ASSERT_TRUE(FormPreview->isVisible());
+        ASSERT_TRUE(window.Slideshow().TimerSlideShow.isActive());
+
+        bool ended = true;
+        QTimer::singleShot(0, &window, [&] { way.Close(window); });
+        QTimer lingering;
+        lingering.setSingleShot(true);
+        QObject::connect(&lingering, &QTimer::timeout, [&] {
+            ended = false;
+            QCoreApplication::exit(1);
+        });
+        lingering.start(10000);
+        EXPECT_EQ(QApplication::exec(), 0);
+        EXPECT_TRUE(ended) << "the program was still running 10 s after its main window closed";
+        EXPECT_FALSE(window.isVisible());
+        EXPECT_FALSE(FormPreview->isVisible());
+        EXPECT_FALSE(window.Slideshow().TimerSlideShow.isActive());
+
+        delete FormPreview;
+        FormPreview = nullptr;
+        Window.reset();
+    }
+}
+
+// A progress window that closes the main window as the given step of a list is shown, as a close that
+// arrives between two files of the loading would.
+class TClosingProgress : public TFormProgress {
+public:
+    TClosingProgress(QWidget& window, int closeAtStep)
+        : TFormProgress(nullptr), Window(window), At(closeAtStep) {}
+    void Step(const QString& name) override {
+        TFormProgress::Step(name);
+        if (++Steps == At) {
+            Window.close();
+        }
+    }
+
+private:
+    QWidget& Window;
+    int At;
+    int Steps = 0;
+};
+
+// Closing while a list file loads stops the loading; the entries added so far are not written over the
+// last list, whether it is the list being loaded or another one.
+TEST_F(MainWindowTest, ClosingWhileAListLoadsStopsItAndKeepsTheLastList) {
+    QStringList pictures;
+    for (int i = 0; i < 10; ++i) {
+        pictures << Picture(QStringLiteral("p%1.jpg").arg(i));
+    }
+    const QByteArray last = Utf16Le(pictures.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+    const QString other = MakeFile(Pictures.filePath(QStringLiteral("other.txt")), last);
+    for (const char* command : {"Loadlastimagelist1", "LoadImageList1"}) {
+        SCOPED_TRACE(command);
+        MakeFile(LastListFile(), last);
+        TFormMain& window = Open();
+        window.ChooseListFile = [&](TFormMain&, bool) { return std::optional<QString>(other); };
+        TClosingProgress progress(window, 3);
+        FormProgress = &progress;
+        window.findChild<QAction*>(QLatin1String(command))->trigger();
+        FormProgress = nullptr;
+        EXPECT_EQ(window.ImageList().Count(), 2);  // the third file was being shown when it closed
+        EXPECT_EQ(ReadBytes(LastListFile()), last);
+        EXPECT_FALSE(progress.isVisible());
+        Window.reset();
+    }
+}
+
 TEST_F(MainWindowTest, DroppedLocalFilesAreAddedAndEverythingElseSkipped) {
     TFormMain& window = Open();
     const QString text = Picture(QStringLiteral("notes.txt"));
@@ -332,6 +429,82 @@ TEST_F(MainWindowTest, ClearButtonEmptiesTheListAndDeleteKeyRemovesTheSelection)
     EXPECT_EQ(window.ImageList().Count(), 0);
     EXPECT_EQ(window.ImageList().ListGeneration, 1);
 }
+
+// Whatever the operator did in either view, thumbnail view shows every entry as a whole thumbnail with
+// its caption under it.
+struct TListSequence {
+    const char* Name;
+    std::vector<std::function<void(TFormMain&)>> Steps;
+};
+
+void PrintTo(const TListSequence& sequence, std::ostream* out) {
+    *out << sequence.Name;
+}
+
+const auto ListView = [](TFormMain& window) { window.ToolButtonReport->click(); };
+const auto ThumbnailView = [](TFormMain& window) { window.ToolButtonThumbnails->click(); };
+const auto Select = [](int row) {
+    return [row](TFormMain& window) {
+        QAbstractItemView& view = *window.Lister->CurrentView();
+        const QRect item = view.visualRect(window.ImageList().Model().index(row));
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, item.center());
+    };
+};
+const auto DeleteKey = [](TFormMain& window) {
+    QTest::keyClick(window.Lister->CurrentView(), Qt::Key_Delete);
+};
+const auto MoveUp = [](TFormMain& window) { window.ToolButtonListMoveUp->click(); };
+const auto MoveDown = [](TFormMain& window) { window.ToolButtonListMoveDown->click(); };
+const auto Shuffle = [](TFormMain& window) {
+    window.findChild<QAction*>(QStringLiteral("RandomizeImageList1"))->trigger();
+};
+
+class ListSequenceTest : public MainWindowTest, public ::testing::WithParamInterface<TListSequence> {};
+
+TEST_P(ListSequenceTest, ThumbnailViewShowsEveryEntryWholeWithItsCaption) {
+    TFormMain& window = Open();
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg"}) {
+        window.AddImageFile(Picture(QLatin1String(name)));
+    }
+    // Active, as for the operator: the keyboard focus goes with the view that is shown. Wide enough for
+    // all entries in one row, so that no scroll bar comes or goes to make the views lay out again.
+    window.resize(1920, 1000);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    for (const auto& step : GetParam().Steps) {
+        step(window);
+        QCoreApplication::processEvents();
+    }
+    ThumbnailView(window);
+    QCoreApplication::processEvents();
+
+    QListView& icons = *window.Lister->IconView();
+    ASSERT_TRUE(icons.isVisible());
+    const int captionHeight = icons.fontMetrics().height();
+    ASSERT_GT(window.ImageList().Count(), 0);
+    for (int row = 0; row < window.ImageList().Count(); ++row) {
+        SCOPED_TRACE(row);
+        const QModelIndex index = window.ImageList().Model().index(row);
+        EXPECT_EQ(index.data(Qt::DecorationRole).value<QPixmap>().size(), QSize(160, 120));
+        const QRect item = icons.visualRect(index);
+        EXPECT_GE(item.width(), 160);
+        EXPECT_GE(item.height(), 120 + captionHeight);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ListSequenceTest,
+    ::testing::Values(
+        TListSequence{"DeleteInListView", {ListView, Select(1), DeleteKey}},
+        TListSequence{"DeleteInThumbnailView", {Select(1), DeleteKey, ListView}},
+        TListSequence{"MoveAndShuffleInListView", {ListView, Select(2), MoveUp, MoveDown, Shuffle}},
+        TListSequence{"DeleteMoveAndShuffleInListView",
+                      {ListView, Select(3), DeleteKey, Select(0), MoveDown, Shuffle}},
+        TListSequence{"DeleteInBothViewsBackAndForth",
+                      {ListView, Select(0), DeleteKey, ThumbnailView, ListView, Select(2), DeleteKey,
+                       ThumbnailView, Select(0), DeleteKey, ListView, ThumbnailView, ListView}}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(MainWindowTest, SettingsMenuItemShowsTheSettingsDialogModally) {
     TFormMain& window = Open();

@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -88,6 +89,28 @@ TEST_F(EXIFInformationWindow, ShowsModallyUntilClosedAndIgnoresEscape) {
     EXPECT_TRUE(escapeKeptItOpen);
     EXPECT_FALSE(Form.isVisible());
     EXPECT_EQ(Form.windowTitle(), "EXIF Information");
+}
+
+// A file whose rows were scrolled to the bottom does not leave the next showing scrolled down.
+TEST_F(EXIFInformationWindow, EveryShowingStartsAtTheTop) {
+    Form.resize(300, 150);  // room for a few of the six rows only
+    int bottom = 0, top = -1;
+    const QTreeWidgetItem* firstInSight = nullptr;
+    QTimer::singleShot(0, &Form, [&] {
+        Form.ListViewEXIFTags->scrollToBottom();
+        bottom = Form.ListViewEXIFTags->verticalScrollBar()->value();
+        Form.ButtonClose->click();
+    });
+    Form.ShowFile(Camera);
+    ASSERT_GT(bottom, 0);
+    QTimer::singleShot(0, &Form, [&] {
+        top = Form.ListViewEXIFTags->verticalScrollBar()->value();
+        firstInSight = Form.ListViewEXIFTags->itemAt(1, 1);
+        Form.ButtonClose->click();
+    });
+    Form.ShowFile(Camera);
+    EXPECT_EQ(top, 0);
+    EXPECT_EQ(firstInSight, Form.ListViewEXIFTags->topLevelItem(0));
 }
 
 }  // namespace

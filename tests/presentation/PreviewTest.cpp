@@ -5,9 +5,15 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWheelEvent>
 
+#include <functional>
+#include <new>
+#include <vector>
+
+#include "FileMaker.h"
 #include "PictureSurface.h"
 #include "Preview.h"
 #include "ShowFakes.h"
@@ -66,6 +72,46 @@ TEST(PictureSurfaceTest, PaintsTheFittedCopyOpaqueOnBlackAndMakesItOncePerSize) 
     surface.SetPicture(QImage());
     EXPECT_TRUE(surface.FittedPicture().isNull());
     EXPECT_EQ(surface.grab().toImage().pixel(50, 100) | 0xFF000000u, 0xFF000000u);
+}
+
+// A fit that fails (no memory for the copy) changes nothing on the screen: the window keeps its picture,
+// and the pipeline reports that nothing was shown and keeps the current image.
+TEST(PictureSurfaceTest, AFailedFitKeepsTheShownPicture) {
+    QTemporaryDir folder;
+    showfakes::TFakeList list;
+    for (const char* name : {"red.png", "blue.png"}) {
+        list.Names << testsupport::MakeFile(folder.filePath(QLatin1String(name)));
+    }
+    TShowDecoders decoders;
+    decoders.Jpeg2000 = [](const QString&) { return QImage(); };
+    decoders.Registry = [](const QString& path) {
+        return Solid(64, 48, path.endsWith(QLatin1String("red.png")) ? Qt::red : Qt::blue);
+    };
+    decoders.Generic = [](const QString&, QImage&) { return false; };
+    decoders.Orientation = [](const QString&) { return 0; };
+    TShowImage pipeline(
+        list, [] { return TSettingsValues(); }, decoders);
+
+    const std::vector<std::pair<const char*, std::function<QImage(const QImage&, int, int)>>> failures = {
+        {"raises", [](const QImage&, int, int) -> QImage { throw std::bad_alloc(); }},
+        {"comes back empty", [](const QImage&, int, int) { return QImage(); }},
+    };
+    for (const auto& [name, failing] : failures) {
+        SCOPED_TRACE(name);
+        TFormPreview window;
+        window.resize(200, 100);
+        window.show();
+        ASSERT_TRUE(pipeline.ShowImage(0, false, window));
+        const QRect shownAt = window.ImgView32Preview->FittedRect();
+        window.ImgView32Preview->Resample = failing;
+
+        EXPECT_FALSE(pipeline.ShowImage(1, false, window));
+        EXPECT_EQ(list.Current, list.Names[0]);
+        EXPECT_EQ(window.ImgView32Preview->Picture().pixelColor(0, 0), QColor(Qt::red));
+        EXPECT_EQ(window.ImgView32Preview->FittedRect(), shownAt);
+        const QImage screen = window.grab().toImage();
+        EXPECT_EQ(screen.pixelColor(shownAt.center()), QColor(Qt::red));
+    }
 }
 
 class PreviewWindow : public ::testing::Test {

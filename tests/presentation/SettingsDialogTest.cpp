@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
+#include <QTimer>
 
 #include "ErrorBoundary.h"
 #include "FileMaker.h"
@@ -128,6 +130,29 @@ TEST_F(SettingsDialogTest, CancelRestoresTheFileAndOkWritesTheEdits) {
     dialog.ButtonOK->click();
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(Stored(QStringLiteral("Settings"), QStringLiteral("SlideshowInterval")), QStringLiteral("45"));
+    EXPECT_TRUE(Reports.isEmpty());
+}
+
+// Escape from the dialog, wherever the focus is, abandons the edits: the file's values are in force
+// again and nothing is written.
+TEST_F(SettingsDialogTest, EscapeDoesWhatCancelDoes) {
+    const QString stored =
+        QStringLiteral("[Settings]\r\nSlideshowInterval=30\r\nCheckBoxUseWatermarking=0\r\n");
+    Store(stored);
+    TFormSettings dialog(nullptr);
+    QTimer::singleShot(0, &dialog, [&] {
+        dialog.SpinEditSlideshowInterval->setValue(99);
+        dialog.CheckBoxUseWatermarking->click();
+        dialog.SpinEditSlideshowInterval->setFocus();
+        QTest::keyClick(dialog.SpinEditSlideshowInterval, Qt::Key_Escape);
+    });
+    EXPECT_EQ(dialog.exec(), QDialog::Rejected);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.SpinEditSlideshowInterval->value(), 30);
+    EXPECT_EQ(dialog.Values().SlideshowInterval, 30);
+    EXPECT_FALSE(dialog.Values().UseWatermarking);
+    EXPECT_FALSE(dialog.ButtonWatermarkFont->isEnabled());
+    EXPECT_EQ(testsupport::ReadBytes(SettingsFilePath()), Utf16Le(stored));
     EXPECT_TRUE(Reports.isEmpty());
 }
 
