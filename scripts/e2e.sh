@@ -416,4 +416,91 @@ wait "$program_pid" || status=$?
 pass "File > Exit at scale $scale: the program ended with exit status 0"
 scale=1  # what runs after this is at the normal scale again
 
+# --- Damaged files in the list ---------------------------------------------------------------------
+
+# Files that crash the generic decoder (FreeImage) or stall it, and a JPEG that declares more pixels
+# than any picture may have, between two good pictures: each gets the red "not supported" thumbnail,
+# shows black when the show comes to it, and the show goes on. The crashing files are those of the
+# tests (tests/data/hostile); one of them is named like a camera's JPEG.
+hostile_data="$root/tests/data/hostile"
+crash_psd="$pictures/IMG_2001.psd"
+crash_pcx="$pictures/IMG_2002.pcx"
+crash_jpg="$pictures/IMG_2003.JPG"
+bomb_jpg="$pictures/IMG_2004.jpg"
+stall_ras="$pictures/IMG_2005.ras"
+cp "$hostile_data/photoshop-crashes.psd" "$crash_psd"
+cp "$hostile_data/sun-raster-named-pcx-crashes.pcx" "$crash_pcx"
+cp "$hostile_data/sun-raster-crashes.ras" "$crash_jpg"
+"${screens[@]}" bomb "$bomb_jpg" 60000 60000
+cp "$hostile_data/sun-raster-runs-for-a-minute.ras" "$stall_ras"
+write_unicode "$settings_file" "[Settings]" "CheckBoxUseWatermarking=1" \
+    "RadioButtonSlideShowAutomaticAdvance=0" "RadioButtonSlideshowManualAdvance=1"
+write_unicode "$last_list" "$jpeg" "$crash_psd" "$crash_pcx" "$crash_jpg" "$bomb_jpg" "$png"
+
+# start_program NAME: starts the program afresh with the settings and last list written above and
+# waits until its main window is up.
+start_program() {
+    "$program" >"$work/orvalis-$1.log" 2>&1 &
+    program_pid=$!
+    program_may_end=""
+    wait_for "$start_timeout" "the main window did not appear ($1)" main_window_shown
+    wait_for "$splash_timeout" "the start-up splash did not go away ($1)" splash_gone
+}
+start_program hostile
+read -r play_x play_y < <("${screens[@]}" toolbar "$(shot 11-hostile-started)") ||
+    fail "no toolbar found above the image list"
+menu_file 3  # Load Last Image List
+hostile_listed() {
+    [[ "$("${screens[@]}" notsupported "$(shot 11-hostile-list)")" == 4 ]] &&
+        "${screens[@]}" entry "$shots/11-hostile-list.png" IMG_5678.png >/dev/null &&
+        "${screens[@]}" entry "$shots/11-hostile-list.png" IMG_1234.jpg >/dev/null
+}
+wait_for "$step_timeout" "the damaged files do not all have the \"not supported\" thumbnail" hostile_listed
+pass "damaged files: four \"not supported\" thumbnails between the good ones, the program still running"
+
+# Nothing is selected: the show starts at the first entry. Each left click on monitor 2 steps once.
+xdotool mousemove "$play_x" "$play_y" click 1
+showing() { [[ "$("${screens[@]}" shown "$(shot 12-hostile-show)")" == "$1" ]]; }
+wait_for "$first_picture_timeout" "the show of the list with damaged files did not start" showing IMG_1234.jpg
+xdotool mousemove $((monitor_w + monitor_w / 2)) $((monitor_h / 2)) click 1
+wait_for "$step_timeout" "the step to a damaged file did not show black" showing black
+for _ in 1 2 3 4; do
+    xdotool click 1
+    sleep 0.3
+done
+wait_for "$next_picture_timeout" "the show did not go on over the damaged files to IMG_5678.png" \
+    showing IMG_5678.png
+"${screens[@]}" main "$shots/12-hostile-show.png" >/dev/null || fail "monitor 1 lost the main window"
+pass "the show steps over the damaged files (black on monitor 2) and goes on to the next picture"
+
+menu_file 4  # Exit
+program_may_end=1
+wait_for "$exit_timeout" "File > Exit did not end the program after the damaged files" program_ended
+wait "$program_pid" || fail "the program ended with a failure after the damaged files"
+
+# A file that keeps the decoder busy for a minute: File > Exit while its thumbnail is being made ends
+# the program at once and takes the decoder processes with it.
+write_unicode "$last_list" "$png" "$stall_ras"
+start_program stalling
+menu_file 3  # Load Last Image List
+decoders() { pgrep -P "$program_pid" -x orvalis-decoder || true; }
+stalled_decoder() {
+    "${screens[@]}" entry "$(shot 13-stalling-list)" IMG_5678.png >/dev/null &&
+        [[ "$("${screens[@]}" notsupported "$shots/13-stalling-list.png")" == 0 && -n "$(decoders)" ]]
+}
+wait_for "$step_timeout" "no decoder is at work on the stalling file" stalled_decoder
+sleep 1  # well inside the stalling file by now, far from the decoder's deadline
+running_decoders=$(decoders)
+menu_file 4  # Exit
+exit_asked=$(date +%s%N)
+program_may_end=1
+wait_for "$exit_timeout" "File > Exit with a stalled decoder did not end the program" program_ended
+exit_ms=$((($(date +%s%N) - exit_asked) / 1000000))
+wait "$program_pid" || fail "the program ended with a failure with a stalled decoder"
+((exit_ms < 2000)) || fail "File > Exit with a stalled decoder took $exit_ms ms"
+for decoder in $running_decoders; do
+    ! kill -0 "$decoder" 2>/dev/null || fail "decoder process $decoder outlived the program"
+done
+pass "File > Exit with a decoder stalled on a file: the program ended in $exit_ms ms, its decoders with it"
+
 pass "all checks passed in $(($(date +%s) - started)) s; screenshots in $shots"

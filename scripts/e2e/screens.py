@@ -19,6 +19,8 @@ stop at the first failure.
     screens.py watch DISPLAY FOLDER PID FIRST STEP NAME...
                                                   monitor 2 shows the pictures NAME... in this order
                                                   while the program PID runs
+    screens.py bomb FILE WIDTH HEIGHT             a small JPEG declaring WIDTH x HEIGHT pixels
+    screens.py notsupported SHOT                  how many thumbnails say "not supported"
     screens.py listfile FILE PATH...              an image list file in the program's encoding naming PATHs
     screens.py settings FILE KEY=VALUE...         a settings file in the program's encoding holding the keys
     screens.py checkerboard FILE                  a one-pixel checkerboard as large as a monitor
@@ -439,6 +441,51 @@ def exact(shot_path, picture_path):
     print(f"monitor 2 shows the {second.width} x {second.height} picture pixel for pixel")
 
 
+# Damaged files ----------------------------------------------------------------------------------------
+
+
+def bomb(path, width, height):
+    """A JPEG of a few hundred bytes whose frame header declares a picture of width x height."""
+    import io
+    import struct
+    buffer = io.BytesIO()
+    Image.new("RGB", (64, 48), GREEN).save(buffer, "JPEG", quality=90)
+    data = bytearray(buffer.getvalue())
+    frame = data.find(b"\xff\xc0")
+    if frame < 0:
+        fail("Pillow wrote no baseline frame header")
+    struct.pack_into(">HH", data, frame + 5, height, width)
+    open(path, "wb").write(bytes(data))
+
+
+def not_supported(shot_path):
+    """Counts the thumbnails in the image list that carry the red text "Error: not supported format."
+    instead of a picture: runs of pure red pixels, one line of text each, told apart by the gaps
+    between them."""
+    first, _ = monitors(shot_path)
+    width, height = first.size
+    pixels = first.load()
+    red = [(x, y) for y in range(0, height) for x in range(width // 3, width)
+           if pixels[x, y][0] > 200 and pixels[x, y][1] < 60 and pixels[x, y][2] < 60]
+    rows = []
+    for x, y in sorted(red, key=lambda p: p[1]):
+        if rows and y - rows[-1][-1][1] <= 20:
+            rows[-1].append((x, y))
+        else:
+            rows.append([(x, y)])
+    texts = 0
+    for row in rows:
+        xs = sorted(x for x, _ in row)
+        start = previous = xs[0]
+        for x in xs[1:] + [None]:
+            if x is None or x - previous > 20:
+                texts += 1 if previous - start >= 80 else 0
+                start = x
+            if x is not None:
+                previous = x
+    print(texts)
+
+
 # The program's files ---------------------------------------------------------------------------------
 
 
@@ -488,6 +535,8 @@ def main(argv):
         "checkerboard": (1, lambda a: make_checkerboard(a[0])),
         "checkerboard-entry": (2, lambda a: checkerboard_entry(a[0], int(a[1]))),
         "exact": (2, lambda a: exact(a[0], a[1])),
+        "bomb": (3, lambda a: bomb(a[0], int(a[1]), int(a[2]))),
+        "notsupported": (1, lambda a: not_supported(a[0])),
     }
     if len(argv) < 2 or argv[1] not in commands or len(argv) - 2 < commands[argv[1]][0]:
         print(__doc__, file=sys.stderr)
