@@ -14,7 +14,10 @@
 #     window with it) and leaves the last image list and the settings file behind;
 #   - a second, short run at QT_SCALE_FACTOR=2, as on a monitor scaled 200 %: a one-pixel checkerboard
 #     of 1920 x 1080 shown on monitor 2 is there pixel for pixel, not as a half-size copy doubled; File >
-#     Exit with the show up ends that run too.
+#     Exit with the show up ends that run too;
+#   - damaged files in the list (crashing FreeImage, stalling it, declaring gigapixels): "not supported"
+#     thumbnails, black frames on monitor 2, the show goes on; File > Exit with a decoder stalled on a
+#     file ends the program at once, its decoder processes with it.
 #
 # Usage: scripts/e2e.sh [BUILD_DIR [SHOTS_DIR]]
 #   BUILD_DIR  the build folder (default $ORVALIS_BUILD_DIR, else build/); bin/orvalis is built there
