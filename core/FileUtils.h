@@ -15,8 +15,12 @@ qint64 FileSizeOf(const QString& path);
 // cannot be written.
 bool CreateEmptyUnicodeFile(const QString& path);
 
-// Writes `bytes` to a temporary file in the folder of `path` and replaces `path` with it in one
-// rename. On failure raises EFileError and leaves any file at `path` as it was.
+// Writes `bytes` to a temporary file in the folder of `path`, forces it to the disk and replaces
+// `path` with it in one rename, so that a crash or a full disk leaves either the old file or the new
+// one, never a part of either. A link at `path` is followed: the file it leads to is replaced and the
+// link stays. The new file keeps the old one's permissions. Raises EFileError when any step fails,
+// and when something other than a regular file stands at `path`; any file there then stays as it was
+// and no temporary file is left behind.
 void WriteFileAtomically(const QString& path, const QByteArray& bytes);
 
 // The folder part of `path` up to and including its last separator '/'; empty when it has
