@@ -20,12 +20,22 @@ namespace {
     throw EFileError(QStringLiteral("Cannot write file \"%1\". %2").arg(path, reason));
 }
 
+[[noreturn]] void RaiseReadError(const QString& path, const QString& reason) {
+    throw EFileError(QStringLiteral("Cannot read file \"%1\". %2").arg(path, reason));
+}
+
 QString SystemErrorText(int error) {
     return qt_error_string(error);
 }
 
 QString NotRegularText() {
     return QStringLiteral("It is not a regular file.");
+}
+
+QString SizeText(qint64 bytes) {
+    constexpr qint64 MiB = qint64(1) << 20;
+    return bytes % MiB == 0 && bytes > 0 ? QStringLiteral("%1 MiB").arg(bytes / MiB)
+                                         : QStringLiteral("%1 bytes").arg(bytes);
 }
 
 // An open file descriptor, closed when it goes out of scope unless it was closed on purpose (whose
@@ -172,11 +182,13 @@ bool CreateEmptyUnicodeFile(const QString& path) {
     if (FileExists(path)) {
         return false;
     }
-    // Created exclusively, so a copy of the program that made the file a moment ago keeps it. Two
-    // bytes leave no useful half-written state: an empty file reads like one holding just the mark.
+    // Created exclusively, so a copy of the program that made the file a moment ago keeps it, and a
+    // FIFO or a device in its place is left alone (and never opened). Two bytes leave no useful
+    // half-written state: an empty file reads like one holding just the mark.
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-        if (FileExists(path)) {
+        struct stat entry {};
+        if (::lstat(QFile::encodeName(path).constData(), &entry) == 0) {
             return false;
         }
         RaiseWriteError(path, file.errorString());
@@ -188,6 +200,58 @@ bool CreateEmptyUnicodeFile(const QString& path) {
         RaiseWriteError(path, reason);
     }
     return true;
+}
+
+std::optional<QByteArray> ReadRegularFile(const QString& path, qint64 maxBytes) {
+    const QByteArray native = QFile::encodeName(path);
+    struct stat entry {};
+    if (path.isEmpty() || ::stat(native.constData(), &entry) != 0) {
+        if (path.isEmpty() || errno == ENOENT || errno == ENOTDIR) {
+            return std::nullopt;
+        }
+        RaiseReadError(path, SystemErrorText(errno));
+    }
+    if (!S_ISREG(entry.st_mode)) {
+        RaiseReadError(path, NotRegularText());
+    }
+    // Not blocking, in case a FIFO took the file's place since it was looked at; what was opened is
+    // checked again.
+    const TFileDescriptor file(::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!file.IsOpen()) {
+        if (errno == ENOENT) {
+            return std::nullopt;
+        }
+        RaiseReadError(path, SystemErrorText(errno));
+    }
+    if (::fstat(file.Get(), &entry) != 0 || !S_ISREG(entry.st_mode)) {
+        RaiseReadError(path, NotRegularText());
+    }
+    const auto tooLarge = [&] {
+        RaiseReadError(path, QStringLiteral("It is larger than %1.").arg(SizeText(maxBytes)));
+    };
+    if (entry.st_size > maxBytes) {
+        tooLarge();
+    }
+    // The file may still grow while it is read: reading stops one byte past the limit.
+    QByteArray bytes;
+    bytes.reserve(qsizetype(entry.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t count = ::read(file.Get(), buffer, sizeof buffer);
+        if (count < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            RaiseReadError(path, SystemErrorText(errno));
+        }
+        if (count == 0) {
+            return bytes;
+        }
+        if (bytes.size() + count > maxBytes) {
+            tooLarge();
+        }
+        bytes.append(buffer, count);
+    }
 }
 
 void WriteFileAtomically(const QString& path, const QByteArray& bytes) {

@@ -1,9 +1,8 @@
 #include "IniFile.h"
 
+#include "Exceptions.h"
 #include "FileUtils.h"
 #include "TextFile.h"
-
-#include <QFile>
 
 #include <limits>
 
@@ -66,9 +65,12 @@ int HexDigit(QChar c) {
 }  // namespace
 
 TIniFile::TIniFile(const QString& path) : Path(path) {
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly)) {
-        Lines = DecodeTextLines(file.readAll());
+    try {
+        if (const std::optional<QByteArray> bytes = ReadRegularFile(path, MaxFileSize)) {
+            Lines = DecodeTextLines(*bytes);
+        }
+    } catch (const EFileError& error) {
+        ReadFailure = error.Message;
     }
 }
 
@@ -179,6 +181,10 @@ QByteArray TIniFile::ToBytes() const {
 }
 
 void TIniFile::Save() const {
+    if (!ReadFailure.isEmpty()) {
+        throw EFileError(QStringLiteral("Cannot write file \"%1\" without losing what it holds. %2")
+                             .arg(Path, ReadFailure));
+    }
     WriteFileAtomically(Path, ToBytes());
 }
 

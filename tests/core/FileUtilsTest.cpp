@@ -12,6 +12,7 @@
 
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
 #include <csignal>
@@ -79,6 +80,12 @@ TEST_F(FileUtilsTest, CreateEmptyUnicodeFileWritesOnlyTheMarkAndNeverReplaces) {
     ASSERT_TRUE(WriteFileBytes(path, "kept"));
     EXPECT_FALSE(CreateEmptyUnicodeFile(path));
     EXPECT_EQ(ReadFileBytes(path), "kept");
+
+    // A FIFO in the file's place is something there too: left alone, and no error at start-up.
+    const QString fifo = PathOf("fifo.ini");
+    ASSERT_TRUE(coretest::MakeFifo(fifo));
+    EXPECT_FALSE(CreateEmptyUnicodeFile(fifo));
+    EXPECT_EQ(QFileInfo(fifo).size(), 0);
 
     const QString inMissingFolder = PathOf("missing/settings.ini");
     EXPECT_TRUE(FileErrorOf([&] { CreateEmptyUnicodeFile(inMissingFolder); }).contains(inMissingFolder));
@@ -153,6 +160,69 @@ TEST_F(FileUtilsTest, WriteFileAtomicallyKeepsPermissionsAndLinks) {
     WriteFileAtomically(link, "through the link");
     EXPECT_TRUE(QFileInfo(link).isSymLink());
     EXPECT_EQ(ReadFileBytes(path), "through the link");
+}
+
+// What stands at a path instead of a regular file: made by `make` under `path`, false when it cannot be.
+struct TNotAFileCase {
+    const char* Name;
+    bool (*Make)(const QString& path);
+};
+
+void PrintTo(const TNotAFileCase& c, std::ostream* os) {
+    *os << c.Name;
+}
+
+const TNotAFileCase NotAFileCases[] = {
+    {"Fifo", coretest::MakeFifo},
+    {"Device", coretest::MakeDeviceNode},
+    {"Folder", [](const QString& path) { return QDir().mkdir(path); }},
+};
+
+class NotAFileTest : public FileUtilsTest, public ::testing::WithParamInterface<TNotAFileCase> {};
+
+// Reading never opens it (a FIFO would block, a device would never end); writing never replaces it.
+TEST_P(NotAFileTest, IsNeitherReadNorReplaced) {
+    const QString path = PathOf("settings.ini");
+    if (!GetParam().Make(path)) {
+        GTEST_SKIP() << "cannot make a " << GetParam().Name << " here";
+    }
+    const QByteArray native = QFile::encodeName(path);
+    struct stat before {};
+    ASSERT_EQ(::lstat(native.constData(), &before), 0);
+
+    const QString read = FileErrorOf([&] { ReadRegularFile(path, 1 << 20); });
+    EXPECT_EQ(read, QStringLiteral("Cannot read file \"%1\". It is not a regular file.").arg(path));
+    const QString written = FileErrorOf([&] { WriteFileAtomically(path, "new"); });
+    EXPECT_EQ(written, QStringLiteral("Cannot write file \"%1\". It is not a regular file.").arg(path));
+
+    struct stat after {};
+    ASSERT_EQ(::lstat(native.constData(), &after), 0);
+    EXPECT_EQ(after.st_mode & S_IFMT, before.st_mode & S_IFMT);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(
+        QDir(Folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System),
+        QStringList{"settings.ini"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, NotAFileTest, ::testing::ValuesIn(NotAFileCases),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+TEST_F(FileUtilsTest, ReadRegularFileReadsUpToItsLimit) {
+    EXPECT_EQ(ReadRegularFile(PathOf("missing"), 10), std::nullopt);
+    EXPECT_EQ(ReadRegularFile(PathOf("missing/below"), 10), std::nullopt);
+    const QString path = PathOf("list.txt");
+    ASSERT_TRUE(WriteFileBytes(path, "0123456789"));
+    EXPECT_EQ(ReadRegularFile(path, 10), QByteArray("0123456789"));
+    EXPECT_EQ(FileErrorOf([&] { ReadRegularFile(path, 9); }),
+              QStringLiteral("Cannot read file \"%1\". It is larger than 9 bytes.").arg(path));
+
+    // A sparse file costs no disk space, only its size counts.
+    QFile large(PathOf("large.txt"));
+    ASSERT_TRUE(large.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(large.resize((qint64(64) << 20) + 1));
+    large.close();
+    EXPECT_EQ(FileErrorOf([&] { ReadRegularFile(large.fileName(), qint64(64) << 20); }),
+              QStringLiteral("Cannot read file \"%1\". It is larger than 64 MiB.").arg(large.fileName()));
 }
 
 // A file system of 64 KiB of its own, mounted for the test: what a full disk does to a write can only
