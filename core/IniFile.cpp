@@ -67,7 +67,7 @@ int HexDigit(QChar c) {
 TIniFile::TIniFile(const QString& path) : Path(path) {
     try {
         if (const std::optional<QByteArray> bytes = ReadRegularFile(path, MaxFileSize)) {
-            Lines = DecodeTextLines(*bytes);
+            Decode(*bytes);
         }
     } catch (const EFileError& error) {
         ReadFailure = error.Message;
@@ -77,8 +77,20 @@ TIniFile::TIniFile(const QString& path) : Path(path) {
 TIniFile TIniFile::FromBytes(const QString& path, const QByteArray& bytes) {
     TIniFile ini;
     ini.Path = path;
-    ini.Lines = DecodeTextLines(bytes);
+    ini.Decode(bytes);
     return ini;
+}
+
+void TIniFile::Decode(const QByteArray& bytes) {
+    const TDecodedText decoded = DecodeTextChecked(bytes);
+    Lines = SplitTextLines(decoded.Text);
+    if (!decoded.Complete) {
+        Unsettled = bytes;
+    }
+}
+
+QString TIniFile::BackupPath(const QString& path) {
+    return path + QStringLiteral(".bak");
 }
 
 int TIniFile::FindSection(const QString& section) const {
@@ -184,6 +196,9 @@ void TIniFile::Save() const {
     if (!ReadFailure.isEmpty()) {
         throw EFileError(QStringLiteral("Cannot write file \"%1\" without losing what it holds. %2")
                              .arg(Path, ReadFailure));
+    }
+    if (Unsettled) {
+        WriteFileAtomically(BackupPath(Path), *Unsettled);
     }
     WriteFileAtomically(Path, ToBytes());
 }

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // The settings file store: an ini file (section lines "[Name]", then "Key=Value" lines) in UTF-16 LE
 // with a byte-order mark and CR LF line ends.
 //
@@ -16,8 +18,10 @@
 // they stand (quotes included). Save() writes through a temporary file and one rename.
 //
 // Only a regular file of at most MaxFileSize bytes is read; a FIFO or a device in its place is never
-// opened. A file that exists but could not be read (too large, not a regular file, not readable) is
-// never written over: Save() raises instead, so that nothing it holds is lost.
+// opened. Nothing the file held is lost by a save: a file that exists but could not be read (too
+// large, not a regular file, not readable) is never written over, Save() raises instead; a file that
+// was read but not completely (see DecodeTextChecked: no byte-order mark, a NUL, invalid bytes) is
+// first kept as it was beside itself, under BackupPath, then replaced.
 //
 // Reading rules: an integer is decimal text with an optional sign, or hexadecimal after "0x" (or "$");
 // anything else, or a number outside the 32-bit range, yields the caller's default. A Boolean reads as
@@ -52,6 +56,9 @@ public:
     // it was.
     void Save() const;
 
+    // Where Save() keeps the file it replaces when that was not read completely.
+    static QString BackupPath(const QString& path);
+
     // The parsing rule for integers, exposed for its own tests.
     static bool ParseInteger(const QString& text, int& value);
 
@@ -64,8 +71,12 @@ private:
     int SectionEnd(int header) const;
     int FindKeyLine(const QString& section, const QString& key) const;
 
+    void Decode(const QByteArray& bytes);
+
     QString Path;
     QStringList Lines;
     // Why the file at Path could not be read; empty when it was read or is missing.
     QString ReadFailure;
+    // The bytes of a file that was read but not completely, for its backup.
+    std::optional<QByteArray> Unsettled;
 };

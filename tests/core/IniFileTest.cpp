@@ -216,6 +216,70 @@ TEST(IniFileTest, SaveRewritesOtherEncodingsAsUtf16LeWithCrLf) {
     EXPECT_FALSE(TIniFile(path).ReadBool("S", "B", true));
 }
 
+// The settings a program other than this one may leave. Each reads as far as it can be read; what is
+// kept beside the file before the first save is the file as it was.
+struct TUnreadCase {
+    const char* Name;
+    QByteArray File;
+    const char* Value;  // of key K in section S as read, nullptr when it cannot be read
+    bool KeptBeside;    // the file was not read completely
+};
+
+void PrintTo(const TUnreadCase& c, std::ostream* os) {
+    *os << c.Name;
+}
+
+// UTF-16 LE as written without its byte-order mark.
+QByteArray Utf16LeWithoutMark(const QString& text) {
+    return Utf16LeFile(text).mid(2);
+}
+
+class IniUnreadTest : public ::testing::TestWithParam<TUnreadCase> {};
+
+TEST_P(IniUnreadTest, KeepsTheFileBesideBeforeTheFirstSave) {
+    const TUnreadCase& c = GetParam();
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString path = folder.filePath("orvalis.ini");
+    const QString backup = folder.filePath("orvalis.ini.bak");
+    ASSERT_EQ(TIniFile::BackupPath(path), backup);
+    ASSERT_TRUE(WriteFileBytes(path, c.File));
+
+    TIniFile ini(path);
+    EXPECT_EQ(ini.ReadString("S", "K", "<missing>"), c.Value ? QString(c.Value) : QString("<missing>"));
+    ini.WriteBool("Settings", "ListerViewModeThumbs", false);
+    ini.Save();
+    EXPECT_FALSE(TIniFile(path).ReadBool("Settings", "ListerViewModeThumbs", true));
+    if (!c.KeptBeside) {
+        EXPECT_FALSE(QFileInfo::exists(backup));
+        return;
+    }
+    EXPECT_EQ(ReadFileBytes(backup), c.File);
+
+    // The file is now the program's own: later saves leave the copy of the original alone.
+    TIniFile again(path);
+    again.WriteInteger("Settings", "SlideshowInterval", 20);
+    again.Save();
+    EXPECT_EQ(ReadFileBytes(backup), c.File);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, IniUnreadTest,
+    ::testing::Values(
+        TUnreadCase{"Utf16LeWithMark", Utf16LeFile("[S]\r\nA=1\r\nK=v\r\n"), "v", false},
+        TUnreadCase{"Empty", QByteArray(), nullptr, false},
+        TUnreadCase{"OnlyTheMark", Bytes("\xFF\xFE"), nullptr, false},
+        TUnreadCase{"Utf8WithMark", Bytes("\xEF\xBB\xBF[S]\r\nK=caf\xC3\xA9\r\n"), "caf\u00e9", false},
+        TUnreadCase{"Utf16LeWithoutMark", Utf16LeWithoutMark("[S]\r\nA=1\r\nB=2\r\nK=v\r\nZ=9\r\n"), "v",
+                    true},
+        TUnreadCase{"NulInTheMiddle", Utf16LeFile(QStringLiteral("[S]\r\nA=1\r\n\0\r\nK=v\r\n")), nullptr,
+                    true},
+        TUnreadCase{"NulWithoutMark", Bytes("[S]\r\nA=1\0\r\nK=v\r\n"), nullptr, true},
+        TUnreadCase{"InvalidUtf8AfterMark", Bytes("\xEF\xBB\xBF[S]\r\nK=v\xFF\r\n"), "v\ufffd", true},
+        TUnreadCase{"Utf16OddLastByte", Utf16LeFile("[S]\r\nK=v\r\n") + 'x', "v", true},
+        TUnreadCase{"AnsiWithoutMark", Bytes("[S]\r\nK=caf\xE9\r\n"), "caf\u00e9", true}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
 // A FIFO blocks the moment it is opened for reading until someone writes to it. Runs `body` on a thread
 // of its own; if it is still blocked after a generous wait, opening the FIFO for writing sets it free
 // and the body counts as blocked.
@@ -276,6 +340,7 @@ TEST_P(IniNotReadTest, IsNeverWrittenOver) {
     ASSERT_EQ(::stat(native.constData(), &after), 0);
     EXPECT_EQ(after.st_ino, before.st_ino);
     EXPECT_EQ(after.st_size, before.st_size);
+    EXPECT_FALSE(QFileInfo::exists(TIniFile::BackupPath(path)));
 }
 
 // A settings file whose first lines are sound, grown past what a settings file can be.
