@@ -36,6 +36,7 @@
 #include "Preview.h"
 #include "ProgressWindow.h"
 #include "Question.h"
+#include "SaveImageList.h"
 #include "Settings.h"
 #include "SpecialFolders.h"
 #include "ThumbnailerThread.h"
@@ -722,7 +723,7 @@ TProgressDisplay& TFormMain::Progress() {
 
 void TFormMain::ToolButtonSaveImageListClick() {
     if (const std::optional<QString> name = ChooseListFile(*this, true)) {
-        WriteImageListFile(*name, Images.FileNames());
+        SaveImageList(this, *name, Images.FileNames());
     }
 }
 

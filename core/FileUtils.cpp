@@ -5,16 +5,152 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QRandomGenerator>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 
 namespace {
 
 [[noreturn]] void RaiseWriteError(const QString& path, const QString& reason) {
     throw EFileError(QStringLiteral("Cannot write file \"%1\". %2").arg(path, reason));
+}
+
+[[noreturn]] void RaiseReadError(const QString& path, const QString& reason) {
+    throw EFileError(QStringLiteral("Cannot read file \"%1\". %2").arg(path, reason));
+}
+
+QString SystemErrorText(int error) {
+    return qt_error_string(error);
+}
+
+QString NotRegularText() {
+    return QStringLiteral("It is not a regular file.");
+}
+
+QString SizeText(qint64 bytes) {
+    constexpr qint64 MiB = qint64(1) << 20;
+    return bytes % MiB == 0 && bytes > 0 ? QStringLiteral("%1 MiB").arg(bytes / MiB)
+                                         : QStringLiteral("%1 bytes").arg(bytes);
+}
+
+// An open file descriptor, closed when it goes out of scope unless it was closed on purpose (whose
+// result a writer must check).
+class TFileDescriptor {
+public:
+    explicit TFileDescriptor(int fd = -1) : Fd(fd) {}
+    TFileDescriptor(const TFileDescriptor&) = delete;
+    TFileDescriptor& operator=(const TFileDescriptor&) = delete;
+    ~TFileDescriptor() {
+        if (Fd >= 0) {
+            ::close(Fd);
+        }
+    }
+    int Get() const { return Fd; }
+    bool IsOpen() const { return Fd >= 0; }
+    void Reset(int fd) { Fd = fd; }
+    // Closes and tells whether the close succeeded; on some file systems a close is where a failed
+    // write first shows.
+    bool Close() {
+        const int fd = Fd;
+        Fd = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int Fd;
+};
+
+// The temporary file of one atomic write: created beside the file it will replace, removed again
+// unless it was renamed into place.
+class TTemporaryFile {
+public:
+    explicit TTemporaryFile(const QString& target) {
+        // Created exclusively with an unguessable name, with the mode a new file gets from the umask.
+        for (int attempt = 0; attempt < 100 && !File.IsOpen(); ++attempt) {
+            Name = QFile::encodeName(target) + '.' +
+                   QByteArray::number(QRandomGenerator::global()->generate64(), 36);
+            File.Reset(::open(Name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+            Error = File.IsOpen() ? 0 : errno;
+            if (Error != 0 && Error != EEXIST) {
+                break;
+            }
+        }
+    }
+    TTemporaryFile(const TTemporaryFile&) = delete;
+    TTemporaryFile& operator=(const TTemporaryFile&) = delete;
+    ~TTemporaryFile() {
+        if (!Renamed) {
+            ::unlink(Name.constData());
+        }
+    }
+
+    TFileDescriptor File;
+    QByteArray Name;
+    int Error = 0;  // why the file could not be created
+    bool Renamed = false;
+};
+
+// Follows a chain of links to the file a write through `path` reaches, as a write in place would; a
+// dangling link leads to the name it points at.
+QString WriteTarget(const QString& path) {
+    constexpr int MaxLinks = 40;
+    QFileInfo info(path);
+    for (int depth = 0; depth < MaxLinks && info.isSymLink(); ++depth) {
+        info.setFile(info.symLinkTarget());
+    }
+    return info.isSymLink() ? path : info.filePath();
+}
+
+// Writes every byte, going on after a short write; 0 or the error number of the write that failed.
+int WriteAll(int fd, const QByteArray& bytes) {
+    const char* data = bytes.constData();
+    qint64 left = bytes.size();
+    while (left > 0) {
+        constexpr qint64 Chunk = qint64(1) << 30;
+        const ssize_t written = ::write(fd, data, size_t(std::min(left, Chunk)));
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return errno;
+        }
+        if (written == 0) {
+            return ENOSPC;
+        }
+        data += written;
+        left -= written;
+    }
+    return 0;
+}
+
+// The new file takes the old one's owner and permission bits, so that replacing a file does not
+// change who may read it. Where that is not allowed (only the superuser gives a file away) the
+// defaults stay.
+void TakeOverPermissions(int fd, const struct stat& old) {
+    struct stat created {};
+    if (::fstat(fd, &created) != 0) {
+        return;
+    }
+    if (created.st_uid != old.st_uid || created.st_gid != old.st_gid) {
+        [[maybe_unused]] const int owned = ::fchown(fd, old.st_uid, old.st_gid);
+    }
+    [[maybe_unused]] const int moded = ::fchmod(fd, old.st_mode & 0777);
+}
+
+// Makes the rename itself durable. Not every file system can sync a folder; the file is in place
+// either way, so a failure here is not an error.
+void SyncFolderOf(const QString& target) {
+    const QString folder = FolderOf(target);
+    const QByteArray native = folder.isEmpty() ? QByteArray(".") : QFile::encodeName(folder);
+    const TFileDescriptor directory(::open(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (directory.IsOpen()) {
+        ::fsync(directory.Get());
+    }
 }
 
 // A backslash is an ordinary character in a file name here, so only '/' separates.
@@ -46,11 +182,13 @@ bool CreateEmptyUnicodeFile(const QString& path) {
     if (FileExists(path)) {
         return false;
     }
-    // Created exclusively, so a copy of the program that made the file a moment ago keeps it. Two
-    // bytes leave no useful half-written state: an empty file reads like one holding just the mark.
+    // Created exclusively, so a copy of the program that made the file a moment ago keeps it, and a
+    // FIFO or a device in its place is left alone (and never opened). Two bytes leave no useful
+    // half-written state: an empty file reads like one holding just the mark.
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-        if (FileExists(path)) {
+        struct stat entry {};
+        if (::lstat(QFile::encodeName(path).constData(), &entry) == 0) {
             return false;
         }
         RaiseWriteError(path, file.errorString());
@@ -64,22 +202,86 @@ bool CreateEmptyUnicodeFile(const QString& path) {
     return true;
 }
 
+std::optional<QByteArray> ReadRegularFile(const QString& path, qint64 maxBytes) {
+    const QByteArray native = QFile::encodeName(path);
+    struct stat entry {};
+    if (path.isEmpty() || ::stat(native.constData(), &entry) != 0) {
+        if (path.isEmpty() || errno == ENOENT || errno == ENOTDIR) {
+            return std::nullopt;
+        }
+        RaiseReadError(path, SystemErrorText(errno));
+    }
+    if (!S_ISREG(entry.st_mode)) {
+        RaiseReadError(path, NotRegularText());
+    }
+    // Not blocking, in case a FIFO took the file's place since it was looked at; what was opened is
+    // checked again.
+    const TFileDescriptor file(::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!file.IsOpen()) {
+        if (errno == ENOENT) {
+            return std::nullopt;
+        }
+        RaiseReadError(path, SystemErrorText(errno));
+    }
+    if (::fstat(file.Get(), &entry) != 0 || !S_ISREG(entry.st_mode)) {
+        RaiseReadError(path, NotRegularText());
+    }
+    const auto tooLarge = [&] {
+        RaiseReadError(path, QStringLiteral("It is larger than %1.").arg(SizeText(maxBytes)));
+    };
+    if (entry.st_size > maxBytes) {
+        tooLarge();
+    }
+    // The file may still grow while it is read: reading stops one byte past the limit.
+    QByteArray bytes;
+    bytes.reserve(qsizetype(entry.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t count = ::read(file.Get(), buffer, sizeof buffer);
+        if (count < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            RaiseReadError(path, SystemErrorText(errno));
+        }
+        if (count == 0) {
+            return bytes;
+        }
+        if (bytes.size() + count > maxBytes) {
+            tooLarge();
+        }
+        bytes.append(buffer, count);
+    }
+}
+
 void WriteFileAtomically(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    // Writing in place would put the old file at risk; a folder that allows no temporary file is an
-    // error like any other.
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) {
-        RaiseWriteError(path, file.errorString());
+    const QString target = WriteTarget(path);
+    const QByteArray nativeTarget = QFile::encodeName(target);
+    struct stat old {};
+    const bool replacing = ::stat(nativeTarget.constData(), &old) == 0;
+    if (replacing && !S_ISREG(old.st_mode)) {
+        RaiseWriteError(path, NotRegularText());
     }
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        RaiseWriteError(path, reason);
+
+    // Every step is checked: a write into a full file system may fail only at the sync or the close.
+    TTemporaryFile temporary(target);
+    if (!temporary.File.IsOpen()) {
+        RaiseWriteError(path, SystemErrorText(temporary.Error));
     }
-    if (!file.commit()) {
-        RaiseWriteError(path, file.errorString());
+    if (replacing) {
+        TakeOverPermissions(temporary.File.Get(), old);
     }
+    if (const int error = WriteAll(temporary.File.Get(), bytes); error != 0) {
+        RaiseWriteError(path, SystemErrorText(error));
+    }
+    if (::fsync(temporary.File.Get()) != 0 || !temporary.File.Close()) {
+        RaiseWriteError(path, SystemErrorText(errno));
+    }
+    if (::rename(temporary.Name.constData(), nativeTarget.constData()) != 0) {
+        RaiseWriteError(path, SystemErrorText(errno));
+    }
+    temporary.Renamed = true;
+    SyncFolderOf(target);
 }
 
 QString FolderOf(const QString& path) {

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 // True when a regular file (not a folder) exists at `path`.
 bool FileExists(const QString& path);
 
@@ -10,13 +12,23 @@ bool FileExists(const QString& path);
 // file's full 64-bit size in bytes. Never raises.
 qint64 FileSizeOf(const QString& path);
 
-// When no file exists at `path`, writes a file holding only the UTF-16 LE byte-order mark (FF FE) and
-// returns true; when one exists, touches nothing and returns false. Raises EFileError when the file
-// cannot be written.
+// When nothing exists at `path`, writes a file holding only the UTF-16 LE byte-order mark (FF FE) and
+// returns true; when anything exists there (a file, or a FIFO or device in its place), touches nothing
+// and returns false. Raises EFileError when the file cannot be written.
 bool CreateEmptyUnicodeFile(const QString& path);
 
-// Writes `bytes` to a temporary file in the folder of `path` and replaces `path` with it in one
-// rename. On failure raises EFileError and leaves any file at `path` as it was.
+// The contents of the regular file at `path`; nullopt when nothing exists there. Anything else in its
+// place (a folder, a FIFO, a device) is never opened, so that reading can neither block nor run on
+// without end. Raises EFileError "Cannot read file ..." for such a thing, for a file larger than
+// `maxBytes`, and for a file that cannot be read.
+std::optional<QByteArray> ReadRegularFile(const QString& path, qint64 maxBytes);
+
+// Writes `bytes` to a temporary file in the folder of `path`, forces it to the disk and replaces
+// `path` with it in one rename, so that a crash or a full disk leaves either the old file or the new
+// one, never a part of either. A link at `path` is followed: the file it leads to is replaced and the
+// link stays. The new file keeps the old one's permissions. Raises EFileError when any step fails,
+// and when something other than a regular file stands at `path`; any file there then stays as it was
+// and no temporary file is left behind.
 void WriteFileAtomically(const QString& path, const QByteArray& bytes);
 
 // The folder part of `path` up to and including its last separator '/'; empty when it has

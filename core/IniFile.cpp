@@ -1,9 +1,8 @@
 #include "IniFile.h"
 
+#include "Exceptions.h"
 #include "FileUtils.h"
 #include "TextFile.h"
-
-#include <QFile>
 
 #include <limits>
 
@@ -66,17 +65,32 @@ int HexDigit(QChar c) {
 }  // namespace
 
 TIniFile::TIniFile(const QString& path) : Path(path) {
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly)) {
-        Lines = DecodeTextLines(file.readAll());
+    try {
+        if (const std::optional<QByteArray> bytes = ReadRegularFile(path, MaxFileSize)) {
+            Decode(*bytes);
+        }
+    } catch (const EFileError& error) {
+        ReadFailure = error.Message;
     }
 }
 
 TIniFile TIniFile::FromBytes(const QString& path, const QByteArray& bytes) {
     TIniFile ini;
     ini.Path = path;
-    ini.Lines = DecodeTextLines(bytes);
+    ini.Decode(bytes);
     return ini;
+}
+
+void TIniFile::Decode(const QByteArray& bytes) {
+    const TDecodedText decoded = DecodeTextChecked(bytes);
+    Lines = SplitTextLines(decoded.Text);
+    if (!decoded.Complete) {
+        Unsettled = bytes;
+    }
+}
+
+QString TIniFile::BackupPath(const QString& path) {
+    return path + QStringLiteral(".bak");
 }
 
 int TIniFile::FindSection(const QString& section) const {
@@ -179,6 +193,13 @@ QByteArray TIniFile::ToBytes() const {
 }
 
 void TIniFile::Save() const {
+    if (!ReadFailure.isEmpty()) {
+        throw EFileError(QStringLiteral("Cannot write file \"%1\" without losing what it holds. %2")
+                             .arg(Path, ReadFailure));
+    }
+    if (Unsettled) {
+        WriteFileAtomically(BackupPath(Path), *Unsettled);
+    }
     WriteFileAtomically(Path, ToBytes());
 }
 

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // The settings file store: an ini file (section lines "[Name]", then "Key=Value" lines) in UTF-16 LE
 // with a byte-order mark and CR LF line ends.
 //
@@ -15,11 +17,19 @@
 // name repeats the first one counts; values are trimmed of surrounding blanks but otherwise read as
 // they stand (quotes included). Save() writes through a temporary file and one rename.
 //
+// Only a regular file of at most MaxFileSize bytes is read; a FIFO or a device in its place is never
+// opened. Nothing the file held is lost by a save: a file that exists but could not be read (too
+// large, not a regular file, not readable) is never written over, Save() raises instead; a file that
+// was read but not completely (see DecodeTextChecked: no byte-order mark, a NUL, invalid bytes) is
+// first kept as it was beside itself, under BackupPath, then replaced.
+//
 // Reading rules: an integer is decimal text with an optional sign, or hexadecimal after "0x" (or "$");
 // anything else, or a number outside the 32-bit range, yields the caller's default. A Boolean reads as
 // the integer rule with the default 1 or 0 and is true when non-zero. Booleans are written as "1"/"0".
 class TIniFile {
 public:
+    static constexpr qint64 MaxFileSize = qint64(1) << 20;
+
     explicit TIniFile(const QString& path);
     // A store over `bytes` as if they had been read from `path`; nothing is read from disk.
     static TIniFile FromBytes(const QString& path, const QByteArray& bytes);
@@ -42,8 +52,12 @@ public:
 
     // The file as it would be saved.
     QByteArray ToBytes() const;
-    // Raises EFileError when the file cannot be written; the old file then stays as it was.
+    // Raises EFileError when the file cannot be written, or was not read; the old file then stays as
+    // it was.
     void Save() const;
+
+    // Where Save() keeps the file it replaces when that was not read completely.
+    static QString BackupPath(const QString& path);
 
     // The parsing rule for integers, exposed for its own tests.
     static bool ParseInteger(const QString& text, int& value);
@@ -57,6 +71,12 @@ private:
     int SectionEnd(int header) const;
     int FindKeyLine(const QString& section, const QString& key) const;
 
+    void Decode(const QByteArray& bytes);
+
     QString Path;
     QStringList Lines;
+    // Why the file at Path could not be read; empty when it was read or is missing.
+    QString ReadFailure;
+    // The bytes of a file that was read but not completely, for its backup.
+    std::optional<QByteArray> Unsettled;
 };

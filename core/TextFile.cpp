@@ -3,6 +3,7 @@
 #include <QStringDecoder>
 
 #include <array>
+#include <utility>
 
 namespace {
 
@@ -40,44 +41,79 @@ QString DecodeUtf16(QByteArrayView bytes, bool bigEndian) {
     return text;
 }
 
-// Only text that is UTF-8 to the last byte counts as UTF-8: overlong forms, surrogates and cut-off
-// sequences send the bytes to Windows-1252 instead, which never fails.
-bool IsValidUtf8(QByteArrayView bytes) {
-    QStringDecoder decoder(QStringDecoder::Utf8,
-                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-    [[maybe_unused]] const QString text = decoder.decode(bytes);
-    return !decoder.hasError();
+// UTF-16 LE written without its mark: every second byte is the high byte of a character of the first
+// 256, that is 0. Text with other characters does not pass, and then reads as cut at its first NUL.
+bool LooksLikeUtf16Le(QByteArrayView bytes) {
+    if (bytes.isEmpty() || bytes.size() % 2 != 0) {
+        return false;
+    }
+    for (qsizetype i = 1; i < bytes.size(); i += 2) {
+        if (bytes[i] != '\0') {
+            return false;
+        }
+    }
+    return true;
 }
 
-QString UpToNul(QString text) {
+// UTF-8 with every character kept, a byte-order mark in the middle of the text included. Invalid
+// sequences become U+FFFD and clear `valid`.
+QString DecodeUtf8(QByteArrayView bytes, bool& valid) {
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QString text = decoder.decode(bytes);
+    valid = !decoder.hasError();
+    return text;
+}
+
+// The text up to its first NUL; a NUL makes it incomplete.
+TDecodedText UpToNul(QString text, bool complete) {
     const qsizetype nul = text.indexOf(QChar(u'\0'));
     if (nul >= 0) {
         text.truncate(nul);
+        complete = false;
     }
-    return text;
+    return {std::move(text), complete};
 }
 
 }  // namespace
 
-QString DecodeText(const QByteArray& bytes) {
+bool IsValidUtf8(QByteArrayView bytes) {
+    bool valid = true;
+    [[maybe_unused]] const QString text = DecodeUtf8(bytes, valid);
+    return valid;
+}
+
+TDecodedText DecodeTextChecked(const QByteArray& bytes) {
     const QByteArrayView view(bytes);
     if (view.startsWith("\xEF\xBB\xBF")) {
-        return UpToNul(QString::fromUtf8(view.sliced(3)));
+        bool valid = true;
+        QString text = DecodeUtf8(view.sliced(3), valid);
+        return UpToNul(std::move(text), valid);
     }
+    // UTF-16 keeps even unpaired surrogates, so only an odd last byte is lost.
     if (view.startsWith("\xFF\xFE")) {
-        return UpToNul(DecodeUtf16(view.sliced(2), false));
+        return UpToNul(DecodeUtf16(view.sliced(2), false), view.size() % 2 == 0);
     }
     if (view.startsWith("\xFE\xFF")) {
-        return UpToNul(DecodeUtf16(view.sliced(2), true));
+        return UpToNul(DecodeUtf16(view.sliced(2), true), view.size() % 2 == 0);
     }
-    // Without a byte-order mark a NUL byte is a NUL character in either encoding, so the text is cut
-    // there first; bytes beyond the end must not decide how the text is read.
+    if (LooksLikeUtf16Le(view)) {
+        return UpToNul(DecodeUtf16(view, false), false);
+    }
+    // Without a byte-order mark a NUL byte is a NUL character in the remaining encodings, so the text
+    // is cut there first; bytes beyond the end must not decide how the text is read.
     QByteArrayView text = view;
     const qsizetype nul = text.indexOf('\0');
     if (nul >= 0) {
         text.truncate(nul);
     }
-    return IsValidUtf8(text) ? QString::fromUtf8(text) : DecodeWindows1252(text);
+    bool valid = true;
+    QString utf8 = DecodeUtf8(text, valid);
+    return {valid ? std::move(utf8) : DecodeWindows1252(text), view.isEmpty()};
+}
+
+QString DecodeText(const QByteArray& bytes) {
+    return DecodeTextChecked(bytes).Text;
 }
 
 QStringList SplitTextLines(const QString& text) {

@@ -61,7 +61,7 @@ QString ExifComments(const ExifReader& reader) {
         while (!body.isEmpty() && quint8(body.back()) < 0x21) {
             body.chop(1);
         }
-        text = QString::fromLatin1(body);
+        text = DecodeExifText(body);
     }
     return text;
 }

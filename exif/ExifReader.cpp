@@ -1,6 +1,7 @@
 #include "ExifReader.h"
 
 #include "Exceptions.h"
+#include "TextFile.h"
 
 #include <QFile>
 
@@ -302,7 +303,7 @@ QString ExifReader::AsciiText(ExifDirectoryKind kind, quint16 tag) const {
     }
     const char* text = Block_.constData() + entry->ValueOffset;
     // Cameras pad their texts with 0 bytes; the text ends at the first one.
-    return QString::fromLatin1(text, qstrnlen(text, entry->Count - 1));
+    return DecodeExifText(QByteArrayView(text, qsizetype(qstrnlen(text, entry->Count))));
 }
 
 QString ExifReader::XPText(quint16 tag) const {
@@ -454,6 +455,10 @@ ExifResolution ExifReader::Resolution(ExifDirectoryKind kind, quint16 xTag, quin
     resolution.Unit = UnsignedCode16(kind, unitTag, 1);
     resolution.Present = isRational(xTag) && isRational(yTag);
     return resolution;
+}
+
+QString DecodeExifText(QByteArrayView bytes) {
+    return IsValidUtf8(bytes) ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
 }
 
 int ReadExifOrientation(const QString& path) noexcept {

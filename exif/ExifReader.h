@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -97,7 +98,8 @@ public:
     // The tag's field type, 0 when missing.
     int TypeOf(ExifDirectoryKind kind, quint16 tag) const;
 
-    // Text of an ASCII tag: its bytes without the last, up to the first 0 byte, in Latin-1.
+    // Text of an ASCII tag: its bytes up to the first 0 byte, or all of them when there is none (not
+    // every camera ends its texts with one), decoded by DecodeExifText.
     QString AsciiText(ExifDirectoryKind kind, quint16 tag) const;
     // Text of a Windows "XP" tag: type BYTE, count above 1, UTF-16 LE of count / 2 - 1 characters.
     QString XPText(quint16 tag) const;
@@ -140,6 +142,10 @@ private:
     std::array<ExifDirectory, ExifDirectoryCount> Directories_;
     QByteArray Thumbnail_;
 };
+
+// EXIF text bytes as text: UTF-8 when they are valid UTF-8 (as cameras and phones write today), else
+// Latin-1.
+QString DecodeExifText(QByteArrayView bytes);
 
 // What the show pipeline needs: the main directory's orientation (tag 0x0112), 0 when the file has no
 // EXIF data, the tag is missing, or anything fails. Never raises.

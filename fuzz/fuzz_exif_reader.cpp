@@ -7,6 +7,7 @@
 #include "ExifReader.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -27,6 +28,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         reader.LoadFromBytes(jpeg);
         const QList<TExifRow> rows = ExifInformationRows(reader);
         (void)rows;
+        // An ASCII value ends at its first 0 byte or with its last byte; either way it never holds a
+        // NUL, and no more characters than it has bytes. Where a tag repeats, the first one counts.
+        for (int kind = 0; kind < ExifDirectoryCount; ++kind) {
+            const auto directory = ExifDirectoryKind(kind);
+            for (const ExifEntry& entry : reader.Directory(directory).Entries) {
+                const QString text = reader.AsciiText(directory, entry.Tag);
+                const ExifEntry* read = reader.Find(directory, entry.Tag);
+                if (text.contains(QChar(u'\0')) ||
+                    (read != nullptr && text.size() > qsizetype(read->Count))) {
+                    std::abort();
+                }
+            }
+        }
         (void)reader.ThumbnailJpeg().size();
     } catch (const EAppError&) {
     }

@@ -1,5 +1,6 @@
 // Image list files come from anywhere: any bytes must load without fault, every line is taken whole
-// (no line break or NUL inside it), and what is added names an existing file.
+// (no line break or NUL inside it), and what is added names an existing file. Names that cannot be a
+// line (the input's whole text may be one) are left out of what is written, and reported.
 #include <QGuiApplication>
 #include <QTemporaryDir>
 
@@ -12,6 +13,7 @@
 #include "ImageList.h"
 #include "ImageListFile.h"
 #include "ProgressWindow.h"
+#include "TextFile.h"
 
 namespace {
 
@@ -70,8 +72,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Check(FileExists(list.FileName(row)));
     }
 
-    // What the program writes reads back as the same lines.
-    WriteImageListFile(path, list.FileNames());
-    Check(ReadImageListLines(path) == list.FileNames());
+    // What the program writes reads back as the same lines; what it leaves out is what cannot be a line.
+    QStringList names = list.FileNames();
+    names.append(DecodeText(QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size))));
+    QStringList stored;
+    QStringList unstorable;
+    for (const QString& name : names) {
+        (FitsInImageListFile(name) ? stored : unstorable).append(name);
+    }
+    Check(WriteImageListFile(path, names) == unstorable);
+    Check(ReadImageListLines(path) == stored);
     return 0;
 }

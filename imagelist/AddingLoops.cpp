@@ -2,13 +2,13 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QScopeGuard>
 
 #include "BusyCursor.h"
 #include "ErrorBoundary.h"
 #include "FileUtils.h"
 #include "ImageList.h"
+#include "ImageListFile.h"
 #include "ProgressWindow.h"
 #include "TextFile.h"
 
@@ -38,11 +38,10 @@ private:
 }  // namespace
 
 QStringList ReadImageListLines(const QString& path) {
-    QFile file(path);
-    if (!FileExists(path) || !file.open(QIODevice::ReadOnly)) {
+    if (!FileExists(path)) {
         return {};
     }
-    return DecodeTextLines(file.readAll());
+    return DecodeTextLines(ReadRegularFile(path, MaxImageListFileSize).value_or(QByteArray()));
 }
 
 void ReadImageListFile(const QString& path, TImageList& list, TProgressDisplay& progress) {

@@ -6,12 +6,15 @@
 class TImageList;
 class TProgressDisplay;
 
-// The lines of an image list file: empty when no file exists at `path` (a folder included).
+// The lines of an image list file: empty when no file exists at `path` (a folder, a FIFO or a device
+// in its place included: those are never opened). Raises EFileError when the file is larger than
+// MaxImageListFileSize or cannot be read.
 QStringList ReadImageListLines(const QString& path);
 
 // Appends the pictures an image list file names, with progress: each line is first shown, then
 // added, so Cancel stops before the file whose name is shown. Lines naming nothing are skipped
-// silently; an error while adding ends the loop. The progress window is hidden on every way out.
+// silently; an error while reading the file or adding ends the loop. The progress window is hidden on
+// every way out.
 void ReadImageListFile(const QString& path, TImageList& list, TProgressDisplay& progress);
 
 // Appends the files chosen in the browser: each file is first added, then shown, so the file whose

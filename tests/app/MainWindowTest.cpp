@@ -702,6 +702,34 @@ TEST_F(ListFileCommandsTest, SaveWritesTheListAndLoadAsksBeforeAppending) {
     EXPECT_EQ(Questions.size(), 2);
 }
 
+// A name with a line break cannot be a line of a list file: Save says which entries it left out, the
+// list written at close leaves them out without a word.
+TEST_F(ListFileCommandsTest, NamesWithLineBreaksAreLeftOutOfListFiles) {
+    const QString list = Pictures.filePath(QStringLiteral("show.txt"));
+    TFormMain& window = OpenChoosing(list);
+    QStringList told;
+    SetInformationSink([&](const QString& text) { told.append(text); });
+    const QString a = Picture(QStringLiteral("a.jpg"));
+    const QString twoLines = Picture(QStringLiteral("two\nlines.jpg"));
+    const QString b = Picture(QStringLiteral("b.jpg"));
+    for (const QString& name : {a, twoLines, b}) {
+        window.AddImageFile(name);
+    }
+    ASSERT_EQ(window.ImageList().Count(), 3);
+
+    window.ToolButtonSaveImageList->click();
+    EXPECT_EQ(ReadBytes(list), Utf16Le(a + QStringLiteral("\r\n") + b + QStringLiteral("\r\n")));
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_TRUE(told[0].endsWith(u'\n' + Pictures.filePath(QStringLiteral("two\u21B5lines.jpg"))))
+        << told[0].toStdString();
+    EXPECT_TRUE(Reports.isEmpty());
+
+    Close();
+    EXPECT_EQ(ReadBytes(LastListFile()), Utf16Le(a + QStringLiteral("\r\n") + b + QStringLiteral("\r\n")));
+    EXPECT_EQ(told.size(), 1);
+    SetInformationSink({});
+}
+
 TEST_F(ListFileCommandsTest, LoadLastImageListTwiceDoublesTheList) {
     const QString a = Picture(QStringLiteral("a.jpg"));
     MakeFile(LastListFile(), Utf16Le(a + QStringLiteral("\r\n")));

@@ -1,10 +1,13 @@
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include "FolderMemory.h"
 #include "LoadedBrackwell.h"
+#include "TempHome.h"
 
 using brackwell::StartFolder;
 
@@ -24,4 +27,18 @@ TEST(FolderMemory, EachIdentifierStartsWhereItWasLeftWhileThatFolderExists) {
 
     first.remove();
     EXPECT_EQ(StartFolder(BrowserId), QDir::homePath());
+}
+
+// The README tells the user where the remembered folders are kept: it must name the file the library
+// really writes, in the user's configuration folder.
+TEST(FolderMemory, IsKeptInTheFileTheReadmeNames) {
+    QTemporaryDir folder;
+    brackwell::RememberFolder(BrowserId, folder.path());
+    EXPECT_TRUE(
+        QFileInfo::exists(testsupport::TempHome() + QStringLiteral("/config/Quenmark/Brackwell.ini")));
+
+    QFile readme(QStringLiteral(ORVALIS_TEST_DATA_DIR "/../../README.md"));
+    ASSERT_TRUE(readme.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(
+        readme.readAll().contains("`~/.config/Quenmark/Brackwell.ini`: the folders the file browser"));
 }

@@ -4,6 +4,9 @@
 #include <QFile>
 #include <QString>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
 #include <cstddef>
 
 namespace coretest {
@@ -32,6 +35,17 @@ inline QByteArray ReadFileBytes(const QString& path) {
 inline bool WriteFileBytes(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+// A FIFO at `path`: opening it for reading blocks until someone writes.
+inline bool MakeFifo(const QString& path) {
+    return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+}
+
+// A node of the null device at `path`, in the test's own folder rather than a link to /dev: whatever a
+// faulty write did to it could never touch the system's devices. Only the superuser can make one.
+inline bool MakeDeviceNode(const QString& path) {
+    return ::mknod(QFile::encodeName(path).constData(), S_IFCHR | 0600, makedev(1, 3)) == 0;
 }
 
 }  // namespace coretest

@@ -1,14 +1,27 @@
 #include "IniFile.h"
 
+#include "Exceptions.h"
 #include "FileUtils.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <future>
+
 #include "CoreTestFiles.h"
 
+using coretest::Bytes;
+using coretest::ReadFileBytes;
 using coretest::Utf16LeFile;
+using coretest::WriteFileBytes;
 
 namespace {
 
@@ -202,5 +215,146 @@ TEST(IniFileTest, SaveRewritesOtherEncodingsAsUtf16LeWithCrLf) {
     EXPECT_EQ(coretest::ReadFileBytes(path), FileOf({"[S]", QStringLiteral("Name=caf\u00E9"), "B=0"}));
     EXPECT_FALSE(TIniFile(path).ReadBool("S", "B", true));
 }
+
+// The settings a program other than this one may leave. Each reads as far as it can be read; what is
+// kept beside the file before the first save is the file as it was.
+struct TUnreadCase {
+    const char* Name;
+    QByteArray File;
+    const char* Value;  // of key K in section S as read, nullptr when it cannot be read
+    bool KeptBeside;    // the file was not read completely
+};
+
+void PrintTo(const TUnreadCase& c, std::ostream* os) {
+    *os << c.Name;
+}
+
+// UTF-16 LE as written without its byte-order mark.
+QByteArray Utf16LeWithoutMark(const QString& text) {
+    return Utf16LeFile(text).mid(2);
+}
+
+class IniUnreadTest : public ::testing::TestWithParam<TUnreadCase> {};
+
+TEST_P(IniUnreadTest, KeepsTheFileBesideBeforeTheFirstSave) {
+    const TUnreadCase& c = GetParam();
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString path = folder.filePath("orvalis.ini");
+    const QString backup = folder.filePath("orvalis.ini.bak");
+    ASSERT_EQ(TIniFile::BackupPath(path), backup);
+    ASSERT_TRUE(WriteFileBytes(path, c.File));
+
+    TIniFile ini(path);
+    EXPECT_EQ(ini.ReadString("S", "K", "<missing>"), c.Value ? QString(c.Value) : QString("<missing>"));
+    ini.WriteBool("Settings", "ListerViewModeThumbs", false);
+    ini.Save();
+    EXPECT_FALSE(TIniFile(path).ReadBool("Settings", "ListerViewModeThumbs", true));
+    if (!c.KeptBeside) {
+        EXPECT_FALSE(QFileInfo::exists(backup));
+        return;
+    }
+    EXPECT_EQ(ReadFileBytes(backup), c.File);
+
+    // The file is now the program's own: later saves leave the copy of the original alone.
+    TIniFile again(path);
+    again.WriteInteger("Settings", "SlideshowInterval", 20);
+    again.Save();
+    EXPECT_EQ(ReadFileBytes(backup), c.File);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, IniUnreadTest,
+    ::testing::Values(
+        TUnreadCase{"Utf16LeWithMark", Utf16LeFile("[S]\r\nA=1\r\nK=v\r\n"), "v", false},
+        TUnreadCase{"Empty", QByteArray(), nullptr, false},
+        TUnreadCase{"OnlyTheMark", Bytes("\xFF\xFE"), nullptr, false},
+        TUnreadCase{"Utf8WithMark", Bytes("\xEF\xBB\xBF[S]\r\nK=caf\xC3\xA9\r\n"), "caf\u00e9", false},
+        TUnreadCase{"Utf16LeWithoutMark", Utf16LeWithoutMark("[S]\r\nA=1\r\nB=2\r\nK=v\r\nZ=9\r\n"), "v",
+                    true},
+        TUnreadCase{"NulInTheMiddle", Utf16LeFile(QStringLiteral("[S]\r\nA=1\r\n\0\r\nK=v\r\n")), nullptr,
+                    true},
+        TUnreadCase{"NulWithoutMark", Bytes("[S]\r\nA=1\0\r\nK=v\r\n"), nullptr, true},
+        TUnreadCase{"InvalidUtf8AfterMark", Bytes("\xEF\xBB\xBF[S]\r\nK=v\xFF\r\n"), "v\ufffd", true},
+        TUnreadCase{"Utf16OddLastByte", Utf16LeFile("[S]\r\nK=v\r\n") + 'x', "v", true},
+        TUnreadCase{"AnsiWithoutMark", Bytes("[S]\r\nK=caf\xE9\r\n"), "caf\u00e9", true}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+// A FIFO blocks the moment it is opened for reading until someone writes to it. Runs `body` on a thread
+// of its own; if it is still blocked after a generous wait, opening the FIFO for writing sets it free
+// and the body counts as blocked.
+template <class Body>
+bool RunsWithoutBlockingOn(const QString& fifo, Body&& body) {
+    auto done = std::async(std::launch::async, std::forward<Body>(body));
+    if (done.wait_for(std::chrono::seconds(10)) == std::future_status::ready) {
+        done.get();
+        return true;
+    }
+    const int writer = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+    if (writer >= 0) {
+        ::close(writer);
+    }
+    done.wait();
+    return false;
+}
+
+struct TNotReadCase {
+    const char* Name;
+    // Puts the thing under test at `path`; false when it cannot.
+    bool (*Make)(const QString& path);
+};
+
+void PrintTo(const TNotReadCase& c, std::ostream* os) {
+    *os << c.Name;
+}
+
+class IniNotReadTest : public ::testing::TestWithParam<TNotReadCase> {};
+
+// What is not a settings file of a sane size is not read (and never blocks start-up) and is not
+// replaced by a save, which reports why.
+TEST_P(IniNotReadTest, IsNeverWrittenOver) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString path = folder.filePath("orvalis.ini");
+    if (!GetParam().Make(path)) {
+        GTEST_SKIP() << "cannot make a " << GetParam().Name << " here";
+    }
+    const QByteArray native = QFile::encodeName(path);
+    struct stat before {};
+    ASSERT_EQ(::stat(native.constData(), &before), 0);
+
+    std::optional<TIniFile> ini;
+    ASSERT_TRUE(RunsWithoutBlockingOn(path, [&] { ini.emplace(path); }));
+    EXPECT_EQ(ini->ReadString("S", "K", "default"), "default");
+    ini->WriteBool("Settings", "ListerViewModeThumbs", true);
+    QString message;
+    try {
+        ini->Save();
+    } catch (const EFileError& error) {
+        message = error.Message;
+    }
+    EXPECT_TRUE(message.startsWith(QStringLiteral("Cannot write file \"%1\"").arg(path)))
+        << message.toStdString();
+
+    struct stat after {};
+    ASSERT_EQ(::stat(native.constData(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_size, before.st_size);
+    EXPECT_FALSE(QFileInfo::exists(TIniFile::BackupPath(path)));
+}
+
+// A settings file whose first lines are sound, grown past what a settings file can be.
+bool MakeOversizedSettingsFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(Utf16LeFile("[S]\r\nK=v\r\n")) > 0 &&
+           file.resize(TIniFile::MaxFileSize + 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, IniNotReadTest,
+                         ::testing::Values(TNotReadCase{"Fifo", coretest::MakeFifo},
+                                           TNotReadCase{"Device", coretest::MakeDeviceNode},
+                                           TNotReadCase{"LargerThanASettingsFile",
+                                                        MakeOversizedSettingsFile}),
+                         [](const auto& info) { return std::string(info.param.Name); });
 
 }  // namespace

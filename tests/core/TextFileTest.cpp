@@ -56,7 +56,9 @@ INSTANTIATE_TEST_SUITE_P(
                     Bytes("\xFF\xFE"
                           "a\0\0\0b\0"),
                     {"a"}},
-        TDecodeCase{"BytesAfterNulDoNotDecideEncoding", Bytes("caf\xC3\xA9\0\xFF"), {u"café"_s}}));
+        TDecodeCase{"BytesAfterNulDoNotDecideEncoding", Bytes("caf\xC3\xA9\0\xFF"), {u"café"_s}},
+        TDecodeCase{"Utf16LeWithoutMark", Bytes("a\0\xE9\0\r\0\n\0b\0"), {u"aé"_s, "b"}},
+        TDecodeCase{"Utf16LeWithoutMarkNeedsEveryHighByteZero", Bytes("a\0\xAC\x20"), {"a"}}));
 
 INSTANTIATE_TEST_SUITE_P(
     LineBreaks, DecodeTextLinesTest,
@@ -69,6 +71,57 @@ INSTANTIATE_TEST_SUITE_P(
                       TDecodeCase{"LfCrAreTwoBreaks", Bytes("a\n\rb"), {"a", "", "b"}},
                       TDecodeCase{"OneBreakIsOneEmptyLine", Bytes("\n"), {""}},
                       TDecodeCase{"NoTrimming", Bytes("  a \t"), {"  a \t"}}));
+
+struct TCompleteCase {
+    const char* Name;
+    QByteArray Input;
+    bool Complete;
+};
+
+void PrintTo(const TCompleteCase& c, std::ostream* os) {
+    *os << c.Name;
+}
+
+class DecodeTextCheckedTest : public ::testing::TestWithParam<TCompleteCase> {};
+
+// Complete means the text is all the bytes held, read in the encoding their mark names.
+TEST_P(DecodeTextCheckedTest, SaysWhetherTheTextIsComplete) {
+    const TDecodedText decoded = DecodeTextChecked(GetParam().Input);
+    EXPECT_EQ(decoded.Complete, GetParam().Complete);
+    EXPECT_EQ(decoded.Text, DecodeText(GetParam().Input));
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, DecodeTextCheckedTest,
+                         ::testing::Values(TCompleteCase{"Empty", QByteArray(), true},
+                                           TCompleteCase{"OnlyMark", Bytes("\xFF\xFE"), true},
+                                           TCompleteCase{"Utf16Le",
+                                                         Bytes("\xFF\xFE"
+                                                               "a\0\x00\xD8"),
+                                                         true},
+                                           TCompleteCase{"Utf16Be", Bytes("\xFE\xFF\0a"), true},
+                                           TCompleteCase{"Utf8",
+                                                         Bytes("\xEF\xBB\xBF\xEF\xBB\xBF"
+                                                               "caf\xC3\xA9"),
+                                                         true},
+                                           TCompleteCase{"Utf16OddLastByte",
+                                                         Bytes("\xFF\xFE"
+                                                               "a\0b"),
+                                                         false},
+                                           TCompleteCase{"Utf16Nul",
+                                                         Bytes("\xFF\xFE"
+                                                               "a\0\0\0b\0"),
+                                                         false},
+                                           TCompleteCase{"InvalidUtf8",
+                                                         Bytes("\xEF\xBB\xBF"
+                                                               "caf\xE9"),
+                                                         false},
+                                           TCompleteCase{"Utf8Nul",
+                                                         Bytes("\xEF\xBB\xBF"
+                                                               "a\0b"),
+                                                         false},
+                                           TCompleteCase{"NoMark", Bytes("plain"), false},
+                                           TCompleteCase{"Utf16LeWithoutMark", Bytes("a\0b\0"), false}),
+                         [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(EncodeUtf16LeLinesTest, WritesMarkAndCrLfAfterEveryLine) {
     EXPECT_EQ(EncodeUtf16LeLines({}), Bytes("\xFF\xFE"));

@@ -135,6 +135,19 @@ TEST(ExifInformationRows, GroupsAndRowsInOrder) {
          [](auto& b) { b.Short(Dir::Thumb, 0x0112, {3}); },
          {"Thumbnail IFD|", "   Loaded cleanly|No: bad image offset",
           "   Thumbnail orientation|Rotate 180°"}},
+        {"texts without a terminating 0, in UTF-8 and in Latin-1",
+         [](auto& b) {
+             b.Bytes(Dir::Main, 0x010F, 2, "HTC")
+                 .Bytes(Dir::Main, 0x0110, 2, "RAPH800")
+                 .Bytes(Dir::Main, 0x010E, 2, "Caf\xC3\xA9")
+                 .Ascii(Dir::Main, 0x8298, "Caf\xE9")
+                 .Bytes(Dir::Exif, 0x9286, 7, QByteArray("ASCII\0\0\0Caf\xC3\xA9 ", 14))
+                 .Bytes(Dir::Exif, 0x9003, 2, "2009:04:18 16:31:07");
+         },
+         {"Main IFD|", "   Loaded cleanly|Yes", "   Camera make|HTC", "   Camera model|RAPH800",
+          "   Image description|Caf\u00e9", "   Copyright|Caf\u00e9", "   Comments|Caf\u00e9",
+          "Exif sub-IFD|", "   Loaded cleanly|Yes",
+          "   Date/time original|" + When(QDate(2009, 4, 18), QTime(16, 31, 7))}},
         {"interoperability and comments",
          [](auto& b) {
              b.Ascii(Dir::Interop, 1, "R98")

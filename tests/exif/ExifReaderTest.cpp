@@ -94,6 +94,51 @@ TEST_P(ExifValues, EachShapeWithItsAbsentState) {
 INSTANTIATE_TEST_SUITE_P(ByteOrders, ExifValues, testing::Values(false, true),
                          [](const auto& info) { return info.param ? "Motorola" : "Intel"; });
 
+// An ASCII value is its bytes up to the first 0 byte, or all of them when there is none; the bytes are
+// UTF-8 when they are valid UTF-8, else Latin-1.
+struct AsciiCase {
+    const char* Name;
+    QByteArray Stored;  // all `count` bytes of the value
+    QString Text;
+};
+
+void PrintTo(const AsciiCase& c, std::ostream* os) {
+    *os << c.Name;
+}
+
+class ExifAsciiText : public testing::TestWithParam<AsciiCase> {};
+
+TEST_P(ExifAsciiText, IsTheBytesUpToTheFirstZero) {
+    for (const bool bigEndian : {false, true}) {
+        ExifBlockBuilder b(bigEndian);
+        b.Bytes(Dir::Main, 0x010F, 2, GetParam().Stored);
+        EXPECT_EQ(Load(b.Jpeg()).AsciiText(Main, 0x010F), GetParam().Text) << bigEndian;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ExifAsciiText,
+    testing::Values(AsciiCase{"Terminated", QByteArray("Canon\0", 6), "Canon"},
+                    AsciiCase{"PaddedWithZeros", QByteArray("EOS\0\0\0\0\0", 8), "EOS"},
+                    AsciiCase{"WithoutZeroFitsTheEntry", "HTC", "HTC"},
+                    AsciiCase{"WithoutZeroOutsideTheEntry", "RAPH800", "RAPH800"},
+                    AsciiCase{"OneCharacterWithoutZero", "N", "N"},
+                    AsciiCase{"OnlyZero", QByteArray(1, '\0'), ""},
+                    AsciiCase{"TextAfterTheFirstZeroIsNotRead", QByteArray("A\0B", 3), "A"},
+                    AsciiCase{"Utf8", QByteArray("Caf\xC3\xA9\0", 6), QStringLiteral("Caf\u00e9")},
+                    AsciiCase{"Utf8WithoutZero", "\xE6\x9D\xB1\xE4\xBA\xAC", QStringLiteral("\u6771\u4eac")},
+                    AsciiCase{"Latin1", QByteArray("Caf\xE9\0", 5), QStringLiteral("Caf\u00e9")},
+                    AsciiCase{"CutOffUtf8IsLatin1", "Caf\xC3", QStringLiteral("Caf\u00c3")}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(ExifAsciiValues, DateTimeAndReferenceWithoutZero) {
+    ExifBlockBuilder b;
+    b.Bytes(Dir::Exif, 0x9003, 2, "2009:04:18 16:31:07").Bytes(Dir::Gps, 1, 2, "N");
+    const ExifReader r = Load(b.Jpeg());
+    EXPECT_EQ(r.DateTime(Sub, 0x9003), QDateTime(QDate(2009, 4, 18), QTime(16, 31, 7), Qt::UTC));
+    EXPECT_EQ(r.FirstCharacter(Gps, 1), 'N');
+}
+
 struct DamageCase {
     const char* Name;
     std::function<QByteArray()> Block;  // the TIFF block

@@ -1,10 +1,12 @@
 // Camera-style JPEGs written by exiftool (Debian's libimage-exiftool-perl): our reader must agree
 // with exiftool's own reading of the same files.
+#include "ExifBlockBuilder.h"
 #include "ExifReader.h"
 #include "TempHome.h"
 
 #include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
@@ -88,6 +90,45 @@ TEST_P(ExifToolCrossCheck, ValuesAgreeWithExifTool) {
     EXPECT_EQ(thumbnail.Orientation, 3);
     EXPECT_EQ(ReadExifOrientation(photo), 6);
     EXPECT_EQ(QImage::fromData(thumbnail.Jpeg).size(), QSize(160, 120));
+}
+
+// Texts as cameras and phones store them: some without the terminating 0 byte (the count covers the
+// characters alone), some in UTF-8.
+TEST_P(ExifToolCrossCheck, TextsAgreeWithExifTool) {
+    using exiftest::Dir;
+    const QString folder = testsupport::TempHome() + "/exiftool-texts/" + GetParam();
+    QDir().mkpath(folder);
+    exiftest::ExifBlockBuilder b(QByteArray(GetParam()) == "MM");
+    b.Bytes(Dir::Main, 0x010F, 2, "HTC")
+        .Bytes(Dir::Main, 0x0110, 2, "RAPH800")
+        .Ascii(Dir::Main, 0x013B, "Zo\xC3\xAB Caf\xC3\xA9")
+        .Bytes(Dir::Main, 0x8298, 2, "\xC2\xA9 M\xC3\xBCller")
+        .Bytes(Dir::Exif, 0x9003, 2, "2009:04:18 16:31:07");
+    const QByteArray exif = b.Jpeg();
+    const QByteArray app1 = exif.mid(2, exif.size() - 8);  // the APP1 segment alone
+    QFile plain(MakeJpeg(folder + "/plain.jpg", QSize(64, 48)));
+    ASSERT_TRUE(plain.open(QIODevice::ReadOnly));
+    const QByteArray jpeg = plain.readAll();
+    const QString photo = folder + "/photo.jpg";
+    QFile file(photo);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(jpeg.left(2) + app1 + jpeg.mid(2));
+    file.close();
+
+    ExifReader r;
+    r.LoadFromFile(photo);
+    const QStringList tool = QString::fromUtf8(RunExifTool({"-s3", "-f", "-Make", "-Model", "-Artist",
+                                                            "-Copyright", "-DateTimeOriginal", photo}))
+                                 .split('\n');
+    ASSERT_GE(tool.size(), 5) << tool.join('|').toStdString();
+    EXPECT_EQ(r.AsciiText(Main, 0x010F), tool[0]);
+    EXPECT_EQ(r.AsciiText(Main, 0x0110), tool[1]);
+    EXPECT_EQ(r.AsciiText(Main, 0x013B), tool[2]);
+    EXPECT_EQ(r.AsciiText(Main, 0x8298), tool[3]);
+    EXPECT_EQ(r.AsciiText(Sub, 0x9003), tool[4]);
+    const std::optional<QDateTime> original = r.DateTime(Sub, 0x9003);
+    ASSERT_TRUE(original.has_value());
+    EXPECT_EQ(original->toString("yyyy:MM:dd HH:mm:ss"), tool[4]);
 }
 
 INSTANTIATE_TEST_SUITE_P(ByteOrders, ExifToolCrossCheck, testing::Values("II", "MM"));

@@ -3,9 +3,13 @@
 #include <QTemporaryDir>
 
 #include "AddingLoops.h"
+#include "Exceptions.h"
 #include "FileMaker.h"
 #include "ImageList.h"
+#include "ImageListFile.h"
 #include "ProgressWindow.h"
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -54,23 +58,26 @@ class ListFileEncodingTest : public ::testing::TestWithParam<TEncodingCase> {};
 TEST_P(ListFileEncodingTest, ReadsTheSameLines) {
     QTemporaryDir folder;
     const QString path = MakeFile(folder.filePath(QStringLiteral("list.txt")), GetParam().Bytes);
-    EXPECT_EQ(ReadImageListLines(path), (QStringList{QStringLiteral("/p/caf\u00e9.jpg"), QStringLiteral("/p/b.jpg")}));
+    EXPECT_EQ(ReadImageListLines(path),
+              (QStringList{QStringLiteral("/p/caf\u00e9.jpg"), QStringLiteral("/p/b.jpg")}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ListFileEncodingTest,
-    ::testing::Values(TEncodingCase{"Utf8WithMark", QByteArray("\xEF\xBB\xBF/p/caf\xC3\xA9.jpg\r\n/p/b.jpg\r\n")},
-                      TEncodingCase{"Windows1252", QByteArray("/p/caf\xE9.jpg\n/p/b.jpg\n")},
-                      TEncodingCase{"Utf16LittleEndian", Utf16(QStringLiteral("/p/caf\u00e9.jpg\r\n/p/b.jpg\r\n"), false)},
-                      TEncodingCase{"Utf16BigEndian", Utf16(QStringLiteral("/p/caf\u00e9.jpg\r\n/p/b.jpg"), true)},
-                      TEncodingCase{"NoFinalBreakLoneCr", QByteArray("/p/caf\xC3\xA9.jpg\r/p/b.jpg")}),
+    ::testing::Values(
+        TEncodingCase{"Utf8WithMark", QByteArray("\xEF\xBB\xBF/p/caf\xC3\xA9.jpg\r\n/p/b.jpg\r\n")},
+        TEncodingCase{"Windows1252", QByteArray("/p/caf\xE9.jpg\n/p/b.jpg\n")},
+        TEncodingCase{"Utf16LittleEndian", Utf16(QStringLiteral("/p/caf\u00e9.jpg\r\n/p/b.jpg\r\n"), false)},
+        TEncodingCase{"Utf16BigEndian", Utf16(QStringLiteral("/p/caf\u00e9.jpg\r\n/p/b.jpg"), true)},
+        TEncodingCase{"NoFinalBreakLoneCr", QByteArray("/p/caf\xC3\xA9.jpg\r/p/b.jpg")}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 class AddingLoopsTest : public ::testing::Test {
 protected:
     QString Picture(const char* name) { return MakeFile(Folder.filePath(QLatin1String(name))); }
     QString ListFile(const QStringList& lines) {
-        return MakeFile(Folder.filePath(QStringLiteral("list.txt")), (lines.join(QStringLiteral("\r\n"))).toUtf8());
+        return MakeFile(Folder.filePath(QStringLiteral("list.txt")),
+                        (lines.join(QStringLiteral("\r\n"))).toUtf8());
     }
 
     QTemporaryDir Folder;
@@ -132,6 +139,27 @@ TEST_F(AddingLoopsTest, BadListFilesAddNothingAndDoNotFail) {
     }
     ReadImageListFile(Folder.path(), List, Progress);  // a folder
     ReadImageListFile(Folder.filePath(QStringLiteral("missing.txt")), List, Progress);
+    const QString fifo = Folder.filePath(QStringLiteral("fifo.txt"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ReadImageListFile(fifo, List, Progress);  // never opened, so it cannot block
+    EXPECT_EQ(List.Count(), 0);
+}
+
+// A list file beyond any list's size is not read whole into memory: it is an error, and nothing is
+// added.
+TEST_F(AddingLoopsTest, ListFileLargerThanAnyListIsAnError) {
+    const QString a = Picture("a.jpg");
+    const QString path =
+        MakeFile(Folder.filePath(QStringLiteral("huge.txt")), (a + QStringLiteral("\n")).toUtf8());
+    QFile file(path);
+    ASSERT_TRUE(file.resize(MaxImageListFileSize + 1));  // sparse: no disk space is used
+    QString message;
+    try {
+        ReadImageListFile(path, List, Progress);
+    } catch (const EFileError& error) {
+        message = error.Message;
+    }
+    EXPECT_EQ(message, QStringLiteral("Cannot read file \"%1\". It is larger than 64 MiB.").arg(path));
     EXPECT_EQ(List.Count(), 0);
 }
 
