@@ -15,7 +15,7 @@ using TDecoderHandle = std::unique_ptr<void, TDecoderCloser>;
 
 }  // namespace
 
-QImage DecodeJpeg(const QByteArray& bytes) {
+QImage DecodeJpeg(const QByteArray& bytes, QSize largest) {
     if (bytes.isEmpty()) {
         return {};
     }
@@ -32,6 +32,9 @@ QImage DecodeJpeg(const QByteArray& bytes) {
     if (tjDecompressHeader3(decoder.get(), source, sourceSize, &width, &height, &subsampling, &colorspace) !=
             0 ||
         width <= 0 || height <= 0) {
+        return {};
+    }
+    if (largest.isValid() && (width > largest.width() || height > largest.height())) {
         return {};
     }
     // A few damaged bytes can declare up to 65535 x 65535 pixels: refuse what no real photograph needs

@@ -5,6 +5,7 @@
 
 #include "FileUtils.h"
 #include "JpegReader.h"
+#include "ThumbnailsProcessing.h"
 
 namespace {
 
@@ -152,7 +153,7 @@ bool DatabaseThumbnail(const QString& pictureFile, QImage& bitmap, TThumbDatabas
 }
 
 bool JpegStreamToBitmap(const QByteArray& stream, QImage& bitmap) {
-    QImage decoded = DecodeJpeg(stream);
+    QImage decoded = DecodeJpeg(stream, MaxEmbeddedThumbnailSize);
     if (decoded.isNull()) {
         return false;
     }

@@ -58,5 +58,6 @@ void OpenThumbDatabase(std::unique_ptr<TThumbDatabase>& database, const QString&
 // The picture's thumbnail from `database` (none yet: false) as a 32-bit picture.
 bool DatabaseThumbnail(const QString& pictureFile, QImage& bitmap, TThumbDatabase* database);
 
-// Decodes JPEG bytes at full size into `bitmap`; on failure leaves `bitmap` as it was and returns false.
+// Decodes JPEG bytes at full size into `bitmap`; on failure, and for a picture that declares more than
+// a thumbnail can be (MaxEmbeddedThumbnailSize), leaves `bitmap` as it was and returns false.
 bool JpegStreamToBitmap(const QByteArray& stream, QImage& bitmap);
