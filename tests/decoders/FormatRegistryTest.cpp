@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QLoggingCategory>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 
 #include <turbojpeg.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 #include <thread>
 #include <vector>
@@ -236,6 +241,53 @@ TEST(FormatRegistryTest, ReadsCmykAndYcckJpegsWithPillowsColours) {
         EXPECT_EQ(differing, 0) << "first pixel " << std::hex << ours.pixel(0, 0) << " / "
                                 << expected.pixel(0, 0);
     }
+}
+
+// What the calls of `work` write to standard error, caught at its file descriptor, where a C library
+// writes.
+template <class Work>
+QByteArray StandardErrorOf(Work work) {
+    std::fflush(stderr);
+    QTemporaryFile capture;
+    if (!capture.open()) {
+        return "no capture file";
+    }
+    const int saved = dup(STDERR_FILENO);
+    dup2(capture.handle(), STDERR_FILENO);
+    work();
+    std::fflush(stderr);
+    dup2(saved, STDERR_FILENO);
+    close(saved);
+    capture.seek(0);
+    return capture.readAll();
+}
+
+QStringList TiffLogMessages;
+
+void KeepTiffLogMessages(QtMsgType, const QMessageLogContext& context, const QString& text) {
+    if (qstrcmp(context.category, "orvalis.decoders.tiff") == 0) {
+        TiffLogMessages.append(text);
+    }
+}
+
+// libtiff's complaints about tags it does not know stay off standard error; they go to a debug logging
+// category, where they can be turned on.
+TEST(FormatRegistryTest, TiffLibraryMessagesGoToADebugCategoryNotStandardError) {
+    const QByteArray tiff = picturetest::TiffWithExifTagsInItsMainDirectory();
+    QImage picture;
+    EXPECT_EQ(StandardErrorOf([&] { picture = LoadPictureBytes(tiff, "tif"); }), QByteArray());
+    ASSERT_EQ(picture.size(), QSize(2, 2));
+    EXPECT_EQ(qGray(picture.pixel(1, 0)), 0x55);
+    EXPECT_EQ(qGray(picture.pixel(1, 1)), 0xFF);
+
+    TiffLogMessages.clear();
+    QLoggingCategory::setFilterRules(QStringLiteral("orvalis.decoders.tiff.debug=true"));
+    const QtMessageHandler previous = qInstallMessageHandler(KeepTiffLogMessages);
+    LoadPictureBytes(tiff, "tif");
+    qInstallMessageHandler(previous);
+    QLoggingCategory::setFilterRules(QString());
+    EXPECT_TRUE(TiffLogMessages.join('\n').contains(QStringLiteral("33434")))
+        << TiffLogMessages.join('\n').toStdString();
 }
 
 TEST(FormatRegistryTest, ReadsFromSeveralThreadsAtOnce) {
