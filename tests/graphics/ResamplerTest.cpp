@@ -278,6 +278,10 @@ int ResampleWithoutTheMemory(const QImage& source) {
 TEST(ResamplerDeathTest, MemoryThatIsNotThereGivesANullPicture) {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     GTEST_SKIP() << "the sanitizers reserve address space of their own";
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+    GTEST_SKIP() << "the sanitizers reserve address space of their own";
+#endif
 #endif
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     const QImage source = Filled(2, 1, qRgb(1, 2, 3));
