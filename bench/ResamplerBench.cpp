@@ -3,7 +3,11 @@
 // Pillow runs in a python3 subprocess that times only its resize calls and prints one time per call;
 // each repetition of BM_PillowLanczos reports the next of those times. Pillow gets the picture as mode
 // "RGB" (our picture is opaque; Pillow holds RGB as 4 bytes per pixel, like ours).
+// Also an extreme shape: a 4,000,000 x 2 picture fitted into 1920 x 1, whose cost must follow the
+// target's size and one pass over the source, not the source's width; its counter PeakMiB is the growth of
+// the process's peak resident memory during one fit.
 // Run: bench_resampler --benchmark_repetitions=9 --benchmark_report_aggregates_only=true
+#include "../tests/support/PeakMemory.h"
 #include "Resampler.h"
 
 #include <QFile>
@@ -15,6 +19,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -47,6 +52,33 @@ void BM_OrvalisLanczos(benchmark::State& state) {
     for (auto _ : state) {
         benchmark::DoNotOptimize(ResampleLanczos(source, TargetWidth, TargetHeight));
     }
+}
+
+constexpr int ExtremeWidth = 4000000, ExtremeHeight = 2, ExtremeTargetWidth = 1920;
+
+const QImage& ExtremeSource() {
+    static const QImage picture = [] {
+        QImage image(ExtremeWidth, ExtremeHeight, QImage::Format_RGB32);
+        for (int y = 0; y < ExtremeHeight; ++y) {
+            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int x = 0; x < ExtremeWidth; ++x) {
+                line[x] = qRgb(x & 255, (x >> 8) & 255, (x >> 16) & 255);
+            }
+        }
+        return image;
+    }();
+    return picture;
+}
+
+void BM_OrvalisLanczosExtremeShape(benchmark::State& state) {
+    const QImage& source = ExtremeSource();
+    qint64 peakGrowth = 0;
+    for (auto _ : state) {
+        const qint64 growth = testsupport::PeakResidentGrowth(
+            [&] { benchmark::DoNotOptimize(ResampleLanczos(source, ExtremeTargetWidth, 1)); });
+        peakGrowth = std::max(peakGrowth, growth);
+    }
+    state.counters["PeakMiB"] = double(peakGrowth) / (1 << 20);
 }
 
 // Pillow's times for the whole run, measured once: each repetition takes the next one.
@@ -104,6 +136,7 @@ void BM_PillowLanczos(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_OrvalisLanczos)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_OrvalisLanczosExtremeShape)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 BENCHMARK(BM_PillowLanczos)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
 
 BENCHMARK_MAIN();

@@ -11,6 +11,7 @@
 
 #include "Jpeg2000Bitmap.h"
 #include "JpegReader.h"
+#include "TiffMessages.h"
 
 namespace {
 
@@ -78,6 +79,8 @@ QImage ReadWithQt(const QByteArray& bytes, const TPictureFormat& format) {
         return true;
     }();
     Q_UNUSED(allocationLimitSet);
+    // Qt's TIFF reader would let libtiff write its warnings to standard error.
+    RouteTiffMessagesToDebugLog();
     QByteArray copy = bytes;  // QBuffer wants a modifiable array; the copy shares the data
     QBuffer buffer(&copy);
     buffer.open(QIODevice::ReadOnly);

@@ -1,9 +1,10 @@
 // Thumbnail database files come from another program and may be damaged or hostile. Any bytes must
-// load without fault into frames no larger than the input, and decoding a frame's content must stay
-// within its bound.
+// load without fault into frames no larger than the input, decoding a frame's content must stay within
+// its bound, and reading frame by frame must find the same frames and contents as reading the tag whole.
 #include "ID3v2Tag.h"
 
 #include <QBuffer>
+#include <QList>
 
 #include <cstddef>
 #include <cstdint>
@@ -29,11 +30,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(result == 0 || tag.FrameCount() == 0);
     Check(tag.Loaded == (result == 0));
 
-    qsizetype stored = tag.ExtendedHeader3.Rest.size() + tag.ExtendedHeader4.FlagData.size();
+    QList<QByteArray> stored;
+    qsizetype storedSize = tag.ExtendedHeader3.Rest.size() + tag.ExtendedHeader4.FlagData.size();
     for (int i = 0; i < tag.FrameCount(); ++i) {
         TID3v2Frame& frame = tag.Frames(i);
         Check(frame.ID.size() == 4);
-        stored += frame.Content.size();
+        stored.append(QByteArray(frame.Content.constData(), frame.Content.size()));
+        storedSize += frame.Content.size();
         const qsizetype before = frame.Content.size();
         if (frame.Unsynchronised) {
             Check(frame.RemoveUnsynchronisation());
@@ -43,6 +46,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             Check(frame.Content.size() <= TID3v2Frame::MaxInflatedSize);
         }
     }
-    Check(stored <= static_cast<qsizetype>(size));
+    Check(storedSize <= static_cast<qsizetype>(size));
+
+    buffer.seek(0);
+    TID3v2Tag header;
+    Check(header.ReadHeader(buffer) == result);
+    TID3v2Frame frame;
+    bool more = result == 0;
+    int index = 0;
+    while (more && header.NextFrameHeader(buffer, frame, more)) {
+        const qint64 next = buffer.pos();
+        Check(index < tag.FrameCount() && frame.ID == tag.Frames(index).ID);
+        Check(frame.ReadContent(buffer, static_cast<qsizetype>(size)));
+        Check(frame.Content == stored.at(index));
+        buffer.seek(next);
+        ++index;
+    }
+    Check(index == tag.FrameCount());
     return 0;
 }

@@ -1,5 +1,6 @@
-// A folder's thumbnail database is read whole and looked up by name and size. Any file must open
-// without fault, and every lookup must give an entry of its catalogue or none.
+// A folder's thumbnail database is opened and looked up by name and size. Any file must open without
+// fault, every lookup must give an entry of its catalogue or none, a thumbnail asked for twice must
+// come back the same, and what the lookups inflate must stay within the database's budget.
 #include "ThumbDatabase.h"
 
 #include <QFile>
@@ -59,5 +60,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } else {
         Check(stream.isEmpty());
     }
+    Check(database.InflatedBytes() <= TThumbDatabase::InflationBudget);
     return 0;
 }

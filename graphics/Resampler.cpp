@@ -5,10 +5,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <numbers>
+#include <exception>
 #include <vector>
 
 #include "Bitmap.h"
+#include "LanczosTaps.h"
 #include "ParallelBands.h"
 
 #if defined(__SSE2__)
@@ -16,8 +17,6 @@
 #endif
 
 namespace {
-
-constexpr double Radius = 3.0;
 
 // Multiply-adds that pay for one more thread.
 constexpr double WorkPerThread = 2.0e6;
@@ -114,52 +113,6 @@ ORVALIS_VECTOR_HELPER void StorePair(uchar* bytes, TPairF value) {
     StorePairBytes(bytes, ToByteRange(value));
 }
 
-// The taps of every output pixel along one side: source pixels First[i] .. First[i] + Count[i] - 1
-// with weights Weights[i * Stride ..]. Stride is even and the weights past Count are 0, so the taps can
-// be taken two at a time.
-struct TTaps {
-    std::vector<int> First;
-    std::vector<int> Count;
-    std::vector<float> Weights;
-    int Stride = 0;
-};
-
-TTaps ComputeTaps(int sourceLength, int targetLength) {
-    const double scale = double(sourceLength) / targetLength;
-    const double widening = std::max(scale, 1.0);
-    const double support = Radius * widening;
-    TTaps taps;
-    taps.Stride = int(std::ceil(support)) * 2 + 2;
-    taps.First.resize(targetLength);
-    taps.Count.resize(targetLength);
-    taps.Weights.assign(size_t(targetLength) * taps.Stride, 0.0f);
-    std::vector<double> weights(taps.Stride);
-    for (int i = 0; i < targetLength; ++i) {
-        const double centre = (i + 0.5) * scale;
-        // Source pixel j covers [j, j + 1) and is sampled at its middle, j + 0.5.
-        const int first = std::max(int(std::floor(centre - support - 0.5)) + 1, 0);
-        const int last = std::min(int(std::ceil(centre + support - 0.5)) - 1, sourceLength - 1);
-        int count = std::clamp(last - first + 1, 0, taps.Stride);
-        double sum = 0.0;
-        for (int k = 0; k < count; ++k) {
-            weights[k] = LanczosKernel((first + k + 0.5 - centre) / widening);
-            sum += weights[k];
-        }
-        if (count == 0 || sum == 0.0) {
-            // Cannot happen for a kernel this wide, but a zero sum would turn the pixel black.
-            weights[0] = 1.0;
-            sum = 1.0;
-            count = 1;
-        }
-        taps.First[i] = std::min(first, sourceLength - 1);
-        taps.Count[i] = count;
-        for (int k = 0; k < count; ++k) {
-            taps.Weights[size_t(i) * taps.Stride + k] = float(weights[k] / sum);
-        }
-    }
-    return taps;
-}
-
 // The loops below are written once and compiled twice: for any x86-64 processor, and for one with
 // AVX2 and FMA, where a pair of pixels fits one register. The better one is picked at run time.
 #if defined(__x86_64__) && defined(__GNUC__)
@@ -179,32 +132,43 @@ bool HasFastVariant() {
 #endif
 }
 
-// Resamples the rows [rowsFirst, rowsEnd) of `source` along x into `target` (same rows). Each row is
-// turned into floats once, with one spare pixel of zeros so that the last pair of taps stays inside.
-ORVALIS_VECTOR_HELPER void ResampleRowsBody(const QImage& source, QImage& target,
-                                                            const TTaps& taps, int rowsFirst, int rowsEnd) {
-    const int sourceWidth = source.width();
-    const int targetWidth = target.width();
-    std::vector<float> line((size_t(sourceWidth) + 2) * 4, 0.0f);
-    // The weights as pairs of pixels: w0 x 4, w1 x 4, w2 x 4, ... Kept as plain floats and read
-    // unaligned, since the allocator does not promise a 32-byte alignment.
-    const int pairs = taps.Stride / 2;
-    std::vector<float> weights(size_t(targetWidth) * taps.Stride * 4);
-    for (size_t i = 0; i < taps.Weights.size(); ++i) {
-        std::fill_n(weights.begin() + 4 * i, 4, taps.Weights[i]);
-    }
-    for (int y = rowsFirst; y < rowsEnd; ++y) {
-        const uchar* in = source.constScanLine(y);
+// One source row as floats, a pixel per box of the taps: the pixel itself, or the average of the box's
+// pixels. The line has room for one spare pixel of zeros after them, so that the last pair of taps
+// stays inside.
+ORVALIS_VECTOR_HELPER void LoadLine(const uchar* in, int sourceWidth, int box, float* line) {
+    if (box == 1) {
         int x = 0;
         for (; x + 2 <= sourceWidth; x += 2) {
-            Store(&line[4 * x], LoadPair(in + 4 * x));
+            Store(line + 4 * x, LoadPair(in + 4 * x));
         }
         if (x < sourceWidth) {
-            Store(&line[4 * x], LoadPixel(in + 4 * x));
+            Store(line + 4 * x, LoadPixel(in + 4 * x));
         }
+        return;
+    }
+    for (int first = 0; first < sourceWidth; first += box) {
+        const int end = first + std::min(box, sourceWidth - first);
+        TPixelF sum{};
+        for (int x = first; x < end; ++x) {
+            sum += LoadPixel(in + 4 * x);
+        }
+        Store(line + 4 * size_t(first / box), sum * (1.0f / float(end - first)));
+    }
+}
+
+// Resamples the rows [rowsFirst, rowsEnd) of `source` along x into `target` (same rows). Each row is
+// turned into floats once.
+ORVALIS_VECTOR_HELPER void ResampleRowsBody(const QImage& source, QImage& target, const TLanczosTaps& taps,
+                                            const float* pairWeights, int rowsFirst, int rowsEnd) {
+    const int sourceWidth = source.width();
+    const int targetWidth = target.width();
+    const size_t boxes = (size_t(sourceWidth) + taps.Box - 1) / taps.Box;
+    std::vector<float> line((boxes + 2) * 4, 0.0f);
+    for (int y = rowsFirst; y < rowsEnd; ++y) {
+        LoadLine(source.constScanLine(y), sourceWidth, taps.Box, line.data());
         uchar* out = target.scanLine(y);
-        for (x = 0; x < targetWidth; ++x) {
-            const float* w = weights.data() + size_t(x) * pairs * 8;
+        for (int x = 0; x < targetWidth; ++x) {
+            const float* w = pairWeights + size_t(x) * taps.Stride * 4;
             const float* pixels = line.data() + 4 * size_t(taps.First[x]);
             const int used = (taps.Count[x] + 1) / 2;
             // Four sums, so that each multiply-add does not wait for the one before.
@@ -228,9 +192,8 @@ ORVALIS_VECTOR_HELPER void ResampleRowsBody(const QImage& source, QImage& target
 
 // Resamples along y into the target rows [rowsFirst, rowsEnd): eight pixels at a time are summed in
 // registers over all the taps of a row, then stored.
-ORVALIS_VECTOR_HELPER void ResampleColumnsBody(const QImage& source, QImage& target,
-                                                               const TTaps& taps, int rowsFirst,
-                                                               int rowsEnd) {
+ORVALIS_VECTOR_HELPER void ResampleColumnsBody(const QImage& source, QImage& target, const TLanczosTaps& taps,
+                                               int rowsFirst, int rowsEnd) {
     const int width = target.width();
     std::vector<const uchar*> rows(taps.Stride);
     for (int y = rowsFirst; y < rowsEnd; ++y) {
@@ -266,29 +229,66 @@ ORVALIS_VECTOR_HELPER void ResampleColumnsBody(const QImage& source, QImage& tar
     }
 }
 
-ORVALIS_FAST_VARIANT void ResampleRowsFast(const QImage& source, QImage& target, const TTaps& taps, int first,
-                                           int end) {
-    ResampleRowsBody(source, target, taps, first, end);
+// The same over boxes of rows (an extreme reduction): each source row of a box takes its share of the
+// box's weight, summed into a row of floats.
+void ResampleBoxedColumns(const QImage& source, QImage& target, const TLanczosTaps& taps, int rowsFirst,
+                          int rowsEnd) {
+    const int width = target.width();
+    const int height = source.height();
+    std::vector<float> sums(size_t(width) * 4);
+    for (int y = rowsFirst; y < rowsEnd; ++y) {
+        std::fill(sums.begin(), sums.end(), 0.0f);
+        const float* weights = taps.Weights.data() + size_t(y) * taps.Stride;
+        for (int k = 0; k < taps.Count[y]; ++k) {
+            const int first = (taps.First[y] + k) * taps.Box;
+            const int end = first + std::min(taps.Box, height - first);
+            const float w = weights[k] / float(end - first);
+            for (int row = first; row < end; ++row) {
+                const uchar* in = source.constScanLine(row);
+                for (int x = 0; x < width; ++x) {
+                    Store(&sums[4 * size_t(x)],
+                          Load<TPixelF>(&sums[4 * size_t(x)]) + LoadPixel(in + 4 * x) * w);
+                }
+            }
+        }
+        uchar* out = target.scanLine(y);
+        for (int x = 0; x < width; ++x) {
+            StorePixel(out + 4 * x, Load<TPixelF>(&sums[4 * size_t(x)]));
+        }
+    }
 }
 
-void ResampleRowsPortable(const QImage& source, QImage& target, const TTaps& taps, int first, int end) {
-    ResampleRowsBody(source, target, taps, first, end);
+ORVALIS_FAST_VARIANT void ResampleRowsFast(const QImage& source, QImage& target, const TLanczosTaps& taps,
+                                           const float* pairWeights, int first, int end) {
+    ResampleRowsBody(source, target, taps, pairWeights, first, end);
 }
 
-ORVALIS_FAST_VARIANT void ResampleColumnsFast(const QImage& source, QImage& target, const TTaps& taps,
+void ResampleRowsPortable(const QImage& source, QImage& target, const TLanczosTaps& taps,
+                          const float* pairWeights, int first, int end) {
+    ResampleRowsBody(source, target, taps, pairWeights, first, end);
+}
+
+ORVALIS_FAST_VARIANT void ResampleColumnsFast(const QImage& source, QImage& target, const TLanczosTaps& taps,
                                               int first, int end) {
     ResampleColumnsBody(source, target, taps, first, end);
 }
 
-void ResampleColumnsPortable(const QImage& source, QImage& target, const TTaps& taps, int first, int end) {
+void ResampleColumnsPortable(const QImage& source, QImage& target, const TLanczosTaps& taps, int first,
+                             int end) {
     ResampleColumnsBody(source, target, taps, first, end);
 }
 
-void ResampleRows(const QImage& source, QImage& target, const TTaps& taps, int first, int end) {
-    (HasFastVariant() ? ResampleRowsFast : ResampleRowsPortable)(source, target, taps, first, end);
+void ResampleRows(const QImage& source, QImage& target, const TLanczosTaps& taps, const float* pairWeights,
+                  int first, int end) {
+    (HasFastVariant() ? ResampleRowsFast : ResampleRowsPortable)(source, target, taps, pairWeights, first,
+                                                                 end);
 }
 
-void ResampleColumns(const QImage& source, QImage& target, const TTaps& taps, int first, int end) {
+void ResampleColumns(const QImage& source, QImage& target, const TLanczosTaps& taps, int first, int end) {
+    if (taps.Box > 1) {
+        ResampleBoxedColumns(source, target, taps, first, end);
+        return;
+    }
     (HasFastVariant() ? ResampleColumnsFast : ResampleColumnsPortable)(source, target, taps, first, end);
 }
 
@@ -300,10 +300,16 @@ QImage ResampleWidth(const QImage& source, int width) {
     if (target.isNull()) {
         return target;
     }
-    const TTaps taps = ComputeTaps(source.width(), width);
-    const double work = double(width) * source.height() * taps.Stride;
+    const TLanczosTaps taps = LanczosTaps(source.width(), width);
+    // The weights as pairs of pixels, w0 x 4, w1 x 4, ..., so that a pair of taps takes one load. Kept
+    // as plain floats and read unaligned, since the allocator does not promise a 32-byte alignment.
+    std::vector<float> pairWeights(taps.Weights.size() * 4);
+    for (size_t i = 0; i < taps.Weights.size(); ++i) {
+        std::fill_n(pairWeights.begin() + 4 * i, 4, taps.Weights[i]);
+    }
+    const double work = (double(width) * taps.Stride + source.width()) * source.height();
     ForBands(source.height(), work / WorkPerThread,
-             [&](int first, int end) { ResampleRows(source, target, taps, first, end); });
+             [&](int first, int end) { ResampleRows(source, target, taps, pairWeights.data(), first, end); });
     return target;
 }
 
@@ -315,8 +321,8 @@ QImage ResampleHeight(const QImage& source, int height) {
     if (target.isNull()) {
         return target;
     }
-    const TTaps taps = ComputeTaps(source.height(), height);
-    const double work = double(height) * source.width() * taps.Stride;
+    const TLanczosTaps taps = LanczosTaps(source.height(), height);
+    const double work = double(height) * source.width() * taps.Stride * taps.Box;
     ForBands(height, work / WorkPerThread,
              [&](int first, int end) { ResampleColumns(source, target, taps, first, end); });
     return target;
@@ -324,27 +330,29 @@ QImage ResampleHeight(const QImage& source, int height) {
 
 }  // namespace
 
-double LanczosKernel(double x) {
-    x = std::abs(x);
-    if (x >= Radius) {
-        return 0.0;
-    }
-    if (x < 1e-12) {
-        return 1.0;
-    }
-    const double pix = std::numbers::pi * x;
-    return Radius * std::sin(pix) * std::sin(pix / Radius) / (pix * pix);
-}
-
 QImage ResampleLanczos(const QImage& source, int width, int height) {
     if (source.isNull() || width <= 0 || height <= 0) {
         return QImage();
     }
-    const QImage working = ToWorkingPicture(source);
-    // Filter along the side that shrinks most first, so the second pass has the fewest pixels to read.
-    const double widthFactor = double(width) / working.width();
-    const double heightFactor = double(height) / working.height();
-    // A same-size result shares the source's pixels; QImage copies them on the first write.
-    return widthFactor <= heightFactor ? ResampleHeight(ResampleWidth(working, width), height)
-                                       : ResampleWidth(ResampleHeight(working, height), width);
+    try {
+        const QImage working = ToWorkingPicture(source);
+        if (working.isNull()) {
+            return QImage();
+        }
+        // Filter along the side that shrinks most first, so the second pass has the fewest pixels to
+        // read.
+        const double widthFactor = double(width) / working.width();
+        const double heightFactor = double(height) / working.height();
+        // A same-size result shares the source's pixels; QImage copies them on the first write.
+        const QImage half =
+            widthFactor <= heightFactor ? ResampleWidth(working, width) : ResampleHeight(working, height);
+        if (half.isNull()) {
+            return QImage();
+        }
+        return widthFactor <= heightFactor ? ResampleHeight(half, height) : ResampleWidth(half, width);
+    } catch (const std::exception&) {
+        // The memory for the work was not there (std::bad_alloc, or a table longer than a vector can
+        // be): no picture, and the caller goes on.
+        return QImage();
+    }
 }

@@ -46,7 +46,7 @@ void LoadSettingsValues(const TIniFile& file, TSettingsValues& values, int monit
 
     values.WatermarkPosition = ListIndex(file.ReadInteger(Settings, KeyPosition, 3), WatermarkPositionCount);
     values.WatermarkFont.Name = file.ReadString(Settings, KeyFontName, QStringLiteral("Tahoma"));
-    values.WatermarkFont.Size = file.ReadInteger(Settings, KeyFontSize, 8);
+    values.WatermarkFont.Size = WatermarkFontSizeRange.Clamp(file.ReadInteger(Settings, KeyFontSize, 8));
     values.WatermarkFont.Color = file.ReadInteger(Settings, KeyFontColor, 0xFFFFFF);
     values.WatermarkFont.Style =
         file.ReadInteger(Settings, KeyFontStyle, values.WatermarkFont.Style) & StyleBits;

@@ -47,14 +47,17 @@ inline constexpr TSpinRange WatermarkOffsetRange{-1000, 1000};
 inline constexpr TSpinRange TextOffsetStartRange{0, 256};
 inline constexpr TSpinRange TextLengthRange{1, 255};
 inline constexpr TSpinRange FontSizeMultiplierRange{1, 10};
+// The point sizes a watermark font can have: those the font dialog offers. A settings file may hold any
+// number; it is clamped on load, so that the size times the multiplier stays a size a font can be.
+inline constexpr TSpinRange WatermarkFontSizeRange{1, 512};
 inline constexpr int WatermarkPositionCount = 4;
 
 // Reads every setting from the file in the order they are written. Settings whose default is a design
 // value take the value they hold now as their default, so a key missing from the file keeps an unsaved
 // edit; the display choice, position and font name, size and colour have fixed defaults. Numbers are
-// clamped to their ranges; a display index that names none of "Auto detect" and the `monitorCount`
-// monitors, or a position outside 0 to 3, becomes -1 (no entry selected). The display choice is read
-// in its own guard: any failure there selects "Auto detect".
+// clamped to their ranges (the font size too); a display index that names none of "Auto detect" and the
+// `monitorCount` monitors, or a position outside 0 to 3, becomes -1 (no entry selected). The display choice
+// is read in its own guard: any failure there selects "Auto detect".
 void LoadSettingsValues(const TIniFile& file, TSettingsValues& values, int monitorCount);
 
 // Writes every setting in that order. The main window's own key in the same section is left alone.

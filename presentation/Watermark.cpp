@@ -63,7 +63,7 @@ QColor ColorFromSettings(int storedColor) {
 
 QFont FontFromSettings(const TWatermarkFont& font) {
     QFont result(font.Name);
-    result.setPointSize(std::max(1, font.Size));
+    result.setPointSize(WatermarkFontSizeRange.Clamp(font.Size));
     result.setBold((font.Style & StyleBold) != 0);
     result.setItalic((font.Style & StyleItalic) != 0);
     result.setUnderline((font.Style & StyleUnderline) != 0);
@@ -78,7 +78,8 @@ int FontStyleBits(const QFont& font) {
 
 QFont WatermarkFont(const TWatermarkFont& font, int multiplier, double dotsPerInch) {
     QFont result = FontFromSettings(font);
-    const int points = font.Size * multiplier;
+    // Both within their ranges, so that the product is a size a font can have.
+    const int points = WatermarkFontSizeRange.Clamp(font.Size) * FontSizeMultiplierRange.Clamp(multiplier);
     result.setPixelSize(std::max(1, static_cast<int>(std::lround(points * dotsPerInch / 72.0))));
     return result;
 }

@@ -20,12 +20,14 @@ QString WatermarkText(const QString& fileName, int start, int length);
 // A stored 0x00BBGGRR colour, opaque; a system colour (high bit set) resolves to its current value.
 QColor ColorFromSettings(int storedColor);
 
-// The settings font as a font (point size and style bits), and the style bits of a font.
+// The settings font as a font (point size, within its range, and style bits), and the style bits of a
+// font.
 QFont FontFromSettings(const TWatermarkFont& font);
 int FontStyleBits(const QFont& font);
 
 // The watermark's font: every attribute of the settings font, its size times the multiplier, in pixels
-// at `dotsPerInch` (24 points are 32 pixels at 96 dots per inch).
+// at `dotsPerInch` (24 points are 32 pixels at 96 dots per inch). The size and the multiplier are taken
+// within their ranges (SettingsValues.h).
 QFont WatermarkFont(const TWatermarkFont& font, int multiplier, double dotsPerInch);
 
 // Where the text's top-left corner goes for a position 0 to 3 (top left, top right, bottom left,

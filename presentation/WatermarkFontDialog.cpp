@@ -67,7 +67,7 @@ TWatermarkFont TWatermarkFontDialog::Chosen() const {
     const QFont qfont = FontChooser->currentFont();
     TWatermarkFont font;
     font.Name = qfont.family();
-    font.Size = qfont.pointSize();
+    font.Size = WatermarkFontSizeRange.Clamp(qfont.pointSize());
     font.Color = Color;
     font.Style = FontStyleBits(qfont);
     return font;

@@ -19,6 +19,8 @@ packages=(
     # decoders: OpenJPEG and its tools (JPEG 2000 fixtures, the decode reference), Qt's extra image readers,
     # the run-time generic decoder, libjpeg-turbo's tools (the JPEG decode reference)
     libopenjp2-7-dev libopenjp2-tools qt6-image-formats-plugins libfreeimage3 libjpeg-turbo-progs
+    # libtiff, whose messages the TIFF reader routes to a debug logging category
+    libtiff-dev
     # the reference for the Lanczos resampler's test and benchmark; the end-to-end script's pictures and checks
     python3-pil
     # the end-to-end run: an X server with two dummy monitors, xrandr, xdotool, screenshots

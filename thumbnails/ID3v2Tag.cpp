@@ -54,18 +54,29 @@ bool CopyRun(QIODevice& stream, QByteArray& target, qint64 count) {
     return true;
 }
 
-// What CopyRun would append, taken without copying from `backing`, the bytes behind the stream: the
-// whole run, or the whole blocks of it that the bytes hold. Moves the stream on as CopyRun would.
-bool ReferRun(QIODevice& stream, const QByteArray& backing, QByteArray& target, qint64 count) {
+// Where the bytes that CopyRun would append lie in a seekable stream: the whole run, or the whole
+// blocks of it that the stream holds. Moves the stream on as CopyRun would; false when it ran out.
+bool LocateRun(QIODevice& stream, qint64 count, qint64& offset, qint64& length) {
+    offset = stream.pos();
+    length = 0;
     if (count <= 0) {
         return true;
     }
-    const qint64 position = stream.pos();
-    const qint64 available = std::max<qint64>(backing.size() - position, 0);
+    const qint64 available = std::max<qint64>(stream.size() - offset, 0);
     const bool whole = count <= available;
-    const qint64 taken = whole ? count : available / BlockSize * BlockSize;
-    target = QByteArray::fromRawData(backing.constData() + position, taken);
-    stream.seek(position + std::min(count, available));
+    length = whole ? count : available / BlockSize * BlockSize;
+    stream.seek(offset + std::min(count, available));
+    return whole;
+}
+
+// What CopyRun would append, taken without copying from `backing`, the bytes behind the stream.
+bool ReferRun(QIODevice& stream, const QByteArray& backing, QByteArray& target, qint64 count) {
+    qint64 offset = 0;
+    qint64 length = 0;
+    const bool whole = LocateRun(stream, count, offset, length);
+    if (length > 0) {
+        target = QByteArray::fromRawData(backing.constData() + offset, length);
+    }
     return whole;
 }
 
@@ -108,7 +119,25 @@ bool TID3v2Frame::RemoveUnsynchronisation() {
     return true;
 }
 
+bool TID3v2Frame::ReadContent(QIODevice& stream, qsizetype limit) {
+    if (ContentOffset < 0 || ContentLength < 0 || ContentLength > limit || !stream.seek(ContentOffset)) {
+        return false;
+    }
+    QByteArray bytes(static_cast<qsizetype>(ContentLength), Qt::Uninitialized);
+    if (ReadSome(stream, bytes.data(), ContentLength) != ContentLength) {
+        return false;
+    }
+    Content = std::move(bytes);
+    return true;
+}
+
 bool TID3v2Frame::Decompress() {
+    qsizetype inflated = 0;
+    return Decompress(MaxInflatedSize, inflated);
+}
+
+bool TID3v2Frame::Decompress(qsizetype limit, qsizetype& inflatedSize) {
+    inflatedSize = 0;
     if (Content.size() <= 4) {
         return false;
     }
@@ -120,7 +149,7 @@ bool TID3v2Frame::Decompress() {
     zip.next_in = const_cast<Bytef*>(reinterpret_cast<const Bytef*>(Content.constData()));
     zip.avail_in = static_cast<uInt>(Content.size());
     // One byte of room beyond the bound tells a stream that ends exactly there from one that goes on.
-    constexpr qsizetype room = MaxInflatedSize + 1;
+    const qsizetype room = std::max<qsizetype>(limit, 0) + 1;
     QByteArray inflated;
     int status = Z_OK;
     try {
@@ -140,7 +169,8 @@ bool TID3v2Frame::Decompress() {
         status = Z_MEM_ERROR;
     }
     inflateEnd(&zip);
-    if (status != Z_STREAM_END || static_cast<qsizetype>(zip.total_out) > MaxInflatedSize) {
+    inflatedSize = static_cast<qsizetype>(zip.total_out);
+    if (status != Z_STREAM_END || inflatedSize > limit) {
         return false;
     }
     inflated.truncate(static_cast<qsizetype>(zip.total_out));
@@ -214,6 +244,22 @@ int TID3v2Tag::Parse(QIODevice& stream) {
         buffer.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
         return Parse(buffer);
     }
+    const int result = ParseHeader(stream);
+    if (result != ResultOK) {
+        return result;
+    }
+    while (ReadFrame(stream)) {
+    }
+    Loaded = true;
+    return ResultOK;
+}
+
+int TID3v2Tag::ReadHeader(QIODevice& stream) {
+    Clear();
+    return ParseHeader(stream);
+}
+
+int TID3v2Tag::ParseHeader(QIODevice& stream) {
     try {
         char magic[3] = {};
         if (ReadSome(stream, magic, 3) != 3 || std::memcmp(magic, "ID3", 3) != 0) {
@@ -244,9 +290,6 @@ int TID3v2Tag::Parse(QIODevice& stream) {
         Clear();
         return ResultNoTag;
     }
-    while (ReadFrame(stream)) {
-    }
-    Loaded = true;
     return ResultOK;
 }
 
@@ -304,26 +347,61 @@ bool TID3v2Tag::ReadExtendedHeader(QIODevice& stream) {
 }
 
 bool TID3v2Tag::ReadFrame(QIODevice& stream) {
-    QByteArray id;
-    // One invalid group of four bytes is skipped; two in a row end the frames (padding, a footer, the
-    // end of the file).
-    if (!ReadIdentifier(stream, id) && !ReadIdentifier(stream, id)) {
+    TID3v2Frame header;
+    qint64 length = 0;
+    const TFrameHeader read = ReadFrameHeader(stream, header, length);
+    if (read == TFrameHeader::None) {
         return false;
     }
-    const int index = AddFrame(id);
+    const int index = AddFrame(header.ID);
     if (index < 0) {
         return false;
     }
     TID3v2Frame& frame = FrameList[index];
+    frame = std::move(header);
+    if (read == TFrameHeader::Cut) {
+        return false;  // the frame stays with what was read
+    }
+    try {
+        // A content cut by the end of the file keeps its whole blocks and ends the frames.
+        return Backing != nullptr ? ReferRun(stream, *Backing, frame.Content, length)
+                                  : CopyRun(stream, frame.Content, length);
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool TID3v2Tag::NextFrameHeader(QIODevice& stream, TID3v2Frame& frame, bool& more) const {
+    frame = TID3v2Frame();
+    more = false;
+    qint64 length = 0;
+    const TFrameHeader read = ReadFrameHeader(stream, frame, length);
+    if (read == TFrameHeader::None) {
+        return false;
+    }
+    if (read == TFrameHeader::Read) {
+        more = LocateRun(stream, length, frame.ContentOffset, frame.ContentLength);
+    } else {
+        frame.ContentOffset = stream.pos();
+    }
+    return true;
+}
+
+TID3v2Tag::TFrameHeader TID3v2Tag::ReadFrameHeader(QIODevice& stream, TID3v2Frame& frame,
+                                                   qint64& length) const {
+    // One invalid group of four bytes is skipped; two in a row end the frames (padding, a footer, the
+    // end of the file).
+    if (!ReadIdentifier(stream, frame.ID) && !ReadIdentifier(stream, frame.ID)) {
+        return TFrameHeader::None;
+    }
     try {
         char header[6] = {};
         if (ReadSome(stream, header, 6) != 6) {
-            return false;  // a header cut by the end of the file: the frame stays, empty
+            return TFrameHeader::Cut;  // a header cut by the end of the file: the frame stays, empty
         }
         frame.FrameFlags = static_cast<quint16>((static_cast<unsigned char>(header[4]) << 8) |
                                                 static_cast<unsigned char>(header[5]));
         const quint16 flags = frame.FrameFlags;
-        qint64 length = 0;
         if (MajorVersion == 3) {
             frame.Size = static_cast<qint32>(BigEndian32(header));
             frame.Compressed = (flags & 0x0080) != 0;
@@ -335,48 +413,46 @@ bool TID3v2Tag::ReadFrame(QIODevice& stream) {
             if (frame.Compressed) {
                 char dataLength[4] = {};
                 if (ReadSome(stream, dataLength, 4) != 4) {
-                    return false;
+                    return TFrameHeader::Cut;
                 }
                 frame.DataLength = BigEndian32(dataLength);
                 frame.HasDataLength = true;
                 length -= 4;
             }
-        } else {
-            frame.Size = static_cast<qint32>(Synchsafe(header));
-            frame.Grouped = (flags & 0x0040) != 0;
-            frame.Compressed = (flags & 0x0008) != 0;
-            frame.Encrypted = (flags & 0x0004) != 0;
-            frame.Unsynchronised = (flags & 0x0002) != 0;
-            frame.HasDataLength = (flags & 0x0001) != 0;
-            length = frame.Size;
-            // The extra fields come off the content length; a field cut by the end ends the frames.
-            const auto readByte = [&](quint8& field) {
-                char byte = 0;
-                if (ReadSome(stream, &byte, 1) != 1) {
-                    return false;
-                }
-                field = static_cast<quint8>(byte);
-                --length;
-                return true;
-            };
-            if ((frame.Grouped && !readByte(frame.GroupID)) ||
-                (frame.Encrypted && !readByte(frame.EncryptionMethod))) {
+            return TFrameHeader::Read;
+        }
+        frame.Size = static_cast<qint32>(Synchsafe(header));
+        frame.Grouped = (flags & 0x0040) != 0;
+        frame.Compressed = (flags & 0x0008) != 0;
+        frame.Encrypted = (flags & 0x0004) != 0;
+        frame.Unsynchronised = (flags & 0x0002) != 0;
+        frame.HasDataLength = (flags & 0x0001) != 0;
+        length = frame.Size;
+        // The extra fields come off the content length; a field cut by the end ends the frames.
+        const auto readByte = [&](quint8& field) {
+            char byte = 0;
+            if (ReadSome(stream, &byte, 1) != 1) {
                 return false;
             }
-            if (frame.HasDataLength) {
-                char dataLength[4] = {};
-                if (ReadSome(stream, dataLength, 4) != 4) {
-                    return false;
-                }
-                frame.DataLength = Synchsafe(dataLength);
-                length -= 4;
-            }
+            field = static_cast<quint8>(byte);
+            --length;
+            return true;
+        };
+        if ((frame.Grouped && !readByte(frame.GroupID)) ||
+            (frame.Encrypted && !readByte(frame.EncryptionMethod))) {
+            return TFrameHeader::Cut;
         }
-        // A content cut by the end of the file keeps its whole blocks and ends the frames.
-        return Backing != nullptr ? ReferRun(stream, *Backing, frame.Content, length)
-                                  : CopyRun(stream, frame.Content, length);
+        if (frame.HasDataLength) {
+            char dataLength[4] = {};
+            if (ReadSome(stream, dataLength, 4) != 4) {
+                return TFrameHeader::Cut;
+            }
+            frame.DataLength = Synchsafe(dataLength);
+            length -= 4;
+        }
+        return TFrameHeader::Read;
     } catch (const std::exception&) {
-        return false;  // the frame stays with what was read
+        return TFrameHeader::Cut;  // the frame stays with what was read
     }
 }
 

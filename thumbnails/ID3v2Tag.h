@@ -28,12 +28,22 @@ public:
     // bytes; it turns into its own copy when it is changed. Copy it with QByteArray(constData(),
     // size()) to keep it beyond the tag's next Clear, load or destruction.
     QByteArray Content;
+    // Where the content lies in the stream, for a frame read by TID3v2Tag::NextFrameHeader (its
+    // Content stays empty until ReadContent); -1 otherwise.
+    qint64 ContentOffset = -1;
+    qint64 ContentLength = 0;
 
+    // Reads the content that ContentOffset and ContentLength locate from `stream` into Content. False,
+    // the content unchanged, when it is longer than `limit` or the stream no longer holds it.
+    bool ReadContent(QIODevice& stream, qsizetype limit);
     // Leaves out every 0x00 that directly follows a 0xFF in the content; clears Unsynchronised.
     bool RemoveUnsynchronisation();
     // Inflates a content of more than 4 bytes as one zlib stream; on success clears Compressed and
-    // HasDataLength. On any error, an inflated size above MaxInflatedSize included, the content stays.
-    bool Decompress();
+    // HasDataLength. On any error, an inflated size above `limit` included, the content stays.
+    // `inflated` tells how many bytes the attempt produced, whether it succeeded or not (at most
+    // limit + 1).
+    bool Decompress(qsizetype limit, qsizetype& inflated);
+    bool Decompress();  // with the limit MaxInflatedSize
 
     static constexpr qsizetype MaxInflatedSize = 64 * 1024 * 1024;
 };
@@ -91,6 +101,16 @@ public:
     // Reads a tag that starts at the stream's current position.
     int LoadFromStream(QIODevice& stream);
 
+    // Reading frame by frame, for a file too large to hold whole. ReadHeader clears the tag and reads
+    // the tag header (and an extended header) at the position of `stream`, which must be seekable;
+    // the result codes are those of LoadFromStream, and the tag keeps no frames. Then each
+    // NextFrameHeader reads the header of the frame at the stream's position into `frame`, as
+    // LoadFromStream would read it, and steps over its content, recording where it lies (what
+    // LoadFromStream would have copied of it) in ContentOffset and ContentLength. False when the
+    // frames end before this frame; `more` false when they end after it.
+    int ReadHeader(QIODevice& stream);
+    bool NextFrameHeader(QIODevice& stream, TID3v2Frame& frame, bool& more) const;
+
     // The index of the first frame whose identifier equals `id` byte for byte, or -1.
     int FindFrame(const QByteArray& id) const;
     // Appends an empty frame and returns its index; -1 when `id` is not 4 bytes long.
@@ -101,9 +121,15 @@ public:
     const TID3v2Frame& Frames(int index) const { return FrameList.at(index); }
 
 private:
+    enum class TFrameHeader { None, Cut, Read };
+
     int Parse(QIODevice& stream);
+    int ParseHeader(QIODevice& stream);
     bool ReadExtendedHeader(QIODevice& stream);
     bool ReadFrame(QIODevice& stream);
+    // The next frame's identifier (one invalid group of four bytes skipped), header and extra fields,
+    // and the length of the content that follows them. Cut: the header ends with the stream.
+    TFrameHeader ReadFrameHeader(QIODevice& stream, TID3v2Frame& frame, qint64& length) const;
 
     std::vector<TID3v2Frame> FrameList;
     QByteArray FileBytes;                 // the file last loaded, which frame contents refer to

@@ -5,6 +5,7 @@
 
 #include "FileUtils.h"
 #include "JpegReader.h"
+#include "ThumbnailsProcessing.h"
 
 namespace {
 
@@ -62,19 +63,66 @@ QStringList CatalogueLinesOf(const QByteArray& content) {
 
 bool TThumbDatabase::Open(const QString& path) {
     const std::lock_guard<std::recursive_mutex> guard(Lock);
+    if (!FileExists(path)) {
+        return true;  // the database opened before stays, and so does its catalogue
+    }
+    Close();
+    File.setFileName(path);
+    // Read-only; the file-browser library may go on writing its file meanwhile: every read below is
+    // checked, and a file changed under us gives no thumbnail, never a fault.
+    if (!File.open(QIODevice::ReadOnly) || Header.ReadHeader(File) != TID3v2Tag::ResultOK) {
+        Close();
+        return true;  // no tag: an empty catalogue
+    }
+    ScanPosition = File.pos();
+    ScanEnded = false;
+    // The catalogue is the first "CATA" frame, read as stored: its unsynchronisation and compression
+    // flags are not applied. The frames before it are not remembered: lookups find them again, and
+    // then only as many as the catalogue has entries.
+    TID3v2Frame frame;
+    bool more = true;
+    while (more && Header.NextFrameHeader(File, frame, more)) {
+        if (frame.ID == CatalogueFrameID) {
+            if (frame.ReadContent(File, MaxCatalogueSize)) {
+                CatalogueLines = CatalogueLinesOf(frame.Content);
+            }
+            break;
+        }
+    }
+    return true;
+}
+
+void TThumbDatabase::Close() {
+    File.close();
+    Header.Clear();
+    FrameStarts.clear();
+    ScanPosition = 0;
+    ScanEnded = true;
+    Decoded.clear();
+    Inflated = 0;
     CatalogueLines.clear();
     LinesByName.clear();
     LinesByNameReady = false;
-    if (FileExists(path)) {
-        DatabaseTag.LoadFromFile(path);  // a file that is no tag leaves the tag empty
+}
+
+bool TThumbDatabase::FrameAt(qint64 position, TID3v2Frame& frame) {
+    bool more = false;
+    while (!ScanEnded && qint64(FrameStarts.size()) <= position) {
+        if (!File.seek(ScanPosition) || !Header.NextFrameHeader(File, frame, more)) {
+            ScanEnded = true;
+            break;
+        }
+        FrameStarts.push_back(ScanPosition);
+        ScanPosition = File.pos();
+        ScanEnded = !more;
     }
-    int catalogue = DatabaseTag.FindFrame(CatalogueFrameID);
-    if (catalogue < 0) {
-        catalogue = DatabaseTag.AddFrame(CatalogueFrameID);
-    }
-    // The catalogue is read as stored: its unsynchronisation and compression flags are not applied.
-    CatalogueLines = CatalogueLinesOf(DatabaseTag.Frames(catalogue).Content);
-    return true;
+    return position < qint64(FrameStarts.size()) && File.seek(FrameStarts[std::size_t(position)]) &&
+           Header.NextFrameHeader(File, frame, more);
+}
+
+qsizetype TThumbDatabase::InflatedBytes() const {
+    const std::lock_guard<std::recursive_mutex> guard(Lock);
+    return Inflated;
 }
 
 qint64 TThumbDatabase::FindEntry(const QString& pictureFile) {
@@ -109,20 +157,34 @@ bool TThumbDatabase::GetThumbnail(const QString& pictureFile, QByteArray& stream
     const std::lock_guard<std::recursive_mutex> guard(Lock);
     stream.clear();
     const qint64 entry = FindEntry(pictureFile);
-    if (entry == 0 || entry >= DatabaseTag.FrameCount()) {
+    if (entry == 0) {
         return false;
     }
+    if (const auto decoded = Decoded.constFind(entry); decoded != Decoded.constEnd()) {
+        stream = decoded->Content;
+        frameID = decoded->ID;
+        return true;
+    }
     try {
-        // Decoded in place, so a second request for the entry finds the content ready.
-        TID3v2Frame& frame = DatabaseTag.Frames(static_cast<int>(entry));
+        TID3v2Frame frame;
+        if (!FrameAt(entry, frame) || !frame.ReadContent(File, TID3v2Frame::MaxInflatedSize)) {
+            return false;
+        }
         if (frame.Unsynchronised) {
             frame.RemoveUnsynchronisation();
         }
         if (frame.Compressed) {
-            frame.Decompress();
+            // What this attempt inflates counts against the budget whether it succeeds or not, so
+            // that no number of failing frames can take more.
+            qsizetype inflated = 0;
+            const qsizetype room = std::min(TID3v2Frame::MaxInflatedSize, InflationBudget - Inflated);
+            const bool done = frame.Decompress(room, inflated);
+            Inflated = std::min(InflationBudget, Inflated + inflated);
+            if (done) {
+                Decoded.insert(entry, TDecodedFrame{frame.ID, frame.Content});
+            }
         }
-        // A copy of its own: the content may refer to the tag's bytes, which the next Open replaces.
-        stream = QByteArray(frame.Content.constData(), frame.Content.size());
+        stream = frame.Content;
         frameID = frame.ID;
         return true;
     } catch (const std::exception&) {
@@ -152,7 +214,7 @@ bool DatabaseThumbnail(const QString& pictureFile, QImage& bitmap, TThumbDatabas
 }
 
 bool JpegStreamToBitmap(const QByteArray& stream, QImage& bitmap) {
-    QImage decoded = DecodeJpeg(stream);
+    QImage decoded = DecodeJpeg(stream, MaxEmbeddedThumbnailSize);
     if (decoded.isNull()) {
         return false;
     }

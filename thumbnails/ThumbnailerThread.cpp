@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <system_error>
 
 #include "ErrorBoundary.h"
 #include "FreeImageLoader.h"
@@ -60,6 +61,10 @@ void StandardRenderingAbort() {
     AbortGenericDecodes();
 }
 
+std::thread StartStandardThread(std::function<void()> body) {
+    return std::thread(std::move(body));
+}
+
 int LogicalProcessorCount() {
     return std::max(1, int(std::thread::hardware_concurrency()));
 }
@@ -102,8 +107,8 @@ TThumbnailThread::~TThumbnailThread() {
     Join();
 }
 
-void TThumbnailThread::Start() {
-    Thread = std::thread([this] { Execute(); });
+void TThumbnailThread::Start(const TThreadStarter& startThread) {
+    Thread = startThread([this] { Execute(); });
 }
 
 void TThumbnailThread::Join() {
@@ -138,11 +143,12 @@ void TThumbnailThread::Execute() noexcept {
 
 TThumbnailThreadControl::TThumbnailThreadControl(QObject* resultWindow, const QColor& backgroundColour,
                                                  int processorCount, TThumbnailRenderer render,
-                                                 TRenderingAbort abortRendering)
+                                                 TRenderingAbort abortRendering, TThreadStarter startThread)
     : ProcessorCount_(std::max(1, processorCount)),
       BackgroundColour(backgroundColour),
       Render(std::move(render)),
       AbortRendering(std::move(abortRendering)),
+      StartThread(std::move(startThread)),
       ControlWindow_(std::make_unique<TThumbControlWindow>(*this)),
       Posts(std::make_unique<TThumbPostBox>(resultWindow, ControlWindow_.get())) {
     if (resultWindow != nullptr) {
@@ -201,14 +207,19 @@ void TThumbnailThreadControl::Dispatch() {
     if (Stopped || RunningCount_ >= 2 * ProcessorCount_ || PendingRequests.empty()) {
         return;
     }
-    const std::unique_ptr<TThumbFileInfoData> request = std::move(PendingRequests.front());
-    PendingRequests.pop_front();
+    // The request leaves the queue only once its worker runs, so that none is lost on the way.
+    const TThumbFileInfoData& request = *PendingRequests.front();
     auto settings = std::make_unique<TThumbnailThreadSettings>(
-        TThumbnailThreadSettings{request->FileName, request->ImageIndex, request->Generation,
-                                 request->BackgroundColour, BackgroundColour});
+        TThumbnailThreadSettings{request.FileName, request.ImageIndex, request.Generation,
+                                 request.BackgroundColour, BackgroundColour});
     auto worker = std::make_unique<TThumbnailThread>(NextIdentity++, std::move(settings), *Posts, Render);
     Workers_.reserve(Workers_.size() + 1);  // so that a started worker is always listed
-    worker->Start();
+    try {
+        worker->Start(StartThread);
+    } catch (const std::system_error&) {
+        return;  // no thread to be had now: the request waits for the next dispatch
+    }
+    PendingRequests.pop_front();
     ++RunningCount_;
     Workers_.push_back(std::move(worker));
 }

@@ -46,6 +46,11 @@ bool StandardThumbnailRenderer(const QString& pictureFile, QImage& bitmap, const
 using TRenderingAbort = std::function<void()>;
 void StandardRenderingAbort();
 
+// How a worker's thread is started: a std::thread running `body`, unless a test puts in one that fails
+// as the system does when it has no thread to give (std::system_error).
+using TThreadStarter = std::function<std::thread(std::function<void()> body)>;
+std::thread StartStandardThread(std::function<void()> body);
+
 // The number of logical processors the system reports, at least 1.
 int LogicalProcessorCount();
 
@@ -80,7 +85,8 @@ public:
     TThumbnailThread(const TThumbnailThread&) = delete;
     TThumbnailThread& operator=(const TThumbnailThread&) = delete;
 
-    void Start();
+    // Raises std::system_error when no thread can be had; the worker then has not run.
+    void Start(const TThreadStarter& startThread = StartStandardThread);
     void Stop() { StopRequested.store(true); }
     // True once the body has done its work and is only posting its finish notice.
     bool Done() const { return Done_.load(); }
@@ -108,7 +114,8 @@ public:
     TThumbnailThreadControl(QObject* resultWindow, const QColor& backgroundColour,
                             int processorCount = LogicalProcessorCount(),
                             TThumbnailRenderer render = StandardThumbnailRenderer,
-                            TRenderingAbort abortRendering = StandardRenderingAbort);
+                            TRenderingAbort abortRendering = StandardRenderingAbort,
+                            TThreadStarter startThread = StartStandardThread);
     // StopAll, then the queued requests and the control window are freed.
     ~TThumbnailThreadControl();
     TThumbnailThreadControl(const TThumbnailThreadControl&) = delete;
@@ -128,6 +135,8 @@ public:
     void CancelAll();                                           // ThumbCancel
 
     // Starts at most one worker: none while 2 x ProcessorCount run, the queue is empty, or after StopAll.
+    // A request leaves the queue only when its worker's thread is running: one whose thread cannot be
+    // had stays first in line for the next dispatch (the next tick, request or finish notice).
     void Dispatch();
     // Asks every listed worker to stop, ends the renderings under way and waits until all of them have
     // ended. The list and the running count are left as they are: the finish notices that the workers
@@ -147,6 +156,7 @@ private:
     const QColor BackgroundColour;
     const TThumbnailRenderer Render;
     const TRenderingAbort AbortRendering;
+    const TThreadStarter StartThread;
     std::unique_ptr<QObject> ControlWindow_;
     std::unique_ptr<TThumbPostBox> Posts;
 

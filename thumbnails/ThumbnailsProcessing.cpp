@@ -62,7 +62,7 @@ bool ExifThumbnail(const QString& pictureFile, QImage& bitmap) noexcept {
         if (!ReadExifThumbnailJpeg(pictureFile, thumbnail)) {
             return false;
         }
-        QImage picture = DecodeJpeg(thumbnail.Jpeg);
+        QImage picture = DecodeJpeg(thumbnail.Jpeg, MaxEmbeddedThumbnailSize);
         if (picture.isNull()) {
             return false;
         }

@@ -15,6 +15,11 @@
 inline constexpr int ThumbnailWidth = 160;
 inline constexpr int ThumbnailHeight = 120;
 
+// The largest picture an EXIF or database thumbnail can be. Those are decoded and fitted on the GUI
+// thread while files are added, so one that declares more is taken for a damaged thumbnail and refused
+// from its header, before it is decoded: the entry goes on to its next source.
+inline constexpr QSize MaxEmbeddedThumbnailSize{1024, 1024};
+
 inline const QString PlaceholderText = QStringLiteral(" Generating...");
 inline const QString NotSupportedText = QStringLiteral("Error: not supported format.");
 
@@ -25,7 +30,8 @@ bool IsExifThumbnailName(const QString& pictureFile);
 // The JPEG picture of the file's EXIF thumbnail directory (IFD1), decoded at full size and turned by
 // that directory's own orientation tag (the main picture's orientation is not consulted). Only files
 // that IsExifThumbnailName accepts are opened. False, with `bitmap` untouched, when there is no such
-// thumbnail or anything fails; never raises. The thumbnail keeps its own size.
+// thumbnail, it declares more than MaxEmbeddedThumbnailSize, or anything fails; never raises. The
+// thumbnail keeps its own size.
 bool ExifThumbnail(const QString& pictureFile, QImage& bitmap) noexcept;
 
 // The decoders RenderThumbnail tries, in order. Each may be replaced (tests); the defaults are the

@@ -1,6 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QLoggingCategory>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
+
+#include <turbojpeg.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 #include <thread>
 #include <vector>
@@ -9,6 +17,7 @@
 #include "FormatRegistry.h"
 #include "Jpeg2000Bitmap.h"
 #include "PictureFiles.h"
+#include "Pillow.h"
 
 using picturetest::Quadrants;
 using picturetest::Saved;
@@ -143,6 +152,142 @@ TEST(FormatRegistryTest, LoadsFilesByTheirNames) {
     EXPECT_EQ(LoadPictureFile(png).convertToFormat(QImage::Format_RGB32), picture);
     EXPECT_THROW(LoadPictureFile(text), EInvalidPicture);
     EXPECT_THROW(LoadPictureFile(folder.filePath("missing.png")), EFileError);
+}
+
+// The ink values of a CMYK test picture: cyan across, magenta down, yellow in blocks, black rising
+// diagonally, so that every channel and their mixtures show.
+QByteArray Inks(int width, int height) {
+    QByteArray inks;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            inks += char(x * 255 / (width - 1));
+            inks += char(y * 255 / (height - 1));
+            inks += char((x / 8 + y / 8) % 2 * 220);
+            inks += char((x + y) * 255 / (width + height - 2));
+        }
+    }
+    return inks;
+}
+
+// A YCCK JPEG made by libjpeg-turbo from ink values (it stores CMYK input as YCCK, with Adobe's APP14
+// segment).
+QByteArray YcckJpeg(const QByteArray& inks, int width, int height) {
+    tjhandle compressor = tjInitCompress();
+    unsigned char* jpeg = nullptr;
+    unsigned long size = 0;
+    QByteArray bytes;
+    if (tjCompress2(compressor, reinterpret_cast<const unsigned char*>(inks.constData()), width, 0, height,
+                    TJPF_CMYK, &jpeg, &size, TJSAMP_444, 95, TJFLAG_ACCURATEDCT) == 0) {
+        bytes = QByteArray(reinterpret_cast<const char*>(jpeg), qsizetype(size));
+    }
+    tjFree(jpeg);
+    tjDestroy(compressor);
+    return bytes;
+}
+
+bool HasAdobeSegment(const QByteArray& jpeg) {
+    return jpeg.contains(QByteArray("\xFF\xEE", 2)) && jpeg.contains("Adobe");
+}
+
+// CMYK and YCCK JPEGs are read by the registry's own JPEG reader, with the colours Pillow gives them
+// (Image.convert("RGB")). Pillow writes the CMYK file (with Adobe's segment, and the same file without
+// it, which Pillow reads the same way); libjpeg-turbo writes the YCCK one.
+TEST(FormatRegistryTest, ReadsCmykAndYcckJpegsWithPillowsColours) {
+    const QString python = testsupport::PythonWithPillow();
+    if (python.isEmpty()) {
+        GTEST_SKIP() << "python3-pil is not installed";
+    }
+    constexpr int Width = 48, Height = 32;
+    QTemporaryDir folder;
+    const QByteArray inks = Inks(Width, Height);
+    testsupport::MakeFile(folder.filePath("inks.raw"), inks);
+    const QByteArray ycck = YcckJpeg(inks, Width, Height);
+    ASSERT_TRUE(HasAdobeSegment(ycck));
+    testsupport::MakeFile(folder.filePath("ycck.jpg"), ycck);
+    QProcess pillow;
+    pillow.start(
+        python,
+        {QStringLiteral("-c"),
+         QStringLiteral(
+             "import sys\nfrom PIL import Image\n"
+             "d, w, h = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])\n"
+             "inks = open(d + '/inks.raw', 'rb').read()\n"
+             "Image.frombytes('CMYK', (w, h), inks).save(d + '/cmyk.jpg', quality=95)\n"
+             "b = open(d + '/cmyk.jpg', 'rb').read()\n"
+             "i = b.find(b'\\xff\\xee')\n"
+             "open(d + '/plain.jpg', 'wb').write(b[:i] + b[i + 2 + b[i + 2] * 256 + b[i + 3]:])\n"
+             "for name in ('cmyk', 'plain', 'ycck'):\n"
+             "    Image.open(d + '/' + name + '.jpg').convert('RGB').save(d + '/' + name + '.png')\n"),
+         folder.path(), QString::number(Width), QString::number(Height)});
+    ASSERT_TRUE(pillow.waitForFinished(60000));
+    ASSERT_EQ(pillow.exitCode(), 0) << pillow.readAllStandardError().toStdString();
+    ASSERT_TRUE(HasAdobeSegment(testsupport::ReadBytes(folder.filePath("cmyk.jpg"))));
+    ASSERT_FALSE(HasAdobeSegment(testsupport::ReadBytes(folder.filePath("plain.jpg"))));
+
+    for (const char* name : {"cmyk", "plain", "ycck"}) {
+        SCOPED_TRACE(name);
+        const QImage expected =
+            QImage(folder.filePath(QString::fromLatin1(name) + ".png")).convertToFormat(QImage::Format_RGB32);
+        const QImage ours = LoadPictureFile(folder.filePath(QString::fromLatin1(name) + ".jpg"));
+        ASSERT_EQ(ours.format(), QImage::Format_RGB32);
+        ASSERT_EQ(ours.size(), QSize(Width, Height));
+        ASSERT_EQ(expected.size(), QSize(Width, Height));
+        int differing = 0;
+        for (int y = 0; y < Height; ++y) {
+            for (int x = 0; x < Width; ++x) {
+                differing += ours.pixel(x, y) == expected.pixel(x, y) ? 0 : 1;
+            }
+        }
+        EXPECT_EQ(differing, 0) << "first pixel " << std::hex << ours.pixel(0, 0) << " / "
+                                << expected.pixel(0, 0);
+    }
+}
+
+// What the calls of `work` write to standard error, caught at its file descriptor, where a C library
+// writes.
+template <class Work>
+QByteArray StandardErrorOf(Work work) {
+    std::fflush(stderr);
+    QTemporaryFile capture;
+    if (!capture.open()) {
+        return "no capture file";
+    }
+    const int saved = dup(STDERR_FILENO);
+    dup2(capture.handle(), STDERR_FILENO);
+    work();
+    std::fflush(stderr);
+    dup2(saved, STDERR_FILENO);
+    close(saved);
+    capture.seek(0);
+    return capture.readAll();
+}
+
+QStringList TiffLogMessages;
+
+void KeepTiffLogMessages(QtMsgType, const QMessageLogContext& context, const QString& text) {
+    if (qstrcmp(context.category, "orvalis.decoders.tiff") == 0) {
+        TiffLogMessages.append(text);
+    }
+}
+
+// libtiff's complaints about tags it does not know stay off standard error; they go to a debug logging
+// category, where they can be turned on.
+TEST(FormatRegistryTest, TiffLibraryMessagesGoToADebugCategoryNotStandardError) {
+    const QByteArray tiff = picturetest::TiffWithExifTagsInItsMainDirectory();
+    QImage picture;
+    EXPECT_EQ(StandardErrorOf([&] { picture = LoadPictureBytes(tiff, "tif"); }), QByteArray());
+    ASSERT_EQ(picture.size(), QSize(2, 2));
+    EXPECT_EQ(qGray(picture.pixel(1, 0)), 0x55);
+    EXPECT_EQ(qGray(picture.pixel(1, 1)), 0xFF);
+
+    TiffLogMessages.clear();
+    QLoggingCategory::setFilterRules(QStringLiteral("orvalis.decoders.tiff.debug=true"));
+    const QtMessageHandler previous = qInstallMessageHandler(KeepTiffLogMessages);
+    LoadPictureBytes(tiff, "tif");
+    qInstallMessageHandler(previous);
+    QLoggingCategory::setFilterRules(QString());
+    EXPECT_TRUE(TiffLogMessages.join('\n').contains(QStringLiteral("33434")))
+        << TiffLogMessages.join('\n').toStdString();
 }
 
 TEST(FormatRegistryTest, ReadsFromSeveralThreadsAtOnce) {

@@ -73,6 +73,21 @@ TEST(JpegReaderTest, GivesANullImageForBytesThatAreNoJpeg) {
     }
 }
 
+TEST(JpegReaderTest, RefusesAPictureLargerThanAskedFromItsHeader) {
+    const QByteArray jpeg = Saved(Filled(64, 48, Qt::red));
+    const struct {
+        QSize Largest;
+        bool Decoded;
+    } cases[] = {
+        {QSize(), true},        {QSize(64, 48), true},  {QSize(1024, 1024), true},
+        {QSize(63, 48), false}, {QSize(64, 47), false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(DecodeJpeg(jpeg, c.Largest).isNull(), !c.Decoded)
+            << c.Largest.width() << "x" << c.Largest.height();
+    }
+}
+
 TEST(JpegReaderTest, DecodesFromSeveralThreadsAtOnce) {
     const QByteArray jpeg = Saved(Filled(320, 240, Qt::green));
     const QImage expected = DecodeJpeg(jpeg);

@@ -9,10 +9,15 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <sys/resource.h>
+
 #include <cmath>
+#include <cstdlib>
 #include <vector>
 
 #include "Bitmap.h"
+#include "PeakMemory.h"
+#include "Pillow.h"
 #include "Resampler.h"
 
 namespace {
@@ -174,21 +179,117 @@ double PsnrRgb(const QImage& a, const QImage& b) {
     return mse == 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
 }
 
-// Debian's Pillow belongs to the system's Python, which another Python earlier on PATH may hide.
-QString PythonWithPillow() {
-    for (const QString& python : {QStringLiteral("/usr/bin/python3"), QStringLiteral("python3")}) {
-        QProcess probe;
-        probe.start(python, {QStringLiteral("-c"), QStringLiteral("import PIL.Image")});
-        if (probe.waitForFinished(30000) && probe.exitStatus() == QProcess::NormalExit &&
-            probe.exitCode() == 0) {
-            return python;
+TEST(ResamplerTest, WeightTablesFollowTheTargetNotTheSource) {
+    struct Case {
+        int Source, Target;
+        bool Boxed;
+    };
+    const std::vector<Case> cases = {
+        {6000, 1620, false},   {16384, 160, false},     {300, 1000, false},   {170000, 1920, false},
+        {4000000, 1920, true}, {100000000, 1920, true}, {268435456, 1, true}, {268435456, 20000, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.Source << " -> " << c.Target);
+        const TLanczosTaps taps = LanczosTaps(c.Source, c.Target);
+        ASSERT_EQ(taps.First.size(), size_t(c.Target));
+        ASSERT_EQ(taps.Weights.size(), size_t(c.Target) * taps.Stride);
+        EXPECT_EQ(taps.Box > 1, c.Boxed);
+        // The plain kernel's table wherever it fits the budget; else a bounded one, never one that
+        // grows with the source.
+        const double scale = double(c.Source) / c.Target;
+        if (!c.Boxed) {
+            EXPECT_EQ(taps.Stride, int(std::ceil(3 * std::max(scale, 1.0))) * 2 + 2);
+        }
+        EXPECT_LE(taps.Weights.size(), std::max(LanczosWeightBudget, size_t(c.Target) * 100));
+        // The kernel stays at least 16 boxes wide, so the boxes change nothing that can be seen.
+        EXPECT_GE(scale / taps.Box, std::min(scale, 16.0));
+        for (int i = 0; i < c.Target; i += std::max(1, c.Target / 7)) {
+            float sum = 0;
+            for (int k = 0; k < taps.Count[i]; ++k) {
+                sum += taps.Weights[size_t(i) * taps.Stride + k];
+            }
+            EXPECT_NEAR(sum, 1.0f, 1e-4f) << i;
+            EXPECT_LE(int64_t(taps.First[i] + taps.Count[i]) * taps.Box, int64_t(c.Source) + taps.Box);
         }
     }
-    return QString();
+}
+
+// The exact Lanczos value of target pixel `x` of one row scaled to `targetWidth`, in double precision.
+double ExactLanczos(const std::vector<double>& row, int targetWidth, int x) {
+    const double scale = double(row.size()) / targetWidth;
+    const double centre = (x + 0.5) * scale;
+    double sum = 0, weights = 0;
+    for (int j = std::max(0, int(centre - 3 * scale) - 1);
+         j < std::min(int(row.size()), int(centre + 3 * scale) + 2); ++j) {
+        const double w = LanczosKernel((j + 0.5 - centre) / scale);
+        sum += w * row[j];
+        weights += w;
+    }
+    return sum / weights;
+}
+
+// A picture of 4,000,000 x 2 pixels fitted into 1920 x 1: the memory of the fit stays far below what
+// tables of the source's width would take (about a gigabyte), and the pixels are those of the kernel.
+TEST(ResamplerTest, AnExtremeShapeFitsInMemoryBoundedByTheTarget) {
+    constexpr int Width = 4000000, TargetWidth = 1920;
+    QImage source(Width, 2, QImage::Format_RGB32);
+    std::vector<double> blue(Width);
+    QRandomGenerator random(3);
+    for (int y = 0; y < 2; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(source.scanLine(y));
+        for (int x = 0; x < Width; ++x) {
+            const int value = int(128 + 90 * std::sin(x / 40000.0)) + int(random.bounded(20)) - 10 + 8 * y;
+            line[x] = qRgb(200, x % 256, value);
+            blue[x] += value / 2.0;  // the height pass averages the two rows
+        }
+    }
+    QImage result;
+    const qint64 peak =
+        testsupport::PeakResidentGrowth([&] { result = ResampleLanczos(source, TargetWidth, 1); });
+    ASSERT_EQ(result.size(), QSize(TargetWidth, 1));
+    if (peak >= 0) {
+        EXPECT_LT(peak, qint64(96) << 20);
+    }
+    for (int x = 0; x < TargetWidth; x += 97) {
+        const QRgb pixel = result.pixel(x, 0);
+        EXPECT_EQ(qRed(pixel), 200) << x;
+        EXPECT_NEAR(qGreen(pixel), 127.5, 1.5) << x;  // 0..255 over and over, far finer than a pixel
+        EXPECT_NEAR(qBlue(pixel), ExactLanczos(blue, TargetWidth, x), 1.0) << x;
+    }
+}
+
+// Resamples with the address space limited a little above what the process uses already, where the
+// weight table of a ten-million-pixel-wide target cannot be had: 0 for a null picture, 1 for a picture,
+// 2 for an exception.
+int ResampleWithoutTheMemory(const QImage& source) {
+    const rlim_t limit = rlim_t(testsupport::ProcessStatusKiB("VmSize:")) * 1024 + (rlim_t(256) << 20);
+    rlimit space{};
+    space.rlim_cur = limit;
+    space.rlim_max = limit;
+    setrlimit(RLIMIT_AS, &space);
+    try {
+        return ResampleLanczos(source, 10000000, 1).isNull() ? 0 : 1;
+    } catch (...) {
+        return 2;
+    }
+}
+
+// Memory that is not there: the resampler gives a null picture and raises nothing (in a child process).
+TEST(ResamplerDeathTest, MemoryThatIsNotThereGivesANullPicture) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers reserve address space of their own";
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+    GTEST_SKIP() << "the sanitizers reserve address space of their own";
+#endif
+#endif
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const QImage source = Filled(2, 1, qRgb(1, 2, 3));
+    EXPECT_EXIT(std::_Exit(ResampleWithoutTheMemory(source)), testing::ExitedWithCode(0), "");
 }
 
 TEST(ResamplerTest, MatchesPillowsLanczosOnAPhotographLikePicture) {
-    const QString python = PythonWithPillow();
+    const QString python = testsupport::PythonWithPillow();
     if (python.isEmpty()) {
         GTEST_SKIP() << "python3-pil is not installed";
     }

@@ -64,6 +64,9 @@ int Multiplier(const TSettingsValues& v) {
 int XOffset(const TSettingsValues& v) {
     return v.WatermarkXOffset;
 }
+int FontSize(const TSettingsValues& v) {
+    return v.WatermarkFont.Size;
+}
 int Style(const TSettingsValues& v) {
     return v.WatermarkFont.Style;
 }
@@ -85,6 +88,10 @@ INSTANTIATE_TEST_SUITE_P(
                       TStoredCase{"[Settings]\nSpinEditFontSizeMuliplier=11", 1, Multiplier, 10},
                       TStoredCase{"[Settings]\nSpinEditWatermarkXOffset=-5000", 1, XOffset, -1000},
                       TStoredCase{"[Settings]\nWatermarkFontStyle=31", 1, Style, 15},
+                      TStoredCase{"[Settings]\nWatermarkFontSize=2147483647", 1, FontSize, 512},
+                      TStoredCase{"[Settings]\nWatermarkFontSize=-2147483648", 1, FontSize, 1},
+                      TStoredCase{"[Settings]\nWatermarkFontSize=0", 1, FontSize, 1},
+                      TStoredCase{"[Settings]\nWatermarkFontSize=72", 1, FontSize, 72},
                       TStoredCase{"[Settings]\nWatermarkFontColor=255", 1, Color, 255},
                       TStoredCase{"[Settings]\nRadioButtonWatermarkShadow=0", 1, Shadow, 0},
                       TStoredCase{"[Settings]\nRadioButtonWatermarkShadow=7", 1, Shadow, 1},

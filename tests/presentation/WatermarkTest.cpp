@@ -67,6 +67,27 @@ TEST(WatermarkTest, TheFontIsTheSettingsFontTimesTheMultiplierAtScreenResolution
     EXPECT_EQ(ColorFromSettings(0xFF8000), QColor(0, 0x80, 0xFF));
 }
 
+// A size or multiplier that no dialog gives (a settings file edited by hand) is taken within its range.
+TEST(WatermarkTest, TheFontSizeStaysASizeAFontCanHave) {
+    const struct {
+        int Size;
+        int Multiplier;
+        int Pixels;
+    } cases[] = {
+        {2147483647, 3, 2048},  // 512 points x 3 at 96 dots per inch
+        {2147483647, 2147483647, 6827},
+        {-5, 3, 4},
+        {8, 0, 11},
+    };
+    for (const auto& c : cases) {
+        const QFont font =
+            WatermarkFont(TWatermarkFont{QStringLiteral("Tahoma"), c.Size, 0xFFFFFF, 0}, c.Multiplier, 96.0);
+        EXPECT_EQ(font.pixelSize(), c.Pixels) << c.Size << " x " << c.Multiplier;
+        EXPECT_EQ(FontFromSettings(TWatermarkFont{QStringLiteral("Tahoma"), c.Size, 0, 0}).pointSize(),
+                  WatermarkFontSizeRange.Clamp(c.Size));
+    }
+}
+
 TEST(WatermarkTest, BottomRightStandsThreePixelsFromTheCornerWithTheShadowFiveBelowRight) {
     TSettingsValues settings = Defaults();
     QImage picture = GreyPicture();

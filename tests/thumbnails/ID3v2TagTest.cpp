@@ -43,7 +43,30 @@ struct TLoadCase {
 
 class LoadTest : public ::testing::TestWithParam<TLoadCase> {};
 
-// Each case is read from a stream and from a file, whose frames refer to the file's bytes.
+// The contents read frame by frame: the header, then each frame's header and its content from where it
+// was located.
+QList<QByteArray> ContentsFrameByFrame(const QByteArray& bytes, int& result) {
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    TID3v2Tag header;
+    result = header.ReadHeader(buffer);
+    QList<QByteArray> contents;
+    TID3v2Frame frame;
+    bool more = result == 0;
+    while (more && header.NextFrameHeader(buffer, frame, more)) {
+        const qint64 next = buffer.pos();
+        EXPECT_TRUE(frame.ReadContent(buffer, frame.ContentLength));
+        EXPECT_FALSE(frame.ReadContent(buffer, frame.ContentLength - 1) && frame.ContentLength > 0);
+        contents.append(frame.Content);
+        buffer.seek(next);
+    }
+    EXPECT_EQ(header.FrameCount(), 0);
+    return contents;
+}
+
+// Each case is read from a stream, from a file, whose frames refer to the file's bytes, and frame by
+// frame.
 TEST_P(LoadTest, ReadsTheFramesAndResult) {
     const TLoadCase& c = GetParam();
     TID3v2Tag tag;
@@ -56,6 +79,10 @@ TEST_P(LoadTest, ReadsTheFramesAndResult) {
     EXPECT_EQ(fromFile.LoadFromFile(testsupport::MakeFile(folder.filePath("tag.db"), c.Bytes)), c.Result);
     EXPECT_EQ(fromFile.Loaded, c.Result == 0);
     EXPECT_EQ(ContentsOf(fromFile), c.Contents);
+
+    int result = -1;
+    EXPECT_EQ(ContentsFrameByFrame(c.Bytes, result), c.Contents);
+    EXPECT_EQ(result, c.Result);
 }
 
 const QByteArray cata = Frame3("CATA", "catalogue");
@@ -273,6 +300,29 @@ TEST(ID3v2TagTest, DecompressInflatesOnlyAWholeBoundedZlibStream) {
     frame.Content = stream;
     ASSERT_TRUE(frame.Decompress());
     EXPECT_EQ(frame.Content, plain);
+}
+
+TEST(ID3v2TagTest, DecompressWithinALimitTellsWhatItInflated) {
+    const QByteArray plain = QByteArray(5000, 'z') + "tail";
+    const struct {
+        qsizetype Limit;
+        bool Inflates;
+        qsizetype Inflated;
+    } cases[] = {
+        {plain.size(), true, plain.size()},
+        {plain.size() - 1, false, plain.size()},  // one byte beyond the limit tells it
+        {100, false, 101},
+        {0, false, 1},
+    };
+    for (const auto& c : cases) {
+        TID3v2Frame frame;
+        frame.Content = Zlib(plain);
+        frame.Compressed = true;
+        qsizetype inflated = -1;
+        EXPECT_EQ(frame.Decompress(c.Limit, inflated), c.Inflates) << c.Limit;
+        EXPECT_EQ(inflated, c.Inflated) << c.Limit;
+        EXPECT_EQ(frame.Content, c.Inflates ? plain : Zlib(plain)) << c.Limit;
+    }
 }
 
 }  // namespace

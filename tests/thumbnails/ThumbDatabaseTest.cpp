@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <thread>
 #include <vector>
 
 #include "FileMaker.h"
+#include "PeakMemory.h"
 #include "TagBytes.h"
 #include "ThumbDatabase.h"
 
@@ -147,7 +149,7 @@ TEST_F(ThumbDatabaseTest, GivesNoThumbnailWithoutAThumFrameAtTheEntrysPosition) 
     EXPECT_FALSE(DatabaseThumbnail(a, bitmap, nullptr));
 }
 
-TEST_F(ThumbDatabaseTest, DecodesACompressedOrUnsynchronisedFrameOnceInPlace) {
+TEST_F(ThumbDatabaseTest, DecodesACompressedOrUnsynchronisedFrameAndInflatesItOnce) {
     const QByteArray jpeg = Jpeg(40, 30, Qt::green);
     const QByteArray v4Body = Synchsafe(static_cast<quint32>(jpeg.size())) + Unsynchronise(Zlib(jpeg));
     const struct {
@@ -155,24 +157,99 @@ TEST_F(ThumbDatabaseTest, DecodesACompressedOrUnsynchronisedFrameOnceInPlace) {
         QByteArray Bytes;
     } cases[] = {
         {"v3 compressed", DatabaseBytes(twoEntries, {Frame3("THUM", ""), CompressedFrame3("THUM", jpeg)})},
+        {"v3 unsynchronised", Header(3, 0x80) + Frame3("CATA", Catalogue(twoEntries)) + Frame3("THUM", "") +
+                                  Frame3("THUM", Unsynchronise(jpeg))},
         {"v4 unsynchronised and compressed", Header(4) + Frame4("CATA", Catalogue(twoEntries)) +
                                                  Frame4("THUM", "") + Frame4("THUM", v4Body, 0x000B)},
     };
     for (const auto& c : cases) {
         Open(c.Bytes);
         const QString b = Picture(QStringLiteral("b.jpg"), 2000);
+        const qsizetype inflated = QByteArray(c.Name).contains("compressed") ? jpeg.size() : 0;
         for (int request = 0; request < 2; ++request) {
             QByteArray stream;
             QByteArray frameID;
             ASSERT_TRUE(Database.GetThumbnail(b, stream, frameID)) << c.Name;
             EXPECT_EQ(stream, jpeg) << c.Name;
-            const TID3v2Frame& frame = Database.Tag().Frames(2);
-            EXPECT_FALSE(frame.Compressed || frame.Unsynchronised) << c.Name;
+            EXPECT_EQ(frameID, "THUM") << c.Name;
+            EXPECT_EQ(Database.InflatedBytes(), inflated) << c.Name << ": inflated on the first request only";
         }
         QImage bitmap;
         ASSERT_TRUE(DatabaseThumbnail(b, bitmap, &Database)) << c.Name;
         EXPECT_EQ(bitmap.size(), QSize(40, 30)) << c.Name;
     }
+}
+
+// Frames that inflate to 8 MiB each (a thumbnail with a long tail of zeros, a few KB compressed): all
+// of one database together inflate no more than its budget; those beyond give no thumbnail, and the
+// ones inflated before are still served. A new Open starts a new budget.
+TEST_F(ThumbDatabaseTest, AllInflatedBytesOfADatabaseStayWithinItsBudget) {
+    constexpr int Entries = 12;
+    const QByteArray jpeg = Jpeg(16, 16, Qt::blue);
+    const QByteArray inflatesLong = jpeg + QByteArray((qsizetype(8) << 20) - jpeg.size(), '\0');
+    QStringList catalogue;
+    QList<QByteArray> frames;
+    QStringList pictures;
+    for (int i = 1; i <= Entries; ++i) {
+        const QString name = QStringLiteral("p%1.jpg").arg(i);
+        catalogue << name << QString::number(100 + i) << "7"
+                  << "8";
+        frames.append(CompressedFrame3("THUM", inflatesLong));
+        pictures.append(Picture(name, 100 + i));
+    }
+    Open(DatabaseBytes(catalogue, frames));
+    const int withinBudget = int(TThumbDatabase::InflationBudget / inflatesLong.size());
+    for (int round = 0; round < 2; ++round) {
+        for (int i = 0; i < Entries; ++i) {
+            QImage bitmap;
+            EXPECT_EQ(DatabaseThumbnail(pictures[i], bitmap, &Database), i < withinBudget) << i;
+            EXPECT_LE(Database.InflatedBytes(), TThumbDatabase::InflationBudget);
+        }
+    }
+    Open(DatabaseBytes(catalogue, frames));
+    EXPECT_EQ(Database.InflatedBytes(), 0);
+    QImage bitmap;
+    EXPECT_TRUE(DatabaseThumbnail(pictures[Entries - 1], bitmap, &Database));
+}
+
+// A database file far larger than anything it needs to hold: a frame of 256 MiB (a hole in the file)
+// between the catalogue and the thumbnail, then a catalogue of 64 MiB. Neither is read into memory.
+TEST_F(ThumbDatabaseTest, ReadsALargeFileWithoutHoldingItWhole) {
+    constexpr qint64 Hole = qint64(256) << 20;
+    const QByteArray jpeg = Jpeg(16, 16, Qt::red);
+    const QString path = DatabaseFile(
+        Header(3) + Frame3("CATA", Catalogue({"x.jpg", "1", "7", "8", "a.jpg", "1000", "7", "8"})) +
+        FrameWithSize("PADD", BigEndian(quint32(Hole)), ""));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.resize(file.size() + Hole));
+        ASSERT_TRUE(file.seek(file.size()));
+        file.write(Frame3("THUM", jpeg));
+    }
+    const QString a = Picture(QStringLiteral("a.jpg"), 1000);
+    QImage bitmap;
+    const qint64 peak = testsupport::PeakResidentGrowth([&] {
+        ASSERT_TRUE(Database.Open(path));
+        EXPECT_TRUE(DatabaseThumbnail(a, bitmap, &Database));
+    });
+    EXPECT_EQ(bitmap.size(), QSize(16, 16));
+    if (peak >= 0) {
+        EXPECT_LT(peak, qint64(32) << 20);
+    }
+
+    // A catalogue frame of 64 MiB is taken for a damaged one.
+    const QString huge = DatabaseFile(
+        Header(3) + FrameWithSize("CATA", BigEndian(64u << 20), Catalogue({"a.jpg", "1000", "7", "8"})),
+        QStringLiteral("huge.db"));
+    {
+        QFile file(huge);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.resize(qint64(64) << 20));
+    }
+    ASSERT_TRUE(Database.Open(huge));
+    EXPECT_TRUE(Database.Catalogue().isEmpty());
+    EXPECT_EQ(Database.FindEntry(a), 0);
 }
 
 TEST_F(ThumbDatabaseTest, OpenReplacesTheCatalogueOrKeepsItForAMissingFile) {
@@ -184,17 +261,14 @@ TEST_F(ThumbDatabaseTest, OpenReplacesTheCatalogueOrKeepsItForAMissingFile) {
     ASSERT_TRUE(Database.Open(Folder.filePath(QStringLiteral("missing.db"))));
     EXPECT_EQ(Database.FindEntry(a), 1);
 
-    // Not a tag: nothing left but the empty catalogue frame added in memory.
+    // Not a tag: an empty catalogue.
     Open("plain text, no tag");
     EXPECT_TRUE(Database.Catalogue().isEmpty());
     EXPECT_EQ(Database.FindEntry(a), 0);
-    ASSERT_EQ(Database.Tag().FrameCount(), 1);
-    EXPECT_EQ(Database.Tag().Frames(0).ID, "CATA");
 
-    // A tag without a catalogue gets an empty one after its own frames.
+    // A tag without a catalogue: an empty one.
     Open(Header(3) + Frame3("THUM", "x"));
-    EXPECT_EQ(Database.Tag().FrameCount(), 2);
-    EXPECT_EQ(Database.Tag().FindFrame("CATA"), 1);
+    EXPECT_TRUE(Database.Catalogue().isEmpty());
     EXPECT_EQ(Database.FindEntry(a), 0);
 
     // A compressed catalogue is read as stored text and matches nothing.

@@ -12,6 +12,7 @@
 #include <condition_variable>
 #include <map>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "FileMaker.h"
@@ -314,6 +315,30 @@ TEST_F(ThumbnailerThreadTest, DecoderErrorLosesOnlyThatResult) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return AllDone() && Results.Packets.size() == 2; }, WaitLimit));
     EXPECT_EQ(Gate.Started(), 3);
     EXPECT_EQ(Results.Packets[0]->ImageIndex + Results.Packets[1]->ImageIndex, 3);
+}
+
+// The system may have no thread to give (std::thread raises std::system_error): the request stays first
+// in line and gets its worker at a later dispatch, so its entry does not keep its placeholder for ever.
+TEST_F(ThumbnailerThreadTest, ARequestWhoseThreadCannotBeStartedWaitsForTheNextDispatch) {
+    Gate.LetAll();
+    std::atomic<int> refusals{2};
+    Control = std::make_unique<TThumbnailThreadControl>(
+        &Results, Colour, 1, Gate.Renderer(), StandardRenderingAbort, [&](std::function<void()> body) {
+            if (refusals.fetch_sub(1) > 0) {
+                throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+            }
+            return std::thread(std::move(body));
+        });
+    Post(0, 2);
+    QCoreApplication::sendPostedEvents(Control->ControlWindow());
+    EXPECT_EQ(refusals.load(), 0) << "both dispatches found no thread";
+    EXPECT_EQ(Control->PendingRequestCount(), 2);
+    EXPECT_EQ(Control->RunningCount(), 0);
+    EXPECT_TRUE(Control->Workers().isEmpty());
+
+    Control->Start();  // the 20 ms tick tries again
+    ASSERT_TRUE(QTest::qWaitFor([&] { return AllDone() && Results.Packets.size() == 2; }, WaitLimit));
+    EXPECT_EQ(Results.Packets[0]->ImageIndex + Results.Packets[1]->ImageIndex, 1);
 }
 
 TEST_F(ThumbnailerThreadTest, ResultWindowDestroyedWhileWorkersRunGetsNothingPosted) {

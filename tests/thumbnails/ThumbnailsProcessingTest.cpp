@@ -12,7 +12,9 @@
 #include "Jpeg2000Bitmap.h"
 #include "PictureFiles.h"
 #include "PixelBox.h"
+#include "TagBytes.h"
 #include "TextDrawing.h"
+#include "ThumbDatabase.h"
 #include "ThumbnailsProcessing.h"
 
 namespace {
@@ -129,6 +131,39 @@ TEST_F(ThumbnailsProcessingTest, ExifThumbnailFailsQuietlyAndLeavesTheBitmap) {
     }
     QImage bitmap;
     EXPECT_FALSE(ExifThumbnail(Path("missing.jpg"), bitmap));
+}
+
+// EXIF and database thumbnails are decoded on the GUI thread: one that declares more than a thumbnail
+// can be is refused from its header, as a damaged one is, and the entry goes on to its next source.
+TEST_F(ThumbnailsProcessingTest, EmbeddedThumbnailsLargerThanAThumbnailCanBeAreRefused) {
+    struct Case {
+        QSize Size;
+        bool Taken;
+    };
+    const std::vector<Case> cases = {
+        {{1024, 1024}, true},
+        {{1025, 8}, false},
+        {{8, 1025}, false},
+        {{160, 120}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.Size));
+        const QByteArray thumbnail = Saved(Quadrants(c.Size.width(), c.Size.height()), "jpg");
+        QImage bitmap;
+        ExifBlockBuilder block;
+        EXPECT_EQ(ExifThumbnail(MakeFile(Path("photo.jpg"), block.Thumbnail(thumbnail).Jpeg()), bitmap),
+                  c.Taken);
+        EXPECT_EQ(bitmap.size(), c.Taken ? c.Size : QSize(0, 0));
+
+        const QString picture = MakeFile(Path("listed.png"), QByteArray(10, 'p'));
+        TThumbDatabase database;
+        database.Open(MakeFile(
+            Path("Thumbs Brackwell.db"),
+            tagbytes::DatabaseBytes({"listed.png", "10", "7", "8"}, {tagbytes::Frame3("THUM", thumbnail)})));
+        QImage fromDatabase;
+        EXPECT_EQ(DatabaseThumbnail(picture, fromDatabase, &database), c.Taken);
+        EXPECT_EQ(fromDatabase.size(), c.Taken ? c.Size : QSize(0, 0));
+    }
 }
 
 std::string Describe(const QRect& r) {
