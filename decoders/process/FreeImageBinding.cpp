@@ -95,8 +95,11 @@ TGenericDecoder::TGenericDecoder(const char* libraryFile) {
     if (entries->SetOutputMessage != nullptr) {
         entries->SetOutputMessage(&IgnoreMessage);
     }
-    Entries = entries.release();  // lives as long as the library: to the end of the process
+    Entries = std::move(entries);
 }
+
+// The library itself stays loaded: FreeImage is not made to be unloaded.
+TGenericDecoder::~TGenericDecoder() = default;
 
 int TGenericDecoder::FileType(const QString& path) const {
     if (!Bound) {

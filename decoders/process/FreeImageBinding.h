@@ -3,6 +3,8 @@
 #include <QImage>
 #include <QString>
 
+#include <memory>
+
 // The FreeImage library bound in the calling process. Only the decoder process (orvalis-decoder) binds
 // it: the library is old, unmaintained and reads whatever a file's content says it is, so a damaged file
 // may crash it, hang it or make it allocate gigabytes. The program reaches it through the decoder pool
@@ -27,6 +29,9 @@ enum TGenericFormat : int {
 class TGenericDecoder {
 public:
     explicit TGenericDecoder(const char* libraryFile);
+    ~TGenericDecoder();
+    TGenericDecoder(const TGenericDecoder&) = delete;
+    TGenericDecoder& operator=(const TGenericDecoder&) = delete;
 
     // True when the library and every entry point it needs were found.
     bool Loaded() const { return Bound; }
@@ -41,6 +46,6 @@ public:
 
 private:
     struct TEntryPoints;
-    const TEntryPoints* Entries = nullptr;
+    std::unique_ptr<const TEntryPoints> Entries;
     bool Bound = false;
 };
