@@ -48,6 +48,22 @@ int ChooseDisplay(const QList<QRect>& monitors, QPoint cursor, int displayChoice
     return own;
 }
 
+int ChooseMonitor(const QList<TMonitorInfo>& monitors, QPoint cursor, int displayChoice,
+                  const TMonitorIdentity& remembered) {
+    if (!remembered.IsEmpty()) {
+        const int found = FindMonitor(monitors, remembered);
+        if (found >= 0) {
+            return found;
+        }
+        displayChoice = 0;
+    }
+    QList<QRect> bounds;
+    for (const TMonitorInfo& monitor : monitors) {
+        bounds.append(monitor.Geometry);
+    }
+    return ChooseDisplay(bounds, cursor, displayChoice);
+}
+
 QScreen* ChooseDisplayScreen(int displayChoice) {
     const QList<QScreen*> screens = QGuiApplication::screens();
     QList<QRect> monitors;
