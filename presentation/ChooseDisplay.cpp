@@ -1,9 +1,5 @@
 #include "ChooseDisplay.h"
 
-#include <QCursor>
-#include <QGuiApplication>
-#include <QScreen>
-
 #include <limits>
 
 namespace {
@@ -62,14 +58,4 @@ int ChooseMonitor(const QList<TMonitorInfo>& monitors, QPoint cursor, int displa
         bounds.append(monitor.Geometry);
     }
     return ChooseDisplay(bounds, cursor, displayChoice);
-}
-
-QScreen* ChooseDisplayScreen(int displayChoice) {
-    const QList<QScreen*> screens = QGuiApplication::screens();
-    QList<QRect> monitors;
-    for (const QScreen* screen : screens) {
-        monitors.append(screen->geometry());
-    }
-    const int chosen = ChooseDisplay(monitors, QCursor::pos(), displayChoice);
-    return chosen < 0 ? nullptr : screens[chosen];
 }

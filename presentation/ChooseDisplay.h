@@ -6,8 +6,6 @@
 
 #include "MonitorIdentity.h"
 
-class QScreen;
-
 // The monitor nearest to `cursor`: the first one that contains it, else the one at the least distance
 // (the first of equals). -1 when there are no monitors.
 int OperatorMonitor(const QList<QRect>& monitors, QPoint cursor);
@@ -22,6 +20,3 @@ int ChooseDisplay(const QList<QRect>& monitors, QPoint cursor, int displayChoice
 // not. Without a remembered monitor, the display choice decides as above.
 int ChooseMonitor(const QList<TMonitorInfo>& monitors, QPoint cursor, int displayChoice,
                   const TMonitorIdentity& remembered);
-
-// The same over Qt's screens and the mouse cursor's position; nullptr when there is no screen.
-QScreen* ChooseDisplayScreen(int displayChoice);
