@@ -2,10 +2,12 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QFile>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QLabel>
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
@@ -13,6 +15,7 @@
 #include <QPainter>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
@@ -22,7 +25,6 @@
 
 #include "AddingLoops.h"
 #include "BrowserLibrary.h"
-#include "ChooseDisplay.h"
 #include "EXIFInformation.h"
 #include "ErrorBoundary.h"
 #include "Exceptions.h"
@@ -33,6 +35,7 @@
 #include "ImageListFile.h"
 #include "IniFile.h"
 #include "Lister.h"
+#include "MonitorWatch.h"
 #include "Preview.h"
 #include "ProgressWindow.h"
 #include "Question.h"
@@ -187,6 +190,8 @@ void TFormMain::CreateControls() {
     connect(Lister, &TLister::DoubleClicked, this, [this] { ReportErrors(this, [&] { ListerDblClick(); }); });
 
     CreateMenus();
+    CreateStatusBar();
+    ConnectShow();
 
     TimerSplash = new QTimer(this);
     TimerSplash->setObjectName(QStringLiteral("TimerSplash"));
@@ -255,6 +260,31 @@ void TFormMain::CreateToolbar() {
     ToolButtonSaveImageList =
         addButton("ToolButtonSaveImageList", QStringLiteral("Save image list to file..."), 11,
                   &TFormMain::ToolButtonSaveImageListClick);
+}
+
+void TFormMain::CreateStatusBar() {
+    statusBar()->setObjectName(QStringLiteral("StatusBarShow"));
+    LabelShowStatus = new QLabel(Show.Status.Text(), statusBar());
+    LabelShowStatus->setObjectName(QStringLiteral("LabelShowStatus"));
+    statusBar()->addWidget(LabelShowStatus, 1);
+    connect(&Show.Status, &TShowStatus::Changed, LabelShowStatus,
+            [this] { LabelShowStatus->setText(Show.Status.Text()); });
+}
+
+void TFormMain::ConnectShow() {
+    // The count and the position of the entry shown follow the list (moves change entries in place).
+    const QAbstractItemModel* model = &Images.Model();
+    const auto listChanged = [this] { SwallowErrors([&] { Show.ListChanged(); }); };
+    connect(model, &QAbstractItemModel::rowsInserted, this, listChanged);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, listChanged);
+    connect(model, &QAbstractItemModel::modelReset, this, listChanged);
+    connect(model, &QAbstractItemModel::dataChanged, this, listChanged);
+    // The audience window goes with its monitor; the signal comes while a monitor that goes away still
+    // holds its windows.
+    const auto* monitors = new TMonitorWatch(this);
+    connect(monitors, &TMonitorWatch::MonitorsChanged, this, [this](const QList<TMonitorInfo>& monitors) {
+        SwallowErrors([&] { Show.MonitorsChanged(monitors); });
+    });
 }
 
 void TFormMain::CreateMenus() {
@@ -619,9 +649,23 @@ void TFormMain::SelectEntry(int index) {
                               QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
-void TFormMain::ShowPreviewOn(int displayChoice) {
+QList<TMonitorInfo> TFormMain::Monitors() const {
+    return TMonitorWatch::Monitors();
+}
+
+QPoint TFormMain::CursorPosition() const {
+    return QCursor::pos();
+}
+
+void TFormMain::ShowPreviewOver(const QRect& bounds, bool activate) {
     if (FormPreview != nullptr) {
-        FormPreview->ShowOnScreen(ChooseDisplayScreen(displayChoice));
+        FormPreview->ShowOver(bounds, activate);
+    }
+}
+
+void TFormMain::HidePreview() {
+    if (FormPreview != nullptr) {
+        FormPreview->hide();
     }
 }
 
@@ -634,6 +678,11 @@ void TFormMain::ConnectPreview(TFormPreview& preview) {
     preview.NextImage = [this](TFormPreview& window) { Pipeline.ShowNextImage(window); };
     preview.PreviousImage = [this](TFormPreview& window) { Pipeline.ShowPreviousImage(window); };
     preview.StopSlideshow = [this] { ToolButtonStopSlideshowClick(); };
+    preview.WindowClosed = [this](TFormPreview& window) {
+        if (&window == FormPreview) {
+            Show.PreviewClosed();
+        }
+    };
 }
 
 // "View Picture": the entry, unwatermarked, in a window of its own on the primary monitor until Escape;

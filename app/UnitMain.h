@@ -18,6 +18,7 @@
 #include "ThumbnailAcquisition.h"
 
 class QGroupBox;
+class QLabel;
 class QMenu;
 class QTimer;
 class QToolBar;
@@ -122,6 +123,8 @@ public:
     TLister* Lister = nullptr;
     QMenu* PopupMenuLister = nullptr;
     QTimer* TimerSplash = nullptr;
+    // The status bar's text: what the audience monitor is doing (the slideshow's status).
+    QLabel* LabelShowStatus = nullptr;
 
     // Thumbnails: where added entries get theirs, and the rendered ones as they arrive.
     TThumbnailAcquisition& Thumbnails() { return Acquisition; }
@@ -141,6 +144,9 @@ private:
     void CreateControls();
     void CreateToolbar();
     void CreateMenus();
+    void CreateStatusBar();
+    // The slideshow hears of changes of the image list and of the monitors.
+    void ConnectShow();
 
     void FormCreate();
     void FormClose();
@@ -180,7 +186,10 @@ private:
     // TSlideshowHost
     int FirstSelected() const override { return Images.FirstSelected(); }
     void SelectEntry(int index) override;
-    void ShowPreviewOn(int displayChoice) override;
+    QList<TMonitorInfo> Monitors() const override;
+    QPoint CursorPosition() const override;
+    void ShowPreviewOver(const QRect& bounds, bool activate) override;
+    void HidePreview() override;
     void EnableStepButtons() override;
 
     // TBrowserHost

@@ -1,9 +1,5 @@
 #include "ChooseDisplay.h"
 
-#include <QCursor>
-#include <QGuiApplication>
-#include <QScreen>
-
 #include <limits>
 
 namespace {
@@ -48,12 +44,18 @@ int ChooseDisplay(const QList<QRect>& monitors, QPoint cursor, int displayChoice
     return own;
 }
 
-QScreen* ChooseDisplayScreen(int displayChoice) {
-    const QList<QScreen*> screens = QGuiApplication::screens();
-    QList<QRect> monitors;
-    for (const QScreen* screen : screens) {
-        monitors.append(screen->geometry());
+int ChooseMonitor(const QList<TMonitorInfo>& monitors, QPoint cursor, int displayChoice,
+                  const TMonitorIdentity& remembered) {
+    if (!remembered.IsEmpty()) {
+        const int found = FindMonitor(monitors, remembered);
+        if (found >= 0) {
+            return found;
+        }
+        displayChoice = 0;
     }
-    const int chosen = ChooseDisplay(monitors, QCursor::pos(), displayChoice);
-    return chosen < 0 ? nullptr : screens[chosen];
+    QList<QRect> bounds;
+    for (const TMonitorInfo& monitor : monitors) {
+        bounds.append(monitor.Geometry);
+    }
+    return ChooseDisplay(bounds, cursor, displayChoice);
 }

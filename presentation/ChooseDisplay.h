@@ -4,7 +4,7 @@
 #include <QPoint>
 #include <QRect>
 
-class QScreen;
+#include "MonitorIdentity.h"
 
 // The monitor nearest to `cursor`: the first one that contains it, else the one at the least distance
 // (the first of equals). -1 when there are no monitors.
@@ -15,5 +15,8 @@ int OperatorMonitor(const QList<QRect>& monitors, QPoint cursor);
 // is not the operator's, or the operator's own when it is the only one. -1 when there are no monitors.
 int ChooseDisplay(const QList<QRect>& monitors, QPoint cursor, int displayChoice);
 
-// The same over Qt's screens and the mouse cursor's position; nullptr when there is no screen.
-QScreen* ChooseDisplayScreen(int displayChoice);
+// The monitor a slideshow goes to when the settings also remember a monitor by its identity: that
+// monitor when it is there, whatever its place in the system's order; the automatic choice when it is
+// not. Without a remembered monitor, the display choice decides as above.
+int ChooseMonitor(const QList<TMonitorInfo>& monitors, QPoint cursor, int displayChoice,
+                  const TMonitorIdentity& remembered);

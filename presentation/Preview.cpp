@@ -1,5 +1,6 @@
 #include "Preview.h"
 
+#include <QCloseEvent>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -55,15 +56,17 @@ bool TFormPreview::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void TFormPreview::ShowOnScreen(QScreen* screen) {
+void TFormPreview::ShowOver(const QRect& bounds, bool activate) {
     // The geometry is set by hand: a screen assignment followed by a full-screen show alone can land
     // on the wrong monitor.
-    if (screen != nullptr) {
-        setGeometry(screen->geometry());
+    if (!bounds.isEmpty()) {
+        setGeometry(bounds);
     }
     show();
     raise();
-    activateWindow();
+    if (activate) {
+        activateWindow();
+    }
 }
 
 void TFormPreview::ShowModal() {
@@ -87,6 +90,15 @@ void TFormPreview::hideEvent(QHideEvent* event) {
     if (ModalLoop != nullptr) {
         ModalLoop->quit();
     }
+}
+
+void TFormPreview::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    SwallowErrors([&] {
+        if (WindowClosed) {
+            WindowClosed(*this);
+        }
+    });
 }
 
 void TFormPreview::FormKeyDown(int key) {

@@ -8,7 +8,6 @@
 #include "ShowImage.h"
 
 class QEventLoop;
-class QScreen;
 
 // The full-screen picture window that shows pictures to the audience: borderless, always on top,
 // black, with one picture surface filling it. It steps through the pictures with the mouse buttons and
@@ -21,15 +20,19 @@ public:
 
     TPictureSurface* ImgView32Preview = nullptr;
 
-    // Set by the main window: a step forward or back in this window, and stopping the slideshow timer.
+    // Set by the main window: a step forward or back in this window, stopping the slideshow timer, and
+    // this window being closed (not merely hidden).
     std::function<void(TFormPreview&)> NextImage;
     std::function<void(TFormPreview&)> PreviousImage;
     std::function<void()> StopSlideshow;
+    std::function<void(TFormPreview&)> WindowClosed;
 
     void SetPicture(const QImage& picture) override { ImgView32Preview->SetPicture(picture); }
 
-    // Covers the whole of the screen (its full bounds, not the work area) and shows the window there.
-    void ShowOnScreen(QScreen* screen);
+    // Covers `bounds` (a monitor's full bounds, not its work area; the window stays where it is when they
+    // are empty), shows the window there above the others and, with `activate`, gives it the keyboard
+    // focus.
+    void ShowOver(const QRect& bounds, bool activate = true);
     // Shows the window maximised on the primary screen and returns when it is closed.
     void ShowModal();
 
@@ -45,6 +48,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     QEventLoop* ModalLoop = nullptr;

@@ -4,18 +4,18 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "ErrorBoundary.h"
 #include "FileUtils.h"
+#include "IdentifyMonitors.h"
 #include "IniFile.h"
+#include "MonitorWatch.h"
 #include "SettingsControls.h"
 #include "SpecialFolders.h"
 
@@ -82,6 +82,11 @@ void TFormSettings::CreateControls() {
                                QStringLiteral("Select a display to use for secondary display slide show:"));
     LabelUseDisplay->setWordWrap(true);
     ComboBoxDisplay = Named(new QComboBox(show), "ComboBoxDisplay");
+    ComboBoxDisplay->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    ButtonIdentify = NewButton(show, "ButtonIdentify", QStringLiteral("Identify"));
+    ButtonIdentify->setToolTip(QStringLiteral("Show each monitor's number and name on it."));
+    Identification = new TMonitorIdentification(this);
+    Monitors = new TMonitorWatch(this);
 
     auto* showGrid = new QGridLayout(show);
     showGrid->addWidget(RadioButtonSlideShowAutomaticAdvance, 0, 0);
@@ -90,7 +95,8 @@ void TFormSettings::CreateControls() {
     showGrid->addWidget(LabelSeconds, 0, 3);
     showGrid->addWidget(RadioButtonSlideshowManualAdvance, 1, 0, 1, 4);
     showGrid->addWidget(LabelUseDisplay, 2, 0);
-    showGrid->addWidget(ComboBoxDisplay, 2, 1, 1, 3);
+    showGrid->addWidget(ComboBoxDisplay, 2, 1, 1, 2);
+    showGrid->addWidget(ButtonIdentify, 2, 3);
     showGrid->setColumnStretch(4, 1);
 
     GroupBoxWatermarking =
@@ -173,7 +179,14 @@ void TFormSettings::ConnectControls() {
     spin(SpinEditTextLength, &TSettingsValues::TextLength);
     spin(SpinEditFontSizeMultiplier, &TSettingsValues::FontSizeMultiplier);
     connect(ComboBoxDisplay, &QComboBox::currentIndexChanged, this,
-            [this](int index) { Current.Display = index; });
+            [this](int index) { PickDisplayEntry(Current, index, DisplayMonitors); });
+    // Windows of the identification would be moved by the system from a monitor that goes away.
+    connect(Monitors, &TMonitorWatch::MonitorsChanged, this, [this](const QList<TMonitorInfo>& monitors) {
+        SwallowErrors([&] {
+            Identification->Close();
+            FillDisplayList(monitors);
+        });
+    });
     connect(ComboBoxWatermarkPosition, &QComboBox::currentIndexChanged, this,
             [this](int index) { Current.WatermarkPosition = index; });
     connect(CheckBoxWatermarkShadow, &QCheckBox::toggled, this,
@@ -203,21 +216,29 @@ void TFormSettings::ConnectControls() {
             [this] { ReportErrors(this, [&] { ButtonCancelClick(); }); });
     connect(ButtonWatermarkFont, &QPushButton::clicked, this,
             [this] { ReportErrors(this, [&] { ButtonWatermarkFontClick(); }); });
+    connect(ButtonIdentify, &QPushButton::clicked, this,
+            [this] { ReportErrors(this, [&] { ButtonIdentifyClick(); }); });
 }
 
 void TFormSettings::FillDisplayList() {
+    FillDisplayList(TMonitorWatch::Monitors());
+}
+
+void TFormSettings::FillDisplayList(const QList<TMonitorInfo>& monitors) {
+    DisplayMonitors = monitors;
     const QSignalBlocker quiet(ComboBoxDisplay);
     ComboBoxDisplay->clear();
     ComboBoxDisplay->addItem(QStringLiteral("Auto detect"));
-    MonitorCount = static_cast<int>(QGuiApplication::screens().size());
-    for (int monitor = 1; monitor <= MonitorCount; ++monitor) {
-        ComboBoxDisplay->addItem(QString::number(monitor));
+    for (int i = 0; i < DisplayMonitors.size(); ++i) {
+        ComboBoxDisplay->addItem(MonitorLabel(i + 1, DisplayMonitors[i]));
     }
+    FollowDisplayChoice(Current, DisplayMonitors);
+    ComboBoxDisplay->setCurrentIndex(Current.Display);
 }
 
 void TFormSettings::LoadSettings() {
     const TIniFile file(SettingsFilePath());
-    LoadSettingsValues(file, Current, MonitorCount);
+    LoadSettingsValues(file, Current, DisplayMonitors);
     ShowValues();
 }
 
@@ -290,6 +311,21 @@ void TFormSettings::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+void TFormSettings::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    SwallowErrors([&] { FillDisplayList(); });
+}
+
+// The identification ends with the dialog.
+void TFormSettings::hideEvent(QHideEvent* event) {
+    QDialog::hideEvent(event);
+    SwallowErrors([&] { Identification->Close(); });
+}
+
+void TFormSettings::ButtonIdentifyClick() {
+    Identification->Show();
 }
 
 void TFormSettings::ButtonWatermarkFontClick() {

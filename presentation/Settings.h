@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+#include "MonitorIdentity.h"
 #include "SettingsValues.h"
 #include "WatermarkFontDialog.h"
 
@@ -10,13 +11,17 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QPushButton;
+class TMonitorIdentification;
+class TMonitorWatch;
 class TRadioButton;
 class TSpinEdit;
 
 // The settings dialog: the editor and the live store of every presentation setting. Its values are
 // the ones in force from start-up to exit; the rest of the program reads them through Values().
 // OK saves and closes, Cancel (and Escape) reloads from the settings file and closes, closing it any
-// other way keeps the edits in force without saving them.
+// other way keeps the edits in force without saving them. The display list follows the monitors there
+// now: it is made again whenever they change and whenever the dialog is shown, and its selection stays
+// with the monitor it named.
 class TFormSettings : public QDialog {
     Q_OBJECT
 public:
@@ -27,6 +32,7 @@ public:
 
     void LoadSettings();
     void SaveSettings();
+    // Makes the display list from the monitors there now and selects the entry the display choice names.
     void FillDisplayList();
     void UpdateSlideshowControls();
     void UpdateWatermarkControls();
@@ -34,6 +40,8 @@ public:
     void ButtonOKClick();
     void ButtonCancelClick();
     void ButtonWatermarkFontClick();
+    // Shows every monitor its number and name for a few seconds.
+    void ButtonIdentifyClick();
 
     // How "Font..." asks for a font (the font dialog unless replaced).
     TWatermarkFontChooser FontDialogWatermark = &TWatermarkFontDialog::Choose;
@@ -47,6 +55,8 @@ public:
     TRadioButton* RadioButtonSlideshowManualAdvance = nullptr;
     QLabel* LabelUseDisplay = nullptr;
     QComboBox* ComboBoxDisplay = nullptr;
+    QPushButton* ButtonIdentify = nullptr;
+    TMonitorIdentification* Identification = nullptr;
     QGroupBox* GroupBoxWatermarking = nullptr;
     QCheckBox* CheckBoxUseWatermarking = nullptr;
     QLabel* LabelFontSelect = nullptr;
@@ -71,6 +81,8 @@ public:
 protected:
     // Escape abandons the edits as Cancel does.
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void CreateControls();
@@ -78,8 +90,11 @@ private:
     // Puts the values into the controls without echoing them back.
     void ShowValues();
 
+    void FillDisplayList(const QList<TMonitorInfo>& monitors);
+
     TSettingsValues Current;
-    int MonitorCount = 0;
+    QList<TMonitorInfo> DisplayMonitors;  // the monitors of the display list's entries, in its order
+    TMonitorWatch* Monitors = nullptr;
 };
 
 extern TFormSettings* FormSettings;

@@ -11,6 +11,7 @@ const QString Display = QStringLiteral("Display");
 // The keys, as the settings file spells them.
 const QString KeySlideshowInterval = QStringLiteral("SlideshowInterval");
 const QString KeyDisplay = QStringLiteral("Use");
+const QString KeyMonitor = QStringLiteral("Monitor");
 const QString KeyPosition = QStringLiteral("ComboBoxWatermarkPosition");
 const QString KeyFontName = QStringLiteral("WatermarkFontName");
 const QString KeyFontSize = QStringLiteral("WatermarkFontSize");
@@ -32,17 +33,27 @@ int ListIndex(int stored, int entryCount) {
     return stored >= 0 && stored < entryCount ? stored : -1;
 }
 
+// The display choice of the file: the remembered monitor, or the index alone in an older file.
+void LoadDisplayChoice(const TIniFile& file, TSettingsValues& values, const QList<TMonitorInfo>& monitors) {
+    TSettingsValues read;
+    read.DisplayMonitor = ParseMonitorIdentity(file.ReadString(Display, KeyMonitor, QString()));
+    read.Display = read.DisplayMonitor.IsEmpty() ? file.ReadInteger(Display, KeyDisplay, 0) : 0;
+    FollowDisplayChoice(read, monitors);
+    values.Display = read.Display;
+    values.DisplayMonitor = read.DisplayMonitor;
+}
+
 }  // namespace
 
-void LoadSettingsValues(const TIniFile& file, TSettingsValues& values, int monitorCount) {
+void LoadSettingsValues(const TIniFile& file, TSettingsValues& values, const QList<TMonitorInfo>& monitors) {
     const auto spin = [&](const QString& key, int& value, const TSpinRange& range) {
         value = range.Clamp(file.ReadInteger(Settings, key, value));
     };
     spin(KeySlideshowInterval, values.SlideshowInterval, SlideshowIntervalRange);
 
     values.Display = 0;
-    SwallowErrors(
-        [&] { values.Display = ListIndex(file.ReadInteger(Display, KeyDisplay, 0), monitorCount + 1); });
+    values.DisplayMonitor = TMonitorIdentity();
+    SwallowErrors([&] { LoadDisplayChoice(file, values, monitors); });
 
     values.WatermarkPosition = ListIndex(file.ReadInteger(Settings, KeyPosition, 3), WatermarkPositionCount);
     values.WatermarkFont.Name = file.ReadString(Settings, KeyFontName, QStringLiteral("Tahoma"));
@@ -72,9 +83,28 @@ void LoadSettingsValues(const TIniFile& file, TSettingsValues& values, int monit
     }
 }
 
+void FollowDisplayChoice(TSettingsValues& values, const QList<TMonitorInfo>& monitors) {
+    if (!values.DisplayMonitor.IsEmpty()) {
+        const int found = FindMonitor(monitors, values.DisplayMonitor);
+        values.Display = found >= 0 ? found + 1 : -1;
+        return;
+    }
+    values.Display = ListIndex(values.Display, int(monitors.size()) + 1);
+    if (values.Display > 0) {
+        values.DisplayMonitor = monitors[values.Display - 1].Identity;
+    }
+}
+
+void PickDisplayEntry(TSettingsValues& values, int entry, const QList<TMonitorInfo>& monitors) {
+    values.Display = entry;
+    values.DisplayMonitor =
+        entry > 0 && entry <= monitors.size() ? monitors[entry - 1].Identity : TMonitorIdentity();
+}
+
 void SaveSettingsValues(TIniFile& file, const TSettingsValues& values) {
     file.WriteInteger(Settings, KeySlideshowInterval, values.SlideshowInterval);
     file.WriteInteger(Display, KeyDisplay, values.Display);
+    file.WriteString(Display, KeyMonitor, MonitorIdentityText(values.DisplayMonitor));
     file.WriteInteger(Settings, KeyPosition, values.WatermarkPosition);
     file.WriteString(Settings, KeyFontName, values.WatermarkFont.Name);
     file.WriteInteger(Settings, KeyFontSize, values.WatermarkFont.Size);

@@ -1,28 +1,40 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
+#include <QPoint>
+#include <QRect>
 #include <QTimer>
 
 #include <functional>
 
+#include "MonitorIdentity.h"
 #include "SettingsValues.h"
 #include "ShowImage.h"
+#include "ShowStatus.h"
 
-// What the slideshow asks of the main window: the list's selection, the shared preview window's
-// placement and the toolbar's step buttons.
+// What the slideshow asks of the main window: the list's selection, the monitors and the mouse cursor,
+// the shared preview window's placement and the toolbar's step buttons.
 class TSlideshowHost {
 public:
     virtual ~TSlideshowHost() = default;
     virtual int FirstSelected() const = 0;  // -1 when nothing is selected
     virtual void SelectEntry(int index) = 0;
-    // Puts the shared preview window over the whole monitor that the display choice names (see
-    // ChooseDisplay) and shows it, not modal.
-    virtual void ShowPreviewOn(int displayChoice) = 0;
+    // The monitors there now, in the system's order, and the mouse cursor's position on the desktop.
+    virtual QList<TMonitorInfo> Monitors() const = 0;
+    virtual QPoint CursorPosition() const = 0;
+    // Puts the shared preview window over `bounds` (a monitor's full bounds; left as it is when empty) and
+    // shows it, not modal, above the other windows; with `activate` it also takes the keyboard focus.
+    virtual void ShowPreviewOver(const QRect& bounds, bool activate) = 0;
+    // Hides the shared preview window; it keeps its picture.
+    virtual void HidePreview() = 0;
     virtual void EnableStepButtons() = 0;
 };
 
 // The slideshow: the image list shown in the shared preview window, by itself at a fixed interval or
 // stepped by the operator. There is no slideshow position of its own: it steps from the current image.
+// The audience window stays with the monitor it was put on: when that monitor goes away the window hides
+// and the automatic advance pauses, and when it comes back the show goes on there as it was (Status).
 class TSlideshow : public QObject {
     Q_OBJECT
 public:
@@ -31,8 +43,9 @@ public:
     TSlideshow(TShowImage& pipeline, TShowList& list, TSlideshowHost& host, TPictureSink& preview,
                std::function<TSettingsValues()> settings);
 
-    // Starts or restarts the show from the first selected entry (entry 0, selected, when none is).
-    // Automatic advance starts the timer, manual advance stops it; with neither set it stays as it was.
+    // Starts or restarts the show from the first selected entry (entry 0, selected, when none is), on the
+    // monitor the display choice names among those there now (ChooseMonitor). Automatic advance starts
+    // the timer, manual advance stops it; with neither set it stays as it was.
     void Play();
     // Stops the timer; the preview window and the step buttons stay as they are.
     void Stop();
@@ -41,10 +54,23 @@ public:
     // One tick of the timer: a step forward.
     void Tick() { Next(); }
 
+    // The shared preview window was closed (Escape, the end of the program).
+    void PreviewClosed();
+    // The monitors there now, after one came, went or changed its bounds.
+    void MonitorsChanged(const QList<TMonitorInfo>& monitors);
+    // The image list changed: the entry shown is counted again.
+    void ListChanged();
+
     // Periodic, one step forward per tick; ticks due while a picture is decoded are merged into one.
     QTimer TimerSlideShow;
+    // What the audience monitor is doing.
+    TShowStatus Status;
 
 private:
+    // The current image's entry, 1-based; 0 when it is in none.
+    int CurrentPosition() const;
+    void ShowPosition();
+
     TShowImage& Pipeline;
     TShowList& List;
     TSlideshowHost& Host;

@@ -17,7 +17,11 @@
 #     Exit with the show up ends that run too;
 #   - damaged files in the list (crashing FreeImage, stalling it, declaring gigapixels): "not supported"
 #     thumbnails, black frames on monitor 2, the show goes on; File > Exit with a decoder stalled on a
-#     file ends the program at once, its decoder processes with it.
+#     file ends the program at once, its decoder processes with it;
+#   - with openbox managing the windows, monitor 2 switched off during an automatic show (the settings
+#     remember it by name): the audience window goes, monitor 1 keeps the main window uncovered and the
+#     show pauses; switched on again, it shows the picture it had and the show goes on; a smaller
+#     resolution on it is followed by the window and the picture.
 #
 # Usage: scripts/e2e.sh [BUILD_DIR [SHOTS_DIR]]
 #   BUILD_DIR  the build folder (default $ORVALIS_BUILD_DIR, else build/); bin/orvalis is built there
@@ -26,7 +30,8 @@
 #              main-window.png and presentation-monitor.png for the README.
 #
 # Needs root (to start Xorg) and the Debian packages xserver-xorg-core, xserver-xorg-video-dummy,
-# x11-xserver-utils, xdotool, imagemagick, libimage-exiftool-perl, libopenjp2-tools and python3-pil.
+# x11-xserver-utils, x11-utils, xdotool, imagemagick, libimage-exiftool-perl, libopenjp2-tools,
+# python3-pil and openbox.
 # Every check prints a line as it passes; the first failure ends the run with a non-zero exit status.
 set -euo pipefail
 
@@ -70,6 +75,8 @@ need() {  # need COMMAND PACKAGE
 need Xorg xserver-xorg-core
 need xrandr x11-xserver-utils
 need xdotool xdotool
+need xprop x11-utils
+need openbox openbox
 need import imagemagick
 need exiftool libimage-exiftool-perl
 need opj_compress libopenjp2-tools
@@ -109,7 +116,8 @@ cleanup() {
         for _ in $(seq 50); do kill -0 "$xorg_pid" 2>/dev/null || break; sleep 0.1; done
         kill -9 "$xorg_pid" 2>/dev/null || true
     fi
-    cp "$work/orvalis.log" "$work/orvalis-scaled.log" "$work/Xorg.log" "$shots/" 2>/dev/null || true
+    cp "$work/orvalis.log" "$work/orvalis-scaled.log" "$work/Xorg.log" "$work/orvalis-hotplug.log" \
+        "$work/openbox.log" "$shots/" 2>/dev/null || true
     rm -rf "$work"
     exit "$status"
 }
@@ -505,5 +513,98 @@ for decoder in $running_decoders; do
     ! kill -0 "$decoder" 2>/dev/null || fail "decoder process $decoder outlived the program"
 done
 pass "File > Exit with a decoder stalled on a file: the program ended in $exit_ms ms, its decoders with it"
+
+# --- The audience monitor unplugged and plugged in again, with a window manager ------------------------
+
+# openbox manages the windows here, as on the operator's desktop, undecorated so that the main window
+# fills monitor 1 as before. During an automatic show monitor 2 is switched off (RandR: Qt reports the
+# monitor removed): the audience window must not land on monitor 1, which keeps showing the main window,
+# and the advance pauses. Switched on again, monitor 2 shows the picture it had and the show goes on.
+# Then its resolution is switched: the audience window follows it. The settings remember the monitor
+# by its name (DUMMY1), the status bar says what happens (its screenshots are kept).
+hotplug=("$python" "$root/scripts/e2e/hotplug.py")
+hotplug_started=$(date +%s)
+hotplug_interval=4  # seconds; the show is unplugged well before its first step
+cat >"$work/openbox.xml" <<'XML'
+<?xml version="1.0" encoding="UTF-8"?>
+<openbox_config xmlns="http://openbox.org/3.4/rc">
+  <applications><application class="*"><decor>no</decor></application></applications>
+</openbox_config>
+XML
+openbox --config-file "$work/openbox.xml" --sm-disable >"$work/openbox.log" 2>&1 &
+openbox_pid=$!
+window_manager() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+wait_for "$step_timeout" "openbox did not start" window_manager
+pass "openbox manages the windows"
+
+write_unicode "$settings_file" "[Settings]" "CheckBoxUseWatermarking=0" "SlideshowInterval=$hotplug_interval" \
+    "RadioButtonSlideShowAutomaticAdvance=1" "RadioButtonSlideshowManualAdvance=0" \
+    "[Display]" "Use=2" "Monitor=DUMMY1;;;"
+write_unicode "$last_list" "$png" "$jp2"
+start_program hotplug
+read -r play_x play_y < <("${screens[@]}" toolbar "$(shot 14-hotplug-started)") ||
+    fail "no toolbar found above the image list under openbox"
+menu_file 3  # Load Last Image List
+both_listed() {
+    "${screens[@]}" entry "$(shot 14-hotplug-list)" IMG_5678.png >/dev/null &&
+        "${screens[@]}" entry "$shots/14-hotplug-list.png" IMG_9012.jp2 >/dev/null
+}
+wait_for "$step_timeout" "the image list does not show IMG_5678.png and IMG_9012.jp2" both_listed
+xdotool mousemove "$play_x" "$play_y" click 1
+hotplug_showing() { [[ "$("${screens[@]}" shown "$(shot 15-hotplug-show)")" == "$1" ]]; }
+wait_for "$first_picture_timeout" "the show did not start on monitor 2" hotplug_showing IMG_5678.png
+pass "under openbox: the show runs on DUMMY1, remembered by name"
+
+# The picture on monitor 2 just before it goes.
+had=$("${screens[@]}" shown "$(shot 15-before-unplug)")
+[[ "$had" == IMG_* ]] || fail "monitor 2 shows $had just before it is switched off"
+status_showing=$("${hotplug[@]}" status "$shots/15-before-unplug.png")
+xrandr --output DUMMY1 --off
+single_monitor() { [[ "$(xrandr --listmonitors | head -n 1)" == "Monitors: 1" ]]; }
+wait_for "$step_timeout" "xrandr did not switch DUMMY1 off" single_monitor
+preview_gone() { [[ -z "$(visible_windows '^FormPreview')" ]]; }
+wait_for "$step_timeout" "the audience window is still mapped after its monitor went away" preview_gone
+# Longer than the interval: a show that went on advancing would have stepped meanwhile.
+for check in 1 2 3; do
+    sleep $((hotplug_interval / 2))
+    "${hotplug[@]}" operator "$(shot "16-unplugged-$check")" >/dev/null ||
+        fail "monitor 1 does not show the main window while monitor 2 is switched off"
+done
+status_paused=$("${hotplug[@]}" status "$shots/16-unplugged-3.png")
+((status_paused != status_showing)) || fail "the status bar says the same as during the show ($status_paused)"
+pass "DUMMY1 switched off: the audience window went, monitor 1 shows the main window uncovered for" \
+    "$((3 * (hotplug_interval / 2))) s, the status bar changed"
+
+xrandr --output DUMMY1 --mode 1920x1080_60 --right-of DUMMY0
+result=$("${hotplug[@]}" returned "$DISPLAY" "$program_pid" "$step_timeout" $((hotplug_interval + 10)) \
+    "$had" "$([[ "$had" == IMG_5678.png ]] && echo IMG_9012.jp2 || echo IMG_5678.png)") ||
+    fail "the show did not come back to DUMMY1 as it was"
+preview=$(visible_windows '^FormPreview')
+eval "$(xdotool getwindowgeometry --shell "$preview")"
+[[ "$X,$Y,$WIDTH,$HEIGHT" == "$monitor_w,0,$monitor_w,$monitor_h" ]] ||
+    fail "the audience window came back at $X,$Y, $WIDTH x $HEIGHT instead of covering DUMMY1"
+pass "DUMMY1 on again: $result; the window covers it"
+
+# A smaller resolution on monitor 2: the window covers it exactly and the picture is fitted to it.
+xrandr --newmode "1280x720_60" 74.50 1280 1344 1472 1664 720 723 728 748 -hsync +vsync 2>/dev/null || true
+xrandr --addmode DUMMY1 1280x720_60 2>/dev/null || true
+xrandr --output DUMMY1 --mode 1280x720_60
+preview_follows() {
+    eval "$(xdotool getwindowgeometry --shell "$preview")"
+    [[ "$X,$Y,$WIDTH,$HEIGHT" == "$monitor_w,0,1280,720" ]] &&
+        [[ "$("${hotplug[@]}" shown "$(shot 17-resolution)" 1280 720)" == IMG_* ]]
+}
+wait_for "$step_timeout" "the audience window does not cover DUMMY1 at 1280 x 720 with a fitted picture" \
+    preview_follows
+xrandr --output DUMMY1 --mode 1920x1080_60
+pass "DUMMY1 at 1280 x 720: the window covers it and the picture is fitted to it"
+
+menu_file 4  # Exit
+program_may_end=1
+wait_for "$exit_timeout" "File > Exit did not end the program under openbox" program_ended
+wait "$program_pid" || fail "the program ended with a failure under openbox"
+kill "$openbox_pid" 2>/dev/null || true
+wait "$openbox_pid" 2>/dev/null || true
+pass "monitor unplugged and plugged in again: checked in $(($(date +%s) - hotplug_started)) s"
 
 pass "all checks passed in $(($(date +%s) - started)) s; screenshots in $shots"

@@ -8,6 +8,8 @@ packages=(
     g++ cmake ninja-build pkg-config git
     # Qt 6 (Core, Gui, Widgets, Network, Test, Concurrent) and its platform plugins
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
+    # Qt's platform interface, through which the tests plug monitors in and out of the offscreen platform
+    qt6-base-private-dev
     # tests, benchmarks, fuzzing with sanitizers
     libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
     # EXIF fixtures and the reference for the EXIF reader benchmark
@@ -23,8 +25,9 @@ packages=(
     libtiff-dev
     # the reference for the Lanczos resampler's test and benchmark; the end-to-end script's pictures and checks
     python3-pil
-    # the end-to-end run: an X server with two dummy monitors, xrandr, xdotool, screenshots
-    xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xdotool imagemagick
+    # the end-to-end run: an X server with two dummy monitors, xrandr, xdotool, screenshots, xprop, and a
+    # window manager for the monitors that come and go
+    xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xdotool imagemagick x11-utils openbox
     # the reference for the thumbnail workers' benchmark (vipsthumbnail)
     libvips-tools
 )

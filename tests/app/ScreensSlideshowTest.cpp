@@ -1,6 +1,7 @@
 // The slideshow on a desktop of three monitors (the offscreen platform configured by ThreeScreens.json,
 // which CTest passes in QT_QPA_PLATFORM): "Play slideshow" in the main window puts the shared preview
-// window over the chosen monitor with the selected picture fitted on black, and the show steps on.
+// window over the chosen monitor with the selected picture fitted on black, and the show steps on. The
+// audience window stays with its monitor when monitors are unplugged, plugged in and changed.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -8,14 +9,17 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolButton>
 
 #include <memory>
 
 #include "BrowserLibrary.h"
 #include "IniFile.h"
+#include "OffscreenScreens.h"
 #include "Preview.h"
 #include "Settings.h"
 #include "SpecialFolders.h"
@@ -23,6 +27,10 @@
 #include "UnitMain.h"
 
 namespace {
+
+using testsupport::OffscreenScreen;
+using testsupport::SetOffscreenScreens;
+using testsupport::WithoutScreen;
 
 QImage Solid(int width, int height, QColor colour) {
     QImage picture(width, height, QImage::Format_RGB32);
@@ -35,6 +43,7 @@ protected:
     void SetUp() override {
         ASSERT_EQ(QGuiApplication::screens().size(), 3)
             << "run through CTest, which starts this test with three offscreen monitors (ThreeScreens.json)";
+        Original = testsupport::OffscreenScreens();
         QDir(testsupport::UserDataFolder()).removeRecursively();
         TFormMain::CheckForUpdateAtStartUp = false;
         Window = std::make_unique<TFormMain>(NoBrowser);
@@ -55,15 +64,16 @@ protected:
         delete FormPreview;
         FormPreview = nullptr;
         Window.reset();
+        testsupport::ResetOffscreenScreens(Original);
     }
     // The settings dialog reads the settings file when it is made, as at start-up.
-    void UseSettings(int display) {
+    void UseSettings(int display, bool automatic = false) {
         TIniFile settings(SettingsFilePath());
         settings.WriteInteger(QStringLiteral("Display"), QStringLiteral("Use"), display);
         settings.WriteBool(QStringLiteral("Settings"), QStringLiteral("RadioButtonSlideshowManualAdvance"),
-                           true);
+                           !automatic);
         settings.WriteBool(QStringLiteral("Settings"), QStringLiteral("RadioButtonSlideShowAutomaticAdvance"),
-                           false);
+                           automatic);
         settings.Save();
         delete FormSettings;
         FormSettings = new TFormSettings(Window.get());
@@ -71,7 +81,9 @@ protected:
     static QRect Monitor(int index) { return QGuiApplication::screens().at(index)->geometry(); }
     // The preview window as the audience sees it.
     static QImage Audience() { return FormPreview->grab().toImage(); }
+    QString Status() const { return Window->LabelShowStatus->text(); }
 
+    QJsonArray Original;
     TBrowserLibrary NoBrowser;
     QTemporaryDir Pictures;
     std::unique_ptr<TFormMain> Window;
@@ -125,6 +137,82 @@ TEST_F(ScreensSlideshowTest, ThePictureIsFittedOnBlackAndTheStepsWrapRound) {
     QCoreApplication::sendEvent(FormPreview, &escape);
     EXPECT_FALSE(FormPreview->isVisible());
     EXPECT_TRUE(Window->ToolButtonSlideshowNext->isEnabled());
+    EXPECT_EQ(Status(), QStringLiteral("No show"));
+    // Monitors that come and go then move nothing.
+    SetOffscreenScreens(WithoutScreen(Original, QStringLiteral("middle")));
+    SetOffscreenScreens(Original);
+    EXPECT_FALSE(FormPreview->isVisible());
+}
+
+// The projector is unplugged during an automatic show: the audience window hides instead of landing on
+// another monitor, the main window says so and the advance pauses. Plugged in again (now last in the
+// system's order), it shows the same picture full-screen and the show goes on.
+TEST_F(ScreensSlideshowTest, TheShowWaitsHiddenForItsMonitorAndGoesOnThere) {
+    QCursor::setPos(Monitor(0).center());
+    UseSettings(0, true);
+    Window->ToolButtonPlaySlideshow->click();
+    ASSERT_EQ(FormPreview->geometry(), Monitor(1));
+    const QRect middle = Monitor(1);
+    EXPECT_EQ(Status(), QStringLiteral("Showing 1 of 2 on 2 \u2014 middle"));
+
+    SetOffscreenScreens(WithoutScreen(Original, QStringLiteral("middle")));
+    EXPECT_FALSE(FormPreview->isVisible());
+    EXPECT_TRUE(Window->isVisible());
+    EXPECT_FALSE(Window->Slideshow().TimerSlideShow.isActive());
+    EXPECT_EQ(Status(), QStringLiteral("Paused: the audience monitor is not connected"));
+
+    SetOffscreenScreens(Original);
+    ASSERT_EQ(Monitor(2), middle);
+    EXPECT_TRUE(FormPreview->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return FormPreview->geometry() == middle; }));
+    EXPECT_EQ(Audience().pixelColor(960, 540), QColor(Qt::red));
+    EXPECT_TRUE(Window->Slideshow().TimerSlideShow.isActive());
+    EXPECT_EQ(Status(), QStringLiteral("Showing 1 of 2 on 3 \u2014 middle"));
+}
+
+// The projector's resolution is switched during a show: the window covers it exactly and the picture is
+// fitted once for the new size.
+TEST_F(ScreensSlideshowTest, TheWindowFollowsItsMonitorsNewSizeWithOneRefit) {
+    QCursor::setPos(Monitor(0).center());
+    UseSettings(0);
+    Window->ToolButtonPlaySlideshow->click();
+    ASSERT_EQ(FormPreview->geometry(), Monitor(1));
+    int resamples = 0;
+    TPictureSurface& surface = *FormPreview->ImgView32Preview;
+    surface.Resample = [&, resample = surface.Resample](const QImage& picture, int width, int height) {
+        ++resamples;
+        return resample(picture, width, height);
+    };
+
+    QJsonArray screens = WithoutScreen(Original, QStringLiteral("middle"));
+    screens.append(OffscreenScreen(QStringLiteral("middle"), 1280, 0, 1280, 720));
+    SetOffscreenScreens(screens);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return FormPreview->geometry() == QRect(1280, 0, 1280, 720); }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(resamples, 1);
+    EXPECT_EQ(surface.FittedRect(), QRect(160, 0, 960, 720));  // 400 x 300 fitted into 1280 x 720
+    EXPECT_EQ(Audience().pixelColor(640, 360), QColor(Qt::red));
+    EXPECT_EQ(Status(), QStringLiteral("Showing 1 of 2 on 2 \u2014 middle"));
+}
+
+// A projector plugged in while no show runs: nothing moves, and the next "Play slideshow" (with "Auto
+// detect") uses it.
+TEST_F(ScreensSlideshowTest, AMonitorPluggedInWithoutAShowMovesNothingAndIsUsedNext) {
+    QCursor::setPos(Monitor(0).center());
+    UseSettings(0);
+    QJsonArray screens =
+        WithoutScreen(WithoutScreen(Original, QStringLiteral("middle")), QStringLiteral("right"));
+    SetOffscreenScreens(screens);
+    const QRect main = Window->geometry();
+    screens.append(OffscreenScreen(QStringLiteral("projector"), 1280, 0, 1024, 768));
+    SetOffscreenScreens(screens);
+    EXPECT_FALSE(FormPreview->isVisible());
+    EXPECT_EQ(Window->geometry(), main);
+    EXPECT_EQ(Status(), QStringLiteral("No show"));
+
+    Window->ToolButtonPlaySlideshow->click();
+    EXPECT_EQ(FormPreview->geometry(), QRect(1280, 0, 1024, 768));
+    EXPECT_EQ(Status(), QStringLiteral("Showing 1 of 2 on 2 \u2014 projector"));
 }
 
 }  // namespace

@@ -174,7 +174,7 @@ TEST_F(PreviewWindow, EveryPressAndNotchStepsOnce) {
 }
 
 TEST_F(PreviewWindow, EscapeStopsTheSlideshowAndHidesOtherKeysDoNothing) {
-    Window.ShowOnScreen(QGuiApplication::primaryScreen());
+    Window.ShowOver(QGuiApplication::primaryScreen()->geometry());
     EXPECT_EQ(Window.geometry(), QGuiApplication::primaryScreen()->geometry());
     Key(Qt::Key_Space);
     EXPECT_TRUE(Window.isVisible());
@@ -182,7 +182,7 @@ TEST_F(PreviewWindow, EscapeStopsTheSlideshowAndHidesOtherKeysDoNothing) {
     Key(Qt::Key_Escape);
     EXPECT_FALSE(Window.isVisible());
     EXPECT_EQ(Stops, 1);
-    Window.ShowOnScreen(QGuiApplication::primaryScreen());
+    Window.ShowOver(QGuiApplication::primaryScreen()->geometry());
     EXPECT_TRUE(Window.isVisible());  // shown again by the next play
 }
 

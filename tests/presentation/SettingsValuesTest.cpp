@@ -3,16 +3,28 @@
 #include <functional>
 
 #include "IniFile.h"
+#include "MonitorFakes.h"
 #include "SettingsValues.h"
 
 namespace {
+
+using monitorfakes::SideBySide;
 
 TIniFile FileWith(const QString& lines) {
     return TIniFile::FromBytes(QStringLiteral("/nonexistent/settings.ini"), lines.toUtf8());
 }
 
+// `count` monitors named "M1", "M2", ...
+QList<TMonitorInfo> Numbered(int count) {
+    QList<TMonitorIdentity> names;
+    for (int i = 1; i <= count; ++i) {
+        names.append(TMonitorIdentity(QStringLiteral("M%1").arg(i)));
+    }
+    return SideBySide(names);
+}
+
 TSettingsValues Loaded(const QString& lines, int monitors = 1, TSettingsValues values = {}) {
-    LoadSettingsValues(FileWith(lines), values, monitors);
+    LoadSettingsValues(FileWith(lines), values, Numbered(monitors));
     return values;
 }
 
@@ -105,6 +117,68 @@ INSTANTIATE_TEST_SUITE_P(
                       TStoredCase{"[Display]\nUse=x", 2, Display, 0},
                       TStoredCase{"[Settings]\nUse=1", 2, Display, 0}));
 
+struct TDisplayChoiceCase {
+    const char* Name;
+    const char* Lines;
+    QList<TMonitorIdentity> Monitors;
+    int Entry;
+    TMonitorIdentity Remembered;
+};
+
+class DisplayChoiceTest : public ::testing::TestWithParam<TDisplayChoiceCase> {};
+
+TEST_P(DisplayChoiceTest, FollowsTheRememberedMonitorElseTheIndex) {
+    const TDisplayChoiceCase& c = GetParam();
+    TSettingsValues values;
+    LoadSettingsValues(FileWith(QString::fromUtf8(c.Lines)), values, SideBySide(c.Monitors));
+    EXPECT_EQ(values.Display, c.Entry);
+    EXPECT_EQ(values.DisplayMonitor, c.Remembered);
+}
+
+const TMonitorIdentity Dp1(QStringLiteral("DP-1")), Hdmi1(QStringLiteral("HDMI-1"));
+const TMonitorIdentity Twin1(QStringLiteral("DP-1"), QStringLiteral("ACM"), QStringLiteral("View 24"));
+const TMonitorIdentity Twin2(QStringLiteral("DP-2"), QStringLiteral("ACM"), QStringLiteral("View 24"));
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, DisplayChoiceTest,
+    ::testing::Values(
+        TDisplayChoiceCase{
+            "RememberedWhereverItIsNow", "[Display]\nUse=1\nMonitor=HDMI-1", {Dp1, Hdmi1}, 2, Hdmi1},
+        TDisplayChoiceCase{"RememberedButAbsent", "[Display]\nUse=2\nMonitor=HDMI-1", {Dp1}, -1, Hdmi1},
+        TDisplayChoiceCase{"SameModelToldApartByName",
+                           "[Display]\nUse=1\nMonitor=DP-2;ACM;View 24;",
+                           {Twin1, Twin2},
+                           2,
+                           Twin2},
+        TDisplayChoiceCase{"EscapedName",
+                           "[Display]\nMonitor=A\\;B;;;",
+                           {Dp1, TMonitorIdentity("A;B")},
+                           2,
+                           TMonitorIdentity("A;B")},
+        TDisplayChoiceCase{"OlderFileIndexRemembersItsMonitor", "[Display]\nUse=2", {Dp1, Hdmi1}, 2, Hdmi1},
+        TDisplayChoiceCase{"OlderFileIndexOfNoMonitor", "[Display]\nUse=2", {Dp1}, -1, TMonitorIdentity()},
+        TDisplayChoiceCase{"EmptyMonitorKeyLeavesTheIndex",
+                           "[Display]\nUse=0\nMonitor=",
+                           {Dp1, Hdmi1},
+                           0,
+                           TMonitorIdentity()}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+// The operator picks a monitor; it goes away and comes back elsewhere in the order; "Auto detect" forgets it.
+TEST(SettingsValuesTest, ThePickedMonitorIsFollowedThroughChangesOfTheMonitors) {
+    TSettingsValues values;
+    PickDisplayEntry(values, 2, SideBySide({Dp1, Hdmi1}));
+    EXPECT_EQ(values.DisplayMonitor, Hdmi1);
+    FollowDisplayChoice(values, SideBySide({Dp1}));
+    EXPECT_EQ(values.Display, -1);
+    FollowDisplayChoice(values, SideBySide({Hdmi1, Dp1}));
+    EXPECT_EQ(values.Display, 1);
+    PickDisplayEntry(values, 0, SideBySide({Hdmi1, Dp1}));
+    EXPECT_EQ(values.DisplayMonitor, TMonitorIdentity());
+    FollowDisplayChoice(values, SideBySide({Dp1}));
+    EXPECT_EQ(values.Display, 0);
+}
+
 struct TAdvanceCase {
     const char* Lines;
     bool Automatic;
@@ -156,6 +230,8 @@ TEST(SettingsValuesTest, SavesEveryKeyInOrderAndKeepsTheMainWindowsKey) {
     TIniFile file = FileWith(QStringLiteral("[Settings]\r\nListerViewModeThumbs=0\r\n"));
     TSettingsValues values;
     values.Display = -1;
+    values.DisplayMonitor =
+        TMonitorIdentity(QStringLiteral("HDMI-1"), QStringLiteral("ACM"), QString(), QStringLiteral("S;1"));
     values.WatermarkFont.Color = 0x0000FF;
     values.ManualAdvance = true;
     values.AutomaticAdvance = false;
@@ -168,7 +244,7 @@ TEST(SettingsValuesTest, SavesEveryKeyInOrderAndKeepsTheMainWindowsKey) {
         "RadioButtonWatermarkShadow=1\r\nSpinEditWatermarkXOffset=0\r\nSpinEditWatermarkYOffset=0\r\n"
         "SpinEditTextOffsetStart=5\r\nSpinEditTextLength=4\r\nSpinEditFontSizeMuliplier=3\r\n"
         "CheckBoxUseWatermarking=0\r\nRadioButtonSlideShowAutomaticAdvance=0\r\n"
-        "RadioButtonSlideshowManualAdvance=1\r\n[Display]\r\nUse=-1\r\n");
+        "RadioButtonSlideshowManualAdvance=1\r\n[Display]\r\nUse=-1\r\nMonitor=HDMI-1;ACM;;S\\;1\r\n");
     QByteArray bytes("\xFF\xFE", 2);
     for (const QChar c : expected) {
         bytes.append(static_cast<char>(c.unicode() & 0xFF)).append(static_cast<char>(c.unicode() >> 8));
@@ -177,7 +253,7 @@ TEST(SettingsValuesTest, SavesEveryKeyInOrderAndKeepsTheMainWindowsKey) {
 
     // What was saved loads back as it was.
     TSettingsValues reloaded;
-    LoadSettingsValues(TIniFile::FromBytes(QString(), file.ToBytes()), reloaded, 1);
+    LoadSettingsValues(TIniFile::FromBytes(QString(), file.ToBytes()), reloaded, Numbered(1));
     EXPECT_EQ(reloaded, values);
 }
 

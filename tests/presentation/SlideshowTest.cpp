@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "FileMaker.h"
+#include "MonitorFakes.h"
 #include "Preview.h"
 #include "ShowFakes.h"
 #include "Slideshow.h"
@@ -13,19 +14,34 @@
 namespace {
 
 using namespace showfakes;
+using monitorfakes::SideBySide;
 
+const TMonitorIdentity Own(QStringLiteral("eDP-1"));
+const TMonitorIdentity Projector(QStringLiteral("HDMI-1"));
+const TMonitorIdentity Third(QStringLiteral("DP-1"));
+
+// The operator's monitor and a projector right of it, the mouse cursor on the operator's.
 class TFakeHost : public TSlideshowHost {
 public:
     int Selected = -1;
+    QList<TMonitorInfo> Screens = SideBySide({Own, Projector});
+    QPoint Cursor{10, 10};
     int Placements = 0;
-    int PlacedOn = -2;
+    QRect PlacedOver;
+    bool Activated = false;
+    bool Shown = false;
     bool StepButtons = false;
     int FirstSelected() const override { return Selected; }
     void SelectEntry(int index) override { Selected = index; }
-    void ShowPreviewOn(int displayChoice) override {
+    QList<TMonitorInfo> Monitors() const override { return Screens; }
+    QPoint CursorPosition() const override { return Cursor; }
+    void ShowPreviewOver(const QRect& bounds, bool activate) override {
         ++Placements;
-        PlacedOn = displayChoice;
+        PlacedOver = bounds;
+        Activated = activate;
+        Shown = true;
     }
+    void HidePreview() override { Shown = false; }
     void EnableStepButtons() override { StepButtons = true; }
 };
 
@@ -75,14 +91,29 @@ TEST_F(SlideshowTest, OneEntryIsShownAndStepsChangeNothing) {
 
 TEST_F(SlideshowTest, PlayWithNothingSelectedSelectsAndShowsEntryZeroOnTheChosenDisplay) {
     MakeEntries(3);
-    Settings.Display = 2;
+    Host.Screens = SideBySide({Own, Projector, Third});
+    Settings.Display = 3;
     Show.Play();
     EXPECT_EQ(Host.Selected, 0);
     EXPECT_EQ(Host.Placements, 1);
-    EXPECT_EQ(Host.PlacedOn, 2);
+    EXPECT_EQ(Host.PlacedOver, Host.Screens[2].Geometry);
+    EXPECT_TRUE(Host.Activated);
     EXPECT_TRUE(Host.StepButtons);
     EXPECT_EQ(ShownEntries(), std::vector<int>{0});
     EXPECT_EQ(List.Current, List.Names[0]);
+    EXPECT_EQ(Show.Status.Text(), QStringLiteral("Showing 1 of 3 on 3 \u2014 DP-1"));
+}
+
+// The monitor picked in the settings is found by its name, wherever it now is in the system's order.
+TEST_F(SlideshowTest, PlayFindsTheRememberedMonitorAfterTheOrderChanged) {
+    MakeEntries(1);
+    Settings.Display = 2;
+    Settings.DisplayMonitor = Projector;
+    Host.Screens = SideBySide({Projector, Third, Own});
+    Host.Cursor = Host.Screens[2].Geometry.center();
+    Show.Play();
+    EXPECT_EQ(Host.PlacedOver, Host.Screens[0].Geometry);
+    EXPECT_EQ(Show.Status.MonitorNumber(), 1);
 }
 
 struct TAdvanceCase {
@@ -153,6 +184,84 @@ TEST_F(SlideshowTest, StopThenPlayRestartsFromTheSelection) {
     Show.Play();
     EXPECT_EQ(ShownEntries(), (std::vector<int>{1, 2, 1}));
     EXPECT_TRUE(Show.TimerSlideShow.isActive());
+}
+
+// The projector is unplugged during an automatic show and plugged in again: the window hides and the
+// advance pauses, then the window covers the projector again with the picture it had and the advance goes
+// on at its interval.
+TEST_F(SlideshowTest, AnAutomaticShowPausesWhileItsMonitorIsAway) {
+    MakeEntries(3);
+    Settings.SlideshowInterval = 7;
+    Show.Play();
+    Show.Next();
+    ASSERT_TRUE(Show.TimerSlideShow.isActive());
+    const QRect projector = Host.PlacedOver;
+
+    Show.MonitorsChanged(SideBySide({Own}));
+    EXPECT_FALSE(Host.Shown);
+    EXPECT_FALSE(Show.TimerSlideShow.isActive());
+    EXPECT_EQ(Show.Status.State(), TShowState::Paused);
+
+    Show.MonitorsChanged(SideBySide({Own, Projector}));
+    EXPECT_TRUE(Host.Shown);
+    EXPECT_EQ(Host.PlacedOver, projector);
+    EXPECT_FALSE(Host.Activated);  // the operator keeps the keyboard
+    EXPECT_TRUE(Show.TimerSlideShow.isActive());
+    EXPECT_EQ(Show.TimerSlideShow.interval(), 7000);
+    EXPECT_EQ(ShownEntries(), (std::vector<int>{0, 1}));  // nothing decoded again
+    EXPECT_EQ(Show.Status.Text(), QStringLiteral("Showing 2 of 3 on 2 \u2014 HDMI-1"));
+}
+
+TEST_F(SlideshowTest, AShowStoppedWhileItsMonitorIsAwayReturnsStopped) {
+    MakeEntries(2);
+    Show.Play();
+    Show.MonitorsChanged(SideBySide({Own}));
+    Show.Stop();
+    Show.MonitorsChanged(SideBySide({Own, Projector}));
+    EXPECT_TRUE(Host.Shown);
+    EXPECT_FALSE(Show.TimerSlideShow.isActive());
+    EXPECT_EQ(Show.Status.State(), TShowState::Stopped);
+}
+
+// "Play slideshow" while the projector is away chooses among the monitors that are there.
+TEST_F(SlideshowTest, PlayWhileTheMonitorIsAwayChoosesAmongThoseThere) {
+    MakeEntries(2);
+    Show.Play();
+    Host.Screens = SideBySide({Own, Third});
+    Show.MonitorsChanged(Host.Screens);
+    Show.Play();
+    EXPECT_EQ(Host.PlacedOver, Host.Screens[1].Geometry);
+    EXPECT_EQ(Show.Status.State(), TShowState::Showing);
+    EXPECT_EQ(Show.Status.Monitor().Identity, Third);
+    // The projector returning later changes nothing.
+    const int placements = Host.Placements;
+    Show.MonitorsChanged(SideBySide({Own, Third, Projector}));
+    EXPECT_EQ(Host.Placements, placements);
+}
+
+TEST_F(SlideshowTest, TheWindowFollowsItsMonitorsNewBounds) {
+    MakeEntries(1);
+    Show.Play();
+    QList<TMonitorInfo> resized = Host.Screens;
+    resized[1].Geometry = QRect(1920, 0, 1280, 720);
+    Show.MonitorsChanged(resized);
+    EXPECT_EQ(Host.PlacedOver, QRect(1920, 0, 1280, 720));
+    EXPECT_EQ(Host.Placements, 2);
+    EXPECT_EQ(ShownEntries(), std::vector<int>{0});
+}
+
+TEST_F(SlideshowTest, TheStatusFollowsTheStepsTheListAndTheWindow) {
+    MakeEntries(3);
+    Show.Play();
+    Show.Previous();
+    EXPECT_EQ(Show.Status.Position(), 3);
+    List.Names.removeFirst();
+    Show.ListChanged();
+    EXPECT_EQ(Show.Status.Text(), QStringLiteral("Showing 2 of 2 on 2 \u2014 HDMI-1"));
+    Show.Stop();
+    EXPECT_EQ(Show.Status.Text(), QStringLiteral("Stopped"));
+    Show.PreviewClosed();
+    EXPECT_EQ(Show.Status.Text(), QStringLiteral("No show"));
 }
 
 TEST(SlideshowWindowTest, EscapeStopsTheTimerHidesTheWindowAndKeepsTheStepButtons) {

@@ -1,0 +1,109 @@
+#include "ShowStatus.h"
+
+#include <tuple>
+
+namespace {
+
+// The audience monitor among `monitors`: by its identity, or, for a monitor the system gives neither a
+// name nor a device, by its bounds.
+int FindAudience(const QList<TMonitorInfo>& monitors, const TMonitorInfo& audience) {
+    if (!audience.Identity.IsEmpty()) {
+        return FindMonitor(monitors, audience.Identity);
+    }
+    for (int i = 0; i < monitors.size(); ++i) {
+        if (monitors[i].Identity.IsEmpty() && monitors[i].Geometry == audience.Geometry) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
+template <class F>
+void TShowStatus::Change(F&& change) {
+    const auto before = std::tuple(Now, Resume, Entry, Entries, Audience, Number, Advance);
+    change();
+    if (std::tuple(Now, Resume, Entry, Entries, Audience, Number, Advance) != before) {
+        emit Changed();
+    }
+}
+
+QString TShowStatus::Text() const {
+    switch (Now) {
+        case TShowState::Showing: {
+            const QString monitor = MonitorName(Number, Audience.Identity);
+            return Entry > 0 ? QStringLiteral("Showing %1 of %2 on %3").arg(Entry).arg(Entries).arg(monitor)
+                             : QStringLiteral("Showing on %1").arg(monitor);
+        }
+        case TShowState::Paused:
+            return QStringLiteral("Paused: the audience monitor is not connected");
+        case TShowState::Stopped:
+            return QStringLiteral("Stopped");
+        case TShowState::NoShow:
+            break;
+    }
+    return QStringLiteral("No show");
+}
+
+void TShowStatus::Started(const TMonitorInfo& monitor, int number, bool advancing) {
+    Change([&] {
+        Now = TShowState::Showing;
+        Audience = monitor;
+        Number = number;
+        Advance = advancing;
+    });
+}
+
+void TShowStatus::Stopped() {
+    Change([&] {
+        Advance = false;
+        if (Now == TShowState::Showing) {
+            Now = TShowState::Stopped;
+        } else if (Now == TShowState::Paused) {
+            Resume = TShowState::Stopped;
+        }
+    });
+}
+
+void TShowStatus::Closed() {
+    Change([&] {
+        Now = TShowState::NoShow;
+        Advance = false;
+    });
+}
+
+void TShowStatus::Moved(int position, int count) {
+    Change([&] {
+        Entry = position;
+        Entries = count;
+    });
+}
+
+TMonitorReaction TShowStatus::MonitorsChanged(const QList<TMonitorInfo>& monitors) {
+    if (Now == TShowState::NoShow) {
+        return TMonitorReaction::Nothing;
+    }
+    const int found = FindAudience(monitors, Audience);
+    TMonitorReaction reaction = TMonitorReaction::Nothing;
+    Change([&] {
+        if (found < 0) {
+            if (Now != TShowState::Paused) {
+                Resume = Now;
+                Now = TShowState::Paused;
+                reaction = TMonitorReaction::Withdraw;
+            }
+            return;
+        }
+        const TMonitorInfo& now = monitors[found];
+        if (Now == TShowState::Paused) {
+            Now = Resume;
+            reaction = TMonitorReaction::Return;
+        } else if (now.Geometry != Audience.Geometry) {
+            reaction = TMonitorReaction::Follow;
+        }
+        Audience = now;
+        Number = found + 1;
+    });
+    return reaction;
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include "MonitorIdentity.h"
+
+// What the audience monitor is doing.
+enum class TShowState {
+    NoShow,   // no audience window: before the first show, after Escape, at the end
+    Showing,  // the audience window covers its monitor and the show runs (automatic or manual advance)
+    Paused,   // the audience monitor went away: the window waits for it, hidden, the advance paused
+    Stopped,  // the audience window covers its monitor with its picture frozen ("Stop slideshow")
+};
+
+// What a change of the monitors asks of the audience window and the automatic advance.
+enum class TMonitorReaction {
+    Nothing,
+    Withdraw,  // its monitor went away: hide the window (never onto another monitor), pause the advance
+    Return,    // its monitor came back: cover it again and resume the advance if it was advancing
+    Follow,    // its monitor's bounds changed: cover them
+};
+
+// The status of the show as the operator follows it: the state, the entry shown out of how many, and the
+// audience monitor. It also decides what a removal and a return of monitors do to a running show:
+//
+//   state              audience monitor after the change   reaction   state after
+//   Showing, Stopped   gone                                Withdraw   Paused
+//   Showing, Stopped   there, other bounds                 Follow     unchanged
+//   Paused             there again                         Return     Showing or Stopped, as before
+//   any other case                                         Nothing    unchanged
+//
+// A monitor is the same one when FindMonitor finds its identity among the monitors there now (a monitor
+// without any identity is the same one while one without any has the same bounds). Every change
+// of what Text() says, or of the state, position or monitor, is signalled by Changed().
+class TShowStatus : public QObject {
+    Q_OBJECT
+public:
+    TShowState State() const { return Now; }
+    // The entry shown, 1-based, or 0 when the current image is no entry of the list; and how many there are.
+    int Position() const { return Entry; }
+    int Count() const { return Entries; }
+    // The audience monitor: the one the window covers, or waits for while paused, as last seen, with its
+    // number in the system's order then.
+    const TMonitorInfo& Monitor() const { return Audience; }
+    int MonitorNumber() const { return Number; }
+    // The automatic advance runs, or runs again when the paused show's monitor returns.
+    bool Advancing() const { return Advance; }
+
+    // "No show", "Showing 7 of 42 on 2 — HDMI-1", "Paused: the audience monitor is not connected",
+    // "Stopped".
+    QString Text() const;
+
+    // "Play slideshow" put the window on `monitor`, number `number` in the system's order.
+    void Started(const TMonitorInfo& monitor, int number, bool advancing);
+    // "Stop slideshow": the advance ends; a paused show returns stopped.
+    void Stopped();
+    // The audience window was closed.
+    void Closed();
+    // The audience window shows entry `position` (1-based, 0 for none) of `count`.
+    void Moved(int position, int count);
+
+    // The monitors there now, after one came, went or changed its bounds; see the table above.
+    TMonitorReaction MonitorsChanged(const QList<TMonitorInfo>& monitors);
+
+signals:
+    void Changed();
+
+private:
+    // Runs `change` and signals when it changed anything.
+    template <class F>
+    void Change(F&& change);
+
+    TShowState Now = TShowState::NoShow;
+    TShowState Resume = TShowState::Showing;  // what a paused show becomes when its monitor returns
+    int Entry = 0;
+    int Entries = 0;
+    TMonitorInfo Audience;
+    int Number = 0;
+    bool Advance = false;
+};
