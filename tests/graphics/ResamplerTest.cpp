@@ -18,6 +18,7 @@
 #include "Bitmap.h"
 #include "PeakMemory.h"
 #include "Pillow.h"
+#include "PixelCompare.h"
 #include "Resampler.h"
 
 namespace {
@@ -165,20 +166,6 @@ QImage NaturalPicture(int width, int height) {
     return picture;
 }
 
-double PsnrRgb(const QImage& a, const QImage& b) {
-    double squares = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            for (const int d : {qRed(p) - qRed(q), qGreen(p) - qGreen(q), qBlue(p) - qBlue(q)}) {
-                squares += double(d) * d;
-            }
-        }
-    }
-    const double mse = squares / (3.0 * a.width() * a.height());
-    return mse == 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
-}
-
 TEST(ResamplerTest, WeightTablesFollowTheTargetNotTheSource) {
     struct Case {
         int Source, Target;
@@ -316,7 +303,7 @@ TEST(ResamplerTest, MatchesPillowsLanczosOnAPhotographLikePicture) {
         const QImage ours = ResampleLanczos(source, target.width(), target.height());
         ASSERT_EQ(expected.size(), target);
         ASSERT_EQ(ours.size(), target);
-        EXPECT_GE(PsnrRgb(ours, expected), 40.0);
+        EXPECT_GE(testsupport::PsnrRgb(ours, expected), 40.0);
     }
 }
 
