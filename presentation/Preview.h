@@ -27,6 +27,13 @@ public:
     std::function<void()> StopSlideshow;
 
     void SetPicture(const QImage& picture) override { ImgView32Preview->SetPicture(picture); }
+    void SetOrientedPicture(const QImage& picture, int orientation) override {
+        ImgView32Preview->SetOrientedPicture(picture, orientation);
+    }
+    QSize FittedSize(QSize upright) const override { return ImgView32Preview->FittedSize(upright); }
+    void SetFittedPicture(const QImage& picture, int orientation, const QImage& fitted) override {
+        ImgView32Preview->SetFittedPicture(picture, orientation, fitted);
+    }
 
     // Covers the whole of the screen (its full bounds, not the work area) and shows the window there.
     void ShowOnScreen(QScreen* screen);
