@@ -526,3 +526,11 @@ QImage Resample(const QImage& source, int width, int height, bool turnedAfter, d
 QImage ResampleLanczos(const QImage& source, int width, int height, bool turnedAfter) {
     return Resample(source, width, height, turnedAfter, 0.0, 0.0);
 }
+
+QImage ResampleLanczosReduced(const QImage& reduced, QSize original, QSize factors, int width, int height) {
+    if (factors.width() <= 0 || factors.height() <= 0) {
+        return QImage();
+    }
+    return Resample(reduced, width, height, false, double(original.width()) / factors.width(),
+                    double(original.height()) / factors.height());
+}

@@ -25,3 +25,7 @@
 // turning and then fitting.
 QImage ResampleLanczos(const QImage& source, int width, int height, bool turnedAfter = false);
 
+// The same for a source that is the box-reduced copy (BoxReduce.h), by whole `factors`, of a picture of
+// `original` size: the kernel is laid over the original's extent, so that boxes cut short at the right
+// and bottom edges do not stretch the picture.
+QImage ResampleLanczosReduced(const QImage& reduced, QSize original, QSize factors, int width, int height);

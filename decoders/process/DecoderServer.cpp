@@ -9,6 +9,7 @@
 #include <cstring>
 #include <utility>
 
+#include "BoxReduce.h"
 #include "FitThumbnail.h"
 
 namespace {
@@ -58,21 +59,34 @@ TDecoderAnswer InMemoryFile(const QImage& picture) {
     return answer;
 }
 
-// The picture fitted into the request's box: a thumbnail's few kilobytes go back, not the picture.
+// The picture fitted into the request's box: a thumbnail's few kilobytes go back, not the picture. It is
+// box-reduced as it is converted, and fitted from there.
 TDecoderAnswer Thumbnail(const TDecoderRequest& request, const QString& path,
                          const TDecoderBackend& backend) {
-    QImage picture;
-    if (!backend.Load(path, picture) || picture.isNull()) {
+    QImage reduced;
+    QSize size;
+    if (!backend.LoadReduced(path, request.ThumbnailBox, reduced, size) || reduced.isNull()) {
         return Failed();
     }
     QImage fitted;
-    FitThumbnail(picture, fitted, request.ThumbnailBox.width(), request.ThumbnailBox.height(),
-                 QColor::fromRgba(request.Background));
-    picture = QImage();
+    FitReducedThumbnail(reduced, size, fitted, request.ThumbnailBox.width(), request.ThumbnailBox.height(),
+                        QColor::fromRgba(request.Background));
+    reduced = QImage();
     return InMemoryFile(fitted);
 }
 
 }  // namespace
+
+bool TDecoderBackend::LoadReduced(const QString& path, QSize box, QImage& reduced, QSize& size) const {
+    QImage picture;
+    if (!Load(path, picture) || picture.isNull()) {
+        return false;
+    }
+    const QSize factors = ThumbnailReduction(picture.size(), box.width(), box.height());
+    reduced = factors == QSize(1, 1) ? picture : BoxReduce(picture, factors.width(), factors.height());
+    size = picture.size();
+    return !reduced.isNull();
+}
 
 TDecoderAnswer TDecoderSession::Answer(const QByteArray& message) {
     try {

@@ -17,6 +17,9 @@ public:
     virtual bool Loaded() const = 0;
     virtual int FileType(const QString& path) const = 0;
     virtual bool Load(const QString& path, QImage& picture) const = 0;
+    // The picture box-reduced for a thumbnail of `box` size (TGenericDecoder::LoadReduced), and its own
+    // size. This one loads it whole and reduces it.
+    virtual bool LoadReduced(const QString& path, QSize box, QImage& reduced, QSize& size) const;
 };
 
 // The FreeImage binding as a backend.
@@ -26,6 +29,9 @@ public:
     bool Loaded() const override { return Decoder.Loaded(); }
     int FileType(const QString& path) const override { return Decoder.FileType(path); }
     bool Load(const QString& path, QImage& picture) const override { return Decoder.Load(path, picture); }
+    bool LoadReduced(const QString& path, QSize box, QImage& reduced, QSize& size) const override {
+        return Decoder.LoadReduced(path, box, reduced, size);
+    }
 
 private:
     TGenericDecoder Decoder;
