@@ -67,6 +67,18 @@ public:
         return Kept;
     }
 
+    void ReleaseAll() {
+        std::vector<TBlock> freed;
+        {
+            const std::lock_guard lock(Lock);
+            freed.swap(Blocks);
+            Kept = 0;
+        }
+        for (const TBlock& block : freed) {
+            std::free(block.Pixels);
+        }
+    }
+
 private:
     std::mutex Lock;
     std::vector<TBlock> Blocks;
@@ -112,4 +124,8 @@ QImage NewPicture(int width, int height, QImage::Format format) {
 
 qsizetype SparePictureMemory() {
     return Spare().Bytes();
+}
+
+void ReleaseSparePictureMemory() {
+    Spare().ReleaseAll();
 }

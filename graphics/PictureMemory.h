@@ -15,8 +15,9 @@ QImage NewPicture(int width, int height, QImage::Format format);
 // photographs.
 constexpr qsizetype SparePictureBytes = qsizetype(192) << 20;
 
-// How much such memory is kept now.
+// How much such memory is kept now, and letting all of it go (a process that has gone idle).
 qsizetype SparePictureMemory();
+void ReleaseSparePictureMemory();
 
 // The most memory a decoded picture may need. A few damaged header bytes can declare a picture of
 // gigapixels; such files are refused before anything is allocated for them.

@@ -1,5 +1,6 @@
 #include "DecoderServer.h"
 
+#include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 
 #include "BoxReduce.h"
 #include "FitThumbnail.h"
+#include "PictureMemory.h"
 
 namespace {
 
@@ -152,18 +154,35 @@ void LimitDecoderProcess() {
     }
 }
 
+void KeepDecoderMemory() {
+    // Large blocks from the heap rather than mappings of their own, and the heap's top kept: freed, a
+    // picture's memory serves the next picture. The server gives it back when it is idle.
+    mallopt(M_MMAP_MAX, 0);
+    mallopt(M_TRIM_THRESHOLD, int(MaxPictureBytes));
+}
+
 int RunDecoderServer(int socket, const TDecoderBackend& backend) {
     TDecoderSession session(backend);
+    bool holdsMemory = false;
     for (;;) {
         QByteArray message;
         TUniqueFd ignored;
-        const TReceiveResult received = ReceiveDecoderMessage(socket, -1, message, ignored);
+        const TReceiveResult received =
+            ReceiveDecoderMessage(socket, holdsMemory ? DecoderIdleMs : -1, message, ignored);
+        if (received == TReceiveResult::TimedOut && holdsMemory) {
+            // Idle: the memory kept for the next picture goes back to the system.
+            ReleaseSparePictureMemory();
+            malloc_trim(0);
+            holdsMemory = false;
+            continue;
+        }
         if (received == TReceiveResult::Closed) {
             return 0;
         }
         if (received != TReceiveResult::Received) {
             return 1;
         }
+        holdsMemory = true;
         ::alarm(DecoderSelfDeadlineSeconds);
         const TDecoderAnswer answer = session.Answer(message);
         ::alarm(0);

@@ -64,5 +64,15 @@ void LimitDecoderProcess();
 // that a hung decoder never outlives a program that went away.
 inline constexpr unsigned DecoderSelfDeadlineSeconds = 60;
 
+// The memory of the pictures decoded is kept from one request to the next, so that the library and the
+// program's code write into pages that are there already (a thumbnail worker's requests come one after
+// the other); once no request has come for this long, it is given back.
+inline constexpr int DecoderIdleMs = 2000;
+
+// Has the process's allocator keep freed memory for the next picture rather than hand it back to the
+// system at once (which makes every large picture fault in fresh pages, zeroed, then zeroed again by
+// the library). Called once at the start of the decoder process.
+void KeepDecoderMemory();
+
 // Serves requests on `socket` until the program closes its end; returns the process's exit status.
 int RunDecoderServer(int socket, const TDecoderBackend& backend);

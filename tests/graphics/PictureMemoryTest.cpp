@@ -37,6 +37,8 @@ TEST(PictureMemoryTest, TheMemoryOfAPictureThatWentAwayServesTheNextOne) {
         }
     }
     EXPECT_LE(SparePictureMemory(), SparePictureBytes);
+    ReleaseSparePictureMemory();
+    EXPECT_EQ(SparePictureMemory(), 0);
 }
 
 }  // namespace
