@@ -163,7 +163,7 @@ orvalis_steps() {
     menu_file 3  # Load Image List..., Save Image List..., Load Last Image List
     # "Play slideshow" with nothing selected starts at the first entry, once the list is there.
     play_shown() {
-        xdotool mousemove ${play% *} ${play#* } click 1
+        xdotool mousemove "${play% *}" "${play#* }" click 1
         picture_shown
     }
     xserver_wait 90 play_shown || fail "\"Play slideshow\" showed no picture on monitor 2"

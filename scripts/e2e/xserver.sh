@@ -1,3 +1,5 @@
+# shellcheck shell=bash disable=SC2034
+# (Sourced: the variables it sets are read by the script that sources it.)
 # Sourced by the end-to-end scripts: an X server of their own with two monitors side by side, as
 # scripts/e2e.sh sets it up (Xorg with the dummy driver, one 3840 x 1080 screen split by RandR into two
 # outputs of 1920 x 1080), and a wait for a condition. Needs root (to start Xorg), the Debian packages
