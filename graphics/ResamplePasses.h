@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "LanczosTaps.h"
@@ -12,6 +13,16 @@
 // The two passes of the Lanczos resampler (Resampler.h), for the resampler itself and for a resampling
 // that starts while its source is still being decoded (ResampleAhead.h). Sources are working pictures
 // (Bitmap.h); targets are of the source's format.
+
+// The passes are compiled for any x86-64 processor (Portable), for one with AVX2 and FMA (Fast) and for
+// one with AVX-512 (Wide); the best one the processor runs is used. Fast and Wide give the same pixels,
+// Portable (separate multiplies and adds) may differ from them by the last bit of a rounding.
+enum class TResampleVariant { Portable, Fast, Wide };
+
+// The variants this processor runs, and making the passes use one of them (nothing: the best) so that
+// the tests check each: for the tests only, with no resampling under way.
+std::vector<TResampleVariant> ResampleVariantsHere();
+void UseResampleVariant(std::optional<TResampleVariant> variant);
 
 // Whether the pass along the width goes first when `source` is resampled to width x height: the side
 // that shrinks most goes first, so that the second pass has the fewest pixels to read; a tie goes to the

@@ -3,6 +3,7 @@
 #include <QtGlobal>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <exception>
@@ -130,7 +131,7 @@ ORVALIS_VECTOR_HELPER void StorePair(uchar* bytes, TPairF value) {
 #define ORVALIS_HAS_FAST_VARIANT 0
 #endif
 
-enum class TVariant { Portable, Fast, Wide };
+using TVariant = TResampleVariant;
 
 TVariant BestVariant() {
 #if ORVALIS_HAS_FAST_VARIANT
@@ -146,6 +147,14 @@ TVariant BestVariant() {
 #else
     return TVariant::Portable;
 #endif
+}
+
+// The variant the passes use: the best one, unless a test asked for a lesser one.
+std::atomic<int> ChosenVariant{-1};
+
+TVariant UsedVariant() {
+    const int chosen = ChosenVariant.load(std::memory_order_relaxed);
+    return chosen < 0 ? BestVariant() : TVariant(chosen);
 }
 
 #if ORVALIS_HAS_FAST_VARIANT
@@ -411,8 +420,23 @@ void ResampleColumnsPortable(const QImage& source, QImage& target, const TLanczo
 
 }  // namespace
 
+std::vector<TResampleVariant> ResampleVariantsHere() {
+    std::vector<TResampleVariant> here{TVariant::Portable};
+    if (BestVariant() != TVariant::Portable) {
+        here.push_back(TVariant::Fast);
+    }
+    if (BestVariant() == TVariant::Wide) {
+        here.push_back(TVariant::Wide);
+    }
+    return here;
+}
+
+void UseResampleVariant(std::optional<TResampleVariant> variant) {
+    ChosenVariant.store(variant ? int(*variant) : -1, std::memory_order_relaxed);
+}
+
 void ResampleRows(const QImage& source, QImage& target, const TLanczosTaps& taps, int first, int end) {
-    switch (BestVariant()) {
+    switch (UsedVariant()) {
         case TVariant::Wide:
             return ResampleRowsWide(source, target, taps, first, end);
         case TVariant::Fast:
@@ -439,7 +463,7 @@ void ResampleColumns(const QImage& source, QImage& target, const TLanczosTaps& t
     if (rings == nullptr) {
         rings = &own.emplace(taps, target.width(), false);
     }
-    switch (BestVariant()) {
+    switch (UsedVariant()) {
         case TVariant::Wide:
             return ResampleColumnsWide(source, target, taps, first, end, *rings);
         case TVariant::Fast:
