@@ -17,7 +17,9 @@
 //                           same with FreeImage bound in this process. Counters: files_per_s; t1_ms, the
 //                           single-thread time of one rendering (processor time, median of five) measured
 //                           at the start of each repetition; ideal_s = files x t1 / logical processors;
-//                           vs_ideal = time / ideal_s.
+//                           vs_ideal = time / ideal_s. The processor time is this process's: on the
+//                           program's route the decoder processes do the work, so t1 and vs_ideal mean
+//                           something only for the in-process variant.
 // BM_PillowThumbnailAllFiles  Pillow's everyday thumbnail after a full decode (Image.open, load(),
 //                           thumbnail((160, 120), LANCZOS), which box-reduces by a whole factor before its
 //                           Lanczos pass), one Python process per logical processor with its share of the
