@@ -36,9 +36,10 @@ public:
     // Waits until the first pass has taken every row reported ready, and lets go of the source.
     void StopReading();
 
-    // The finished source, whose pixels in `changed` may differ from those reported ready: the rows of
-    // the first pass that read them are made again, then the second pass. A null picture when the first
-    // pass did not get every row of this source, or its memory was not there.
+    // The finished source (the picture whose rows were reported: it cannot tell another one of that size
+    // and format), whose pixels in `changed` may differ from those reported ready: the rows of the first
+    // pass that read them are made again, then the second pass. A null picture when the first pass did
+    // not get every row, or its memory was not there.
     QImage Finish(const QImage& source, const QRect& changed);
 
 private:

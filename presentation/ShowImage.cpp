@@ -27,6 +27,7 @@ TStoredPicture DecodeStoredPicture(const QString& path, const TShowDecoders& dec
     // Read first, so that whoever follows the decode knows which way the picture will stand.
     const int orientation = decoders.Orientation(path);
     QImage picture;
+    bool told = false;
     if (IsJpeg2000Name(path)) {
         picture = decoders.Jpeg2000(path);  // its failure ends the show of this file
     }
@@ -39,6 +40,7 @@ TStoredPicture DecodeStoredPicture(const QString& path, const TShowDecoders& dec
                 };
             }
             picture = decoders.Registry(path, registryRows);
+            told = !picture.isNull() && rowsDecoded;
         } catch (const std::exception&) {
             // Not a format the registry reads: the generic decoder may still know it.
         }
@@ -49,7 +51,7 @@ TStoredPicture DecodeStoredPicture(const QString& path, const TShowDecoders& dec
             picture = generic;
         }
     }
-    return {ToWorkingPicture(picture), orientation};
+    return {ToWorkingPicture(picture), orientation, told};
 }
 
 QImage DecodeShownPicture(const QString& path, const TShowDecoders& decoders) {
@@ -97,8 +99,7 @@ public:
     // Hands the picture to the preview, with its fitted copy when that was made ahead; `changed` is the
     // part of the picture drawn on since the decode.
     void Show(const TStoredPicture& decoded, const QRect& changed) {
-        const QImage fitted =
-            Ahead && !decoded.Picture.isNull() ? Ahead->Finish(decoded.Picture, changed) : QImage();
+        const QImage fitted = Ahead && decoded.RowsTold ? Ahead->Finish(decoded.Picture, changed) : QImage();
         if (fitted.isNull()) {
             Preview.SetOrientedPicture(decoded.Picture, decoded.Orientation);
         } else {

@@ -43,6 +43,8 @@ struct TShowDecoders {
 struct TStoredPicture {
     QImage Picture;
     int Orientation = 0;
+    // The picture is the one whose rows were told as they were decoded (not one of a later route).
+    bool RowsTold = false;
 };
 
 // Told as a picture's rows are decoded (where the registry's reader decodes in bands): the rows [0, rows)

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QTemporaryDir>
 
+#include <stdexcept>
 #include <vector>
 
 #include "CameraPicture.h"
@@ -360,5 +361,29 @@ INSTANTIATE_TEST_SUITE_P(Table, ShownCopyTest,
                                            TShownCase{"TurnedCounterClockwise", 8, {1000, 700}},
                                            TShownCase{"Transposed", 5, {640, 360}}),
                          [](const auto& info) { return std::string(info.param.Name); });
+
+// A JPEG whose decode told all its rows and failed at its very end goes to the next route like any other
+// failure, and the picture shown is that route's, not a fit of the rows told.
+TEST_F(ShowPipeline, AFitBegunOnADecodeThatFailedIsNotShown) {
+    List.Names << testsupport::MakeFile(Folder.filePath(QStringLiteral("IMG_0001.jpg")));
+    TShowDecoders decoders = WithGeneric(false);
+    decoders.Orientation = [](const QString&) { return 6; };
+    decoders.Registry = [](const QString&, const TRowsDecoded& rowsDecoded) -> QImage {
+        const QImage told = Solid(600, 400, Qt::red);
+        rowsDecoded(told, told.height());
+        throw std::runtime_error("damaged at its end");
+    };
+    decoders.Generic = [](const QString&, QImage& picture) {
+        picture = Solid(600, 400, Qt::blue);
+        return true;
+    };
+    TPictureSurface surface;
+    surface.resize(400, 300);
+    surface.show();
+    ASSERT_TRUE(Pipeline(decoders).ShowImage(0, false, surface));
+    const QImage& shown = surface.FittedPicture();
+    ASSERT_EQ(shown.size(), QSize(200, 300));
+    EXPECT_EQ(shown.pixelColor(100, 150), QColor(Qt::blue));
+}
 
 }  // namespace
