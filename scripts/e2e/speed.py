@@ -10,7 +10,7 @@ couple of milliseconds, and the medians and ratios of the figures.
                                                 appends the milliseconds from the command's start to the
                                                 first change of the region to OUT, one per line
   speed.py report DECODE_MS_FILE NAME=FILE...   the medians of each file's figures and their ratios to
-                                                the median decode time
+                                                the median decode time, and the ratio of the first two
   speed.py goals DECODE_MS_FILE OURS_FILE FEH_FILE
                                                 whether the median step is at most 1.6 x the median
                                                 decode and below feh's median; exits with 1 when not
@@ -128,9 +128,8 @@ def report(decode_file, named):
         print(f"{name}: median {medians[name]:.0f} ms = {medians[name] / decode_median:.2f} x the decode "
               f"(min {min(values):.0f}, max {max(values):.0f}, {len(values)} steps)")
     names = list(medians)
-    for i, first in enumerate(names):
-        for second in names[i + 1:]:
-            print(f"{first} / {second}: {medians[first] / medians[second]:.2f}")
+    if len(names) >= 2:
+        print(f"{names[0]} / {names[1]}: {medians[names[0]] / medians[names[1]]:.2f}")
 
 
 def goals(decode_file, ours_file, feh_file):

@@ -1,13 +1,15 @@
 # shellcheck shell=bash disable=SC2034
 # (Sourced: the variables it sets are read by the script that sources it.)
-# Sourced by the end-to-end scripts: an X server of their own with two monitors side by side, as
-# scripts/e2e.sh sets it up (Xorg with the dummy driver, one 3840 x 1080 screen split by RandR into two
-# outputs of 1920 x 1080), and a wait for a condition. Needs root (to start Xorg), the Debian packages
-# xserver-xorg-core, xserver-xorg-video-dummy and x11-xserver-utils.
+# Sourced by the end-to-end scripts: an X server of their own with two monitors side by side (Xorg with
+# the dummy driver, one 3840 x 1080 screen split by RandR into two outputs of 1920 x 1080), the tools
+# that drive it, and a wait for a condition. Needs root (to start Xorg). The sourcing script defines
+# fail MESSAGE, which ends the run.
 #
-#   xserver_start WORK   starts Xorg on the first free display from :90 up with its configuration and
-#                        log in WORK; sets xserver_display and xserver_pid, or returns 1 with the reason
-#                        in WORK/Xorg.out and WORK/Xorg.log
+#   need COMMAND PACKAGE fails the run when COMMAND is missing, naming its Debian package
+#   need_x_tools         the X server, its dummy driver, xrandr, xdotool and ImageMagick's import
+#   xserver_start WORK   starts Xorg on the first free display from :90 up that no other server holds,
+#                        with its configuration and log in WORK; sets xserver_display and xserver_pid, or
+#                        returns 1 with the reason in WORK/Xorg.out and WORK/Xorg.log
 #   xserver_monitors     makes the two monitors on $DISPLAY; returns 1 when xrandr does not show them
 #   xserver_stop         ends the server, if it runs
 #   xserver_wait SECONDS COMMAND...
@@ -16,6 +18,19 @@
 
 xserver_display=""
 xserver_pid=""
+
+need() {
+    command -v "$1" >/dev/null 2>&1 || fail "$1 is missing (Debian package $2)"
+}
+
+need_x_tools() {
+    need Xorg xserver-xorg-core
+    need xrandr x11-xserver-utils
+    need xdotool xdotool
+    need import imagemagick
+    [[ -e /usr/lib/xorg/modules/drivers/dummy_drv.so ]] ||
+        fail "Xorg's dummy driver is missing (Debian package xserver-xorg-video-dummy)"
+}
 
 xserver_start() {
     local work=$1 n
@@ -49,7 +64,7 @@ Section "Screen"
 EndSection
 EOF
     # Two runs that pick the same number at the same moment: the loser's Xorg ends at once, and it tries
-    # the next number.
+    # the next number; anything else is fatal.
     for ((n = 90; n < 190; n++)); do
         [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
         Xorg ":$n" -noreset -nolisten tcp -config "$work/xorg.conf" -logfile "$work/Xorg.log" \
