@@ -26,4 +26,17 @@ public:
             FormPreview->SetPicture(picture);
         }
     }
+    void SetOrientedPicture(const QImage& picture, int orientation) override {
+        if (FormPreview != nullptr) {
+            FormPreview->SetOrientedPicture(picture, orientation);
+        }
+    }
+    QSize FittedSize(QSize upright) const override {
+        return FormPreview != nullptr ? FormPreview->FittedSize(upright) : QSize();
+    }
+    void SetFittedPicture(const QImage& picture, int orientation, const QImage& fitted) override {
+        if (FormPreview != nullptr) {
+            FormPreview->SetFittedPicture(picture, orientation, fitted);
+        }
+    }
 };

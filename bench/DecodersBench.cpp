@@ -11,11 +11,12 @@
 
 #include <QDir>
 #include <QImage>
-#include <QRandomGenerator>
 
 #include <cstdio>
 #include <cstdlib>
 
+#include "CameraJpeg.h"
+#include "FileMaker.h"
 #include "FormatRegistry.h"
 #include "Jpeg2000Bitmap.h"
 
@@ -25,27 +26,13 @@ QString Folder() {
     return QDir::tempPath() + QStringLiteral("/orvalis-decoders-bench/");
 }
 
-// A photograph-like picture: smooth gradients with fine noise, so that the encoders work as on a photo.
-QImage PhotoLike(int width, int height) {
-    QImage picture(width, height, QImage::Format_RGB32);
-    QRandomGenerator random(7);
-    for (int y = 0; y < height; ++y) {
-        auto* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
-        for (int x = 0; x < width; ++x) {
-            const int noise = int(random.bounded(24));
-            row[x] = qRgb((x * 255 / width + noise) & 0xFF, (y * 255 / height + noise) & 0xFF,
-                          ((x + y) / 16 + noise) & 0xFF);
-        }
-    }
-    return picture;
-}
-
 const QString& JpegFile() {
     static const QString path = [] {
         QDir().mkpath(Folder());
-        const QString file = Folder() + QStringLiteral("photo24mp.jpg");
+        const QString file = Folder() + QStringLiteral("camera24mp.jpg");
         if (!QFile::exists(file)) {
-            PhotoLike(6000, 4000).save(file, "JPG", 90);
+            testsupport::MakeFile(file,
+                                  testsupport::CameraJpeg(testsupport::CameraLikePicture(6000, 4000), 6));
         }
         return file;
     }();
@@ -55,10 +42,10 @@ const QString& JpegFile() {
 const QString& Jpeg2000File() {
     static const QString path = [] {
         QDir().mkpath(Folder());
-        const QString file = Folder() + QStringLiteral("photo12mp.jp2");
+        const QString file = Folder() + QStringLiteral("camera12mp.jp2");
         if (!QFile::exists(file)) {
             TJpeg2000Bitmap bitmap;
-            bitmap.Assign(PhotoLike(4000, 3000).convertToFormat(QImage::Format_BGR888));
+            bitmap.Assign(testsupport::CameraLikePicture(4000, 3000).convertToFormat(QImage::Format_BGR888));
             bitmap.SaveToFile(file);
         }
         return file;

@@ -8,42 +8,26 @@
 //
 // The ratio of the medians of BM_GenericProcess and BM_GenericInProcess for each file is the extra cost
 // of the process on the show's road. The files: a 24-megapixel Photoshop picture and a 24-megapixel
-// PCX picture of photograph-like content (gradients with a camera's fine noise).
+// PCX picture of a camera's photograph (CameraPicture.h).
 #include <benchmark/benchmark.h>
 
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 
+#include "CameraPicture.h"
 #include "FreeImageBinding.h"
 #include "FreeImageLoader.h"
 #include "PictureFiles.h"
 
 namespace {
 
-constexpr int Width = 6000, Height = 4000;
-
-QImage PhotoLike() {
-    QImage picture(Width, Height, QImage::Format_RGB32);
-    quint32 state = 12345;
-    for (int y = 0; y < Height; ++y) {
-        auto* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
-        for (int x = 0; x < Width; ++x) {
-            state = state * 1664525u + 1013904223u;
-            const int noise = int(state >> 27);
-            row[x] = qRgb((x * 255 / Width + noise) & 0xFF, (y * 255 / Height + noise) & 0xFF,
-                          ((x + y) / 32 + noise) & 0xFF);
-        }
-    }
-    return picture;
-}
-
 // The file of the given kind, made on first use and kept in the temporary folder.
 QString File(const QString& extension) {
     const QString folder = QDir::tempPath() + QStringLiteral("/orvalis-generic-decoder-bench/");
-    const QString path = folder + QStringLiteral("photo24mp.") + extension;
+    const QString path = folder + QStringLiteral("camera24mp.") + extension;
     if (!QFile::exists(path)) {
-        static const QImage picture = PhotoLike();
+        static const QImage picture = testsupport::CameraLikePicture(6000, 4000);
         QDir().mkpath(folder);
         QFile file(path);
         file.open(QIODevice::WriteOnly);

@@ -7,13 +7,13 @@
 // target's size and one pass over the source, not the source's width; its counter PeakMiB is the growth of
 // the process's peak resident memory during one fit.
 // Run: bench_resampler --benchmark_repetitions=9 --benchmark_report_aggregates_only=true
+#include "../tests/support/CameraPicture.h"
 #include "../tests/support/PeakMemory.h"
 #include "Resampler.h"
 
 #include <QFile>
 #include <QImage>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -28,22 +28,10 @@ namespace {
 
 constexpr int SourceWidth = 6000, SourceHeight = 4000, TargetWidth = 1620, TargetHeight = 1080;
 
-// Smooth shading with fine noise: the resampler's cost does not depend on content, but a realistic
-// picture keeps compression or caching from flattering either side.
+// A camera's photograph (CameraPicture.h): the resampler's cost does not depend on content, but a
+// realistic picture keeps compression or caching from flattering either side.
 const QImage& Source() {
-    static const QImage picture = [] {
-        QImage image(SourceWidth, SourceHeight, QImage::Format_RGB32);
-        QRandomGenerator random(1);
-        for (int y = 0; y < SourceHeight; ++y) {
-            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-            for (int x = 0; x < SourceWidth; ++x) {
-                const int n = int(random.bounded(16));
-                line[x] = qRgb((x / 24 + n) & 255, (y / 16 + n) & 255,
-                               int(128 + 100 * std::sin((x + y) / 300.0)) + n / 2);
-            }
-        }
-        return image;
-    }();
+    static const QImage picture = testsupport::CameraLikePicture(SourceWidth, SourceHeight);
     return picture;
 }
 

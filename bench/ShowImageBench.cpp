@@ -1,20 +1,36 @@
-// The show pipeline on a 24-megapixel JPEG carrying EXIF orientation 6 with the watermark on, up to the
-// fitted copy for a 1920 x 1080 surface, against libjpeg-turbo decoding the same file alone (the same
-// call and flags as the registry's JPEG reader) in the same run. The split benchmarks time each stage
-// on its own; BM_SlideshowStep is a step forward in a shown 1920 x 1080 preview window up to the end
-// of its repaint, as the operator feels a press (the offscreen platform: no compositor in the figure).
+// A step of the show on camera photographs: two 24-megapixel JPEGs as a camera writes them (6000 x 4000,
+// fine detail and sensor noise, quality 90, 4:2:0, camera EXIF with orientation 6; CameraJpeg.h), with
+// the watermark on, against libjpeg-turbo decoding the same file alone in the same run.
 //
-//   build/bin/bench_show_image --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+//   build/bin/bench_show_image --benchmark_repetitions=15 --benchmark_report_aggregates_only=true
+//       --benchmark_enable_random_interleaving=true
 //
-// The ratio that matters is the median of BM_ShowImageToFitted over the median of BM_TurboJpegDecode.
+// BM_TurboJpegDecode     the reference: the file read from disk and decoded by libjpeg-turbo (the same
+//                        call and flags as the registry's JPEG reader) into a buffer that is reused.
+// BM_ShowImageToFitted   ShowImage up to the fitted copy ready to paint, in a shown 1920 x 1080 surface.
+// BM_PressToPainted      a left press on a shown 1920 x 1080 preview window up to the end of the paint
+//                        of the new picture (the offscreen platform: no X server in the figure).
+// BM_Split*              the stages of the step on their own: the decode through the registry, the
+//                        watermark drawn on the picture as stored, the fit of the stored picture into the
+//                        turned size, the turn of the fitted copy, the paint of the window.
+// BM_Whole*              what the step did before on the same picture, for comparison: the quarter turn
+//                        of the whole picture and the fit of the turned picture.
+//
+// The ratios that matter are the medians of BM_ShowImageToFitted and BM_PressToPainted over the median
+// of BM_TurboJpegDecode.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QTemporaryDir>
+#include <QDir>
+#include <QFile>
+#include <QMouseEvent>
 
 #include <turbojpeg.h>
 
+#include <vector>
+
 #include "Bitmap.h"
+#include "CameraJpeg.h"
 #include "FileMaker.h"
 #include "FormatRegistry.h"
 #include "Orientation.h"
@@ -27,37 +43,27 @@
 
 namespace {
 
-constexpr int Width = 6000, Height = 4000;
+constexpr int Width = 6000, Height = 4000, Orientation = 6;
+const QSize Screen(1920, 1080);
 
-QImage PhotoLike() {
-    QImage picture(Width, Height, QImage::Format_RGB32);
-    for (int y = 0; y < Height; ++y) {
-        auto* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
-        for (int x = 0; x < Width; ++x) {
-            const int noise = (x * 7 + y * 13) % 24;
-            row[x] = qRgb((x * 255 / Width + noise) & 0xFF, (y * 255 / Height + noise) & 0xFF,
-                          ((x + y) / 16 + noise) & 0xFF);
+// The two photographs, made on first use and kept in the temporary folder.
+const QStringList& Files() {
+    static const QStringList paths = [] {
+        const QString folder = QDir::tempPath() + QStringLiteral("/orvalis-show-image-bench/");
+        QStringList made;
+        for (int i = 1; i <= 2; ++i) {
+            const QString path = folder + QStringLiteral("IMG_000%1.JPG").arg(i);
+            if (!QFile::exists(path)) {
+                testsupport::MakeFile(
+                    path + QStringLiteral(".part"),
+                    testsupport::CameraJpeg(testsupport::CameraLikePicture(Width, Height, i), Orientation));
+                QFile::rename(path + QStringLiteral(".part"), path);
+            }
+            made << path;
         }
-    }
-    return picture;
-}
-
-// Two copies of the photo, so that a step always decodes a file anew.
-struct TFiles {
-    QTemporaryDir Folder;
-    QStringList Paths;
-    QByteArray Bytes;
-    TFiles() {
-        Bytes = showfakes::JpegWithOrientation(PhotoLike(), 6, 90);
-        for (const char* name : {"IMG_0001.jpg", "IMG_0002.jpg"}) {
-            Paths << testsupport::MakeFile(Folder.filePath(QLatin1String(name)), Bytes);
-        }
-    }
-};
-
-const TFiles& Files() {
-    static const TFiles files;
-    return files;
+        return made;
+    }();
+    return paths;
 }
 
 TSettingsValues WatermarkOn() {
@@ -68,15 +74,18 @@ TSettingsValues WatermarkOn() {
 
 showfakes::TFakeList& List() {
     static showfakes::TFakeList list;
-    list.Names = Files().Paths;
+    list.Names = Files();
     return list;
 }
 
 void BM_TurboJpegDecode(benchmark::State& state) {
-    const QByteArray& bytes = Files().Bytes;
     tjhandle decoder = tjInitDecompress();
     std::vector<unsigned char> pixels(size_t(Width) * Height * 4);
+    int step = 0;
     for (auto _ : state) {
+        QFile file(Files()[step++ % 2]);
+        file.open(QIODevice::ReadOnly);
+        const QByteArray bytes = file.readAll();
         if (tjDecompress2(decoder, reinterpret_cast<const unsigned char*>(bytes.constData()), bytes.size(),
                           pixels.data(), Width, Width * 4, Height, TJPF_BGRX, TJFLAG_ACCURATEDCT) != 0) {
             state.SkipWithError("libjpeg-turbo failed");
@@ -90,61 +99,126 @@ void BM_TurboJpegDecode(benchmark::State& state) {
 void BM_ShowImageToFitted(benchmark::State& state) {
     TShowImage pipeline(List(), [] { return WatermarkOn(); });
     TPictureSurface surface;
-    surface.resize(1920, 1080);
+    surface.resize(Screen);
+    surface.show();
+    int step = 0;
     for (auto _ : state) {
-        pipeline.ShowImage(0, true, surface);
+        pipeline.ShowImage(step++ % 2, true, surface);
         benchmark::DoNotOptimize(surface.FittedPicture().constBits());
     }
 }
 
-QImage Decoded() {
-    return ToWorkingPicture(LoadPictureFile(Files().Paths[0]));
-}
+// Counts the paints of a widget.
+class TPaintCounter : public QObject {
+public:
+    explicit TPaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override {
+        Paints += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+    // Runs the event loop until the widget has been painted once more than `before`.
+    void WaitPastPaint(int before) const {
+        while (Paints == before) {
+            QApplication::processEvents();
+        }
+    }
+    int Paints = 0;
+};
 
-void BM_SplitDecode(benchmark::State& state) {
+// A shown 1920 x 1080 preview window stepping through the photographs with the watermark on.
+struct TShownWindow {
+    TShowImage Pipeline{List(), [] { return WatermarkOn(); }};
+    TFormPreview Window;
+    TPaintCounter Counter{Window.ImgView32Preview};
+    TShownWindow() {
+        Window.NextImage = [this](TFormPreview& preview) { Pipeline.ShowNextImage(preview); };
+        Window.setGeometry(QRect(QPoint(0, 0), Screen));
+        Window.show();
+        Counter.WaitPastPaint(0);
+    }
+};
+
+void BM_PressToPainted(benchmark::State& state) {
+    TShownWindow shown;
+    const QPointF centre(Screen.width() / 2.0, Screen.height() / 2.0);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(Decoded().constBits());
+        const int painted = shown.Counter.Paints;
+        QMouseEvent press(QEvent::MouseButtonPress, centre, shown.Window.mapToGlobal(centre), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(shown.Window.ImgView32Preview, &press);
+        shown.Counter.WaitPastPaint(painted);
     }
 }
 
-void BM_SplitTurn(benchmark::State& state) {
-    const QImage decoded = Decoded();
+// The first photograph as the registry decodes it, as stored.
+const QImage& Stored() {
+    static const QImage picture = ToWorkingPicture(LoadPictureFile(Files()[0]));
+    return picture;
+}
+
+QSize FittedUpright() {
+    return FitPictureRect(UprightSize(Stored().size(), Orientation), Screen).size();
+}
+
+void BM_SplitDecode(benchmark::State& state) {
+    const TShowDecoders decoders = TShowDecoders::Standard();
+    int step = 0;
     for (auto _ : state) {
-        QImage picture = decoded;  // shared; the turn makes its own
-        ApplyExifOrientation(picture, 6);
-        benchmark::DoNotOptimize(picture.constBits());
+        benchmark::DoNotOptimize(DecodeStoredPicture(Files()[step++ % 2], decoders).Picture.constBits());
     }
 }
 
 void BM_SplitWatermark(benchmark::State& state) {
-    QImage upright = Decoded();
-    ApplyExifOrientation(upright, 6);
+    QImage stored = Stored();
+    stored.detach();
     const TSettingsValues settings = WatermarkOn();
     for (auto _ : state) {
-        DrawWatermark(upright, QStringLiteral("0001"), settings,
-                      96.0);  // drawn in place, as the pipeline does
-        benchmark::DoNotOptimize(upright.constBits());
+        DrawWatermark(stored, QStringLiteral("0001"), settings, 96.0, Orientation);  // in place, as the step
+        benchmark::DoNotOptimize(stored.constBits());
     }
 }
 
 void BM_SplitFit(benchmark::State& state) {
-    QImage upright = Decoded();
-    ApplyExifOrientation(upright, 6);
-    const QRect fitted = FitPictureRect(upright.size(), QSize(1920, 1080));
+    const QSize size = FittedUpright().transposed();
     for (auto _ : state) {
-        benchmark::DoNotOptimize(ResampleLanczos(upright, fitted.width(), fitted.height()).constBits());
+        benchmark::DoNotOptimize(ResampleLanczos(Stored(), size.width(), size.height(), true).constBits());
     }
 }
 
-void BM_SlideshowStep(benchmark::State& state) {
-    TShowImage pipeline(List(), [] { return WatermarkOn(); });
-    TFormPreview window;
-    window.setGeometry(0, 0, 1920, 1080);
-    window.show();
-    QApplication::processEvents();
+void BM_SplitTurnFitted(benchmark::State& state) {
+    const QSize size = FittedUpright().transposed();
+    const QImage fitted = ResampleLanczos(Stored(), size.width(), size.height(), true);
     for (auto _ : state) {
-        pipeline.ShowNextImage(window);
-        window.repaint();
+        QImage copy = fitted;  // shared; the turn makes its own
+        ApplyExifOrientation(copy, Orientation);
+        benchmark::DoNotOptimize(copy.constBits());
+    }
+}
+
+void BM_SplitPaint(benchmark::State& state) {
+    TShownWindow shown;
+    shown.Window.SetOrientedPicture(Stored(), Orientation);
+    for (auto _ : state) {
+        const int painted = shown.Counter.Paints;
+        shown.Window.ImgView32Preview->update();
+        shown.Counter.WaitPastPaint(painted);
+    }
+}
+
+void BM_WholeTurn(benchmark::State& state) {
+    for (auto _ : state) {
+        QImage picture = Stored();  // shared; the turn makes its own
+        ApplyExifOrientation(picture, Orientation);
+        benchmark::DoNotOptimize(picture.constBits());
+    }
+}
+
+void BM_WholeFitUpright(benchmark::State& state) {
+    QImage upright = Stored();
+    ApplyExifOrientation(upright, Orientation);
+    const QSize size = FittedUpright();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(ResampleLanczos(upright, size.width(), size.height()).constBits());
     }
 }
 
@@ -152,11 +226,14 @@ void BM_SlideshowStep(benchmark::State& state) {
 
 BENCHMARK(BM_TurboJpegDecode)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ShowImageToFitted)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PressToPainted)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SplitDecode)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_SplitTurn)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SplitWatermark)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SplitFit)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_SlideshowStep)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SplitTurnFitted)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SplitPaint)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_WholeTurn)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_WholeFitUpright)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv) {
     return RunBenchmarksWithWidgets(argc, argv);

@@ -1,26 +1,33 @@
-// Thumbnails of a folder of photographs through the worker threads, against the ideal of every logical
-// processor rendering all the time, and against vipsthumbnail (libvips) on the same files. The files are
-// twelve-megapixel JPEGs without EXIF thumbnails, made once in the temporary folder and kept there.
+// Thumbnails of a folder of camera photographs through the worker threads, against the ideal of every
+// logical processor rendering all the time, and against Pillow and vipsthumbnail on the same files. The
+// files are twelve-megapixel JPEGs as a camera writes them (4000 x 3000, fine detail and sensor noise,
+// quality 90, 4:2:0, camera EXIF; CameraJpeg.h), made once in the temporary folder and kept there.
 //
-//   build/bin/bench_thumbnail_workers [--files=200] --benchmark_repetitions=3
-//   --benchmark_report_aggregates_only=true
+//   build/bin/bench_thumbnail_workers [--files=200] --benchmark_repetitions=5
+//   --benchmark_report_aggregates_only=true --benchmark_enable_random_interleaving=true
 //
 // BM_RenderOneFile          one RenderThumbnail of one file (the program's route, with the generic
 //                           decoder in its processes as at start-up), wall time and the processor time of
 //                           the whole process; BM_RenderOneFileInProcessGeneric the same with FreeImage
-//                           bound in this process, as the program had it before its decoder processes;
+//                           bound in this process, decoded and fitted here as the decoder process does;
 //                           BM_RenderOneFileRegistryOnly with the JPEG reader of the picture-format
 //                           registry instead of the generic decoder.
 // BM_WorkersAllFiles        from posting the first request to applying the last result (a pixmap made
 //                           of it, as the image list keeps it); BM_WorkersAllFilesInProcessGeneric the
-//                           same with FreeImage bound in this process. Counters: t1_ms, the single-thread
-//                           time of one rendering (processor time, median of five) measured at the start of
-//                           each repetition; ideal_s = files x t1 / logical processors; vs_ideal = time /
-//                           ideal_s.
-// BM_VipsthumbnailAllFiles  "vipsthumbnail --size 160x120" over the same files, one process per logical
-//                           processor with its share of the files, from the first start to the last exit.
+//                           same with FreeImage bound in this process. Counters: files_per_s; t1_ms, the
+//                           single-thread time of one rendering (processor time, median of five) measured
+//                           at the start of each repetition; ideal_s = files x t1 / logical processors;
+//                           vs_ideal = time / ideal_s. The processor time is this process's: on the
+//                           program's route the decoder processes do the work, so t1 and vs_ideal mean
+//                           something only for the in-process variant.
+// BM_PillowThumbnailAllFiles  Pillow's everyday thumbnail after a full decode (Image.open, load(),
+//                           thumbnail((160, 120), LANCZOS), which box-reduces by a whole factor before its
+//                           Lanczos pass), one Python process per logical processor with its share of the
+//                           files, from the first start to the last exit. BM_PillowResizeAllFiles the same
+//                           with Pillow's exact resize(..., LANCZOS) to the fitted size.
+// BM_VipsthumbnailAllFiles  "vipsthumbnail --size 160x120" over the same files, in the same way.
 //
-// The ratio to vipsthumbnail is the median of BM_WorkersAllFiles over that of BM_VipsthumbnailAllFiles.
+// The rate that matters is files_per_s of BM_WorkersAllFiles against that of BM_PillowThumbnailAllFiles.
 #include <benchmark/benchmark.h>
 
 #include <QDir>
@@ -34,12 +41,14 @@
 #include <algorithm>
 #include <cstring>
 #include <ctime>
-#include <thread>
 #include <vector>
 
+#include "CameraJpeg.h"
+#include "FileMaker.h"
 #include "FitThumbnail.h"
 #include "FreeImageBinding.h"
 #include "FreeImageLoader.h"
+#include "Pillow.h"
 #include "ThumbnailerThread.h"
 #include "ThumbnailsProcessing.h"
 
@@ -49,26 +58,7 @@ constexpr int Width = 4000, Height = 3000;
 int FileCount = 200;
 
 QString Folder() {
-    return QDir::tempPath() + QStringLiteral("/orvalis-thumbnail-workers-bench-2/");
-}
-
-// A photograph-like picture, different for every seed: gradients with a camera's fine noise, so that
-// the encoder and decoder work as on a photo.
-QImage PhotoLike(int seed) {
-    QImage picture(Width, Height, QImage::Format_RGB32);
-    for (int y = 0; y < Height; ++y) {
-        auto* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
-        for (int x = 0; x < Width; ++x) {
-            quint32 hash = quint32(x) * 0x9E3779B1u ^ quint32(y) * 0x85EBCA77u ^ quint32(seed) * 0xC2B2AE3Du;
-            hash ^= hash >> 15;
-            hash *= 0x2C1B3C6Du;
-            hash ^= hash >> 12;
-            const int noise = int(hash % 24);
-            row[x] = qRgb((x * 255 / Width + noise + seed) & 0xFF, (y * 255 / Height + noise) & 0xFF,
-                          ((x + y) / 16 + noise) & 0xFF);
-        }
-    }
-    return picture;
+    return QDir::tempPath() + QStringLiteral("/orvalis-thumbnail-workers-bench-camera/");
 }
 
 // The files, made on the first call where missing (on every core, since there are many).
@@ -77,22 +67,15 @@ const QStringList& Files() {
         QDir().mkpath(Folder());
         QStringList paths;
         for (int i = 0; i < FileCount; ++i) {
-            paths << Folder() + QStringLiteral("photo_%1.jpg").arg(i, 3, 10, QLatin1Char('0'));
+            paths << Folder() + QStringLiteral("IMG_%1.JPG").arg(i, 4, 10, QLatin1Char('0'));
         }
-        std::vector<std::thread> makers;
-        const int threads = LogicalProcessorCount();
-        for (int t = 0; t < threads; ++t) {
-            makers.emplace_back([&paths, t, threads] {
-                for (int i = t; i < int(paths.size()); i += threads) {
-                    if (!QFile::exists(paths[i])) {
-                        PhotoLike(i).save(paths[i] + QStringLiteral(".part"), "JPG", 90);
-                        QFile::rename(paths[i] + QStringLiteral(".part"), paths[i]);
-                    }
-                }
-            });
-        }
-        for (std::thread& maker : makers) {
-            maker.join();
+        for (int i = 0; i < int(paths.size()); ++i) {
+            if (!QFile::exists(paths[i])) {
+                testsupport::MakeFile(
+                    paths[i] + QStringLiteral(".part"),
+                    testsupport::CameraJpeg(testsupport::CameraLikePicture(Width, Height, i), 1));
+                QFile::rename(paths[i] + QStringLiteral(".part"), paths[i]);
+            }
         }
         return paths;
     }();
@@ -113,15 +96,16 @@ void BM_RenderOneFile(benchmark::State& state) {
 }
 
 // The generic decoder bound in this process, as the program had it before its decoder processes: the
-// picture decoded here and fitted here.
+// picture decoded, reduced and fitted here as the decoder process does it.
 const TThumbnailDecoders& InProcessGenericDecoders() {
     static const TGenericDecoder binding(GenericDecoderLibrary);
     static const TThumbnailDecoders decoders = [] {
         TThumbnailDecoders route = StandardThumbnailDecoders();
         route.Generic = [](const QString& path, QSize box, const QColor& background, QImage& thumbnail) {
-            QImage picture;
-            return binding.Load(path, picture) &&
-                   FitThumbnail(picture, thumbnail, box.width(), box.height(), background);
+            QImage reduced;
+            QSize size;
+            return binding.LoadReduced(path, box, reduced, size) &&
+                   FitReducedThumbnail(reduced, size, thumbnail, box.width(), box.height(), background);
         };
         return route;
     }();
@@ -205,6 +189,7 @@ void WorkersAllFiles(benchmark::State& state, const TThumbnailDecoders& decoders
             break;
         }
         state.SetIterationTime(seconds);
+        state.counters["files_per_s"] = files.size() / seconds;
         ratio = seconds / ideal;
     }
     state.counters["t1_ms"] = t1 * 1000;
@@ -221,23 +206,23 @@ void BM_WorkersAllFilesInProcessGeneric(benchmark::State& state) {
     WorkersAllFiles(state, InProcessGenericDecoders());
 }
 
-void BM_VipsthumbnailAllFiles(benchmark::State& state) {
+// Runs `program` once per logical processor, each with `arguments` and its share of the files, and
+// reports the time from the first start to the last exit.
+void ProcessesOverAllFiles(benchmark::State& state, const QString& program, const QStringList& arguments,
+                           const char* missing) {
     const QStringList& files = Files();
-    const QString output = Folder() + QStringLiteral("vips/");
-    QDir().mkpath(output);
     const int processes = LogicalProcessorCount();
     for (auto _ : state) {
         std::vector<std::unique_ptr<QProcess>> running;
         QElapsedTimer clock;
         clock.start();
         for (int p = 0; p < processes; ++p) {
-            QStringList arguments = {QStringLiteral("--size"), QStringLiteral("160x120"),
-                                     QStringLiteral("-o"), output + QStringLiteral("%s.jpg")};
+            QStringList share = arguments;
             for (int i = p; i < int(files.size()); i += processes) {
-                arguments << files[i];
+                share << files[i];
             }
             running.push_back(std::make_unique<QProcess>());
-            running.back()->start(QStringLiteral("vipsthumbnail"), arguments);
+            running.back()->start(program, share);
         }
         bool failed = false;
         for (auto& process : running) {
@@ -246,11 +231,56 @@ void BM_VipsthumbnailAllFiles(benchmark::State& state) {
         }
         const double seconds = double(clock.nsecsElapsed()) / 1e9;
         if (failed) {
-            state.SkipWithError("vipsthumbnail failed or is not installed (Debian: libvips-tools)");
+            state.SkipWithError(missing);
             break;
         }
         state.SetIterationTime(seconds);
+        state.counters["files_per_s"] = files.size() / seconds;
     }
+}
+
+// Pillow over the files given after the mode: "thumbnail" is the everyday thumbnail, "resize" the exact
+// Lanczos resize to the size the thumbnail box fits; both after a full decode.
+const char* const PillowScript = R"(
+import sys
+from PIL import Image
+lanczos = Image.Resampling.LANCZOS if hasattr(Image, "Resampling") else Image.LANCZOS
+for path in sys.argv[2:]:
+    im = Image.open(path)
+    im.load()
+    if sys.argv[1] == "thumbnail":
+        im.thumbnail((160, 120), lanczos)
+    else:
+        f = min(160 / im.width, 120 / im.height)
+        im = im.resize((max(1, int(im.width * f)), max(1, int(im.height * f))), lanczos)
+)";
+
+void PillowAllFiles(benchmark::State& state, const char* mode) {
+    const QString python = testsupport::PythonWithPillow();
+    if (python.isEmpty()) {
+        state.SkipWithError("python3-pil is not installed");
+        return;
+    }
+    ProcessesOverAllFiles(state, python,
+                          {QStringLiteral("-c"), QLatin1String(PillowScript), QLatin1String(mode)},
+                          "Pillow failed");
+}
+
+void BM_PillowThumbnailAllFiles(benchmark::State& state) {
+    PillowAllFiles(state, "thumbnail");
+}
+
+void BM_PillowResizeAllFiles(benchmark::State& state) {
+    PillowAllFiles(state, "resize");
+}
+
+void BM_VipsthumbnailAllFiles(benchmark::State& state) {
+    const QString output = Folder() + QStringLiteral("vips/");
+    QDir().mkpath(output);
+    ProcessesOverAllFiles(state, QStringLiteral("vipsthumbnail"),
+                          {QStringLiteral("--size"), QStringLiteral("160x120"), QStringLiteral("-o"),
+                           output + QStringLiteral("%s.jpg")},
+                          "vipsthumbnail failed or is not installed (Debian: libvips-tools)");
 }
 
 BENCHMARK(BM_RenderOneFile)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
@@ -264,6 +294,8 @@ BENCHMARK(BM_RenderOneFileRegistryOnly)
     ->MeasureProcessCPUTime();
 BENCHMARK(BM_WorkersAllFiles)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 BENCHMARK(BM_WorkersAllFilesInProcessGeneric)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
+BENCHMARK(BM_PillowThumbnailAllFiles)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
+BENCHMARK(BM_PillowResizeAllFiles)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 BENCHMARK(BM_VipsthumbnailAllFiles)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 
 }  // namespace

@@ -101,8 +101,8 @@ QImage ReadWithQt(const QByteArray& bytes, const TPictureFormat& format) {
     return picture;
 }
 
-QImage ReadJpeg(const QByteArray& bytes, const TPictureFormat& format) {
-    QImage picture = DecodeJpeg(bytes);
+QImage ReadJpeg(const QByteArray& bytes, const TPictureFormat& format, const TRowsDecoded& rowsDecoded) {
+    QImage picture = DecodeJpeg(bytes, QSize(), rowsDecoded);
     if (picture.isNull()) {
         // Only to say why: the JPEG reader refuses too large pictures without telling.
         QByteArray copy = bytes;
@@ -126,10 +126,10 @@ QImage ReadJpeg2000(const QByteArray& bytes) {
     return bitmap.Image();
 }
 
-QImage Read(const QByteArray& bytes, const TPictureFormat& format) {
+QImage Read(const QByteArray& bytes, const TPictureFormat& format, const TRowsDecoded& rowsDecoded = {}) {
     switch (format.Reader) {
         case Jpeg:
-            return ReadJpeg(bytes, format);
+            return ReadJpeg(bytes, format, rowsDecoded);
         case Jpeg2000:
             return ReadJpeg2000(bytes);
         case Qt:
@@ -154,7 +154,7 @@ const TPictureFormat* FindPictureFormat(const QString& extension) {
     return found == std::end(Formats) ? nullptr : found;
 }
 
-QImage LoadPictureBytes(const QByteArray& bytes, const QString& extension) {
+QImage LoadPictureBytes(const QByteArray& bytes, const QString& extension, const TRowsDecoded& rowsDecoded) {
     if (bytes.startsWith("BM")) {
         return Read(bytes, WindowsBitmap);
     }
@@ -162,10 +162,14 @@ QImage LoadPictureBytes(const QByteArray& bytes, const QString& extension) {
     if (format == nullptr) {
         throw EInvalidPicture(QStringLiteral("Unknown picture file extension \"%1\"").arg(extension));
     }
-    return Read(bytes, *format);
+    return Read(bytes, *format, rowsDecoded);
 }
 
 QImage LoadPictureFile(const QString& path) {
+    return LoadPictureFileInBands(path, {});
+}
+
+QImage LoadPictureFileInBands(const QString& path, const TRowsDecoded& rowsDecoded) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         throw EFileError(QStringLiteral("Cannot open %1").arg(path));
@@ -174,5 +178,5 @@ QImage LoadPictureFile(const QString& path) {
     if (!file.peek(2).startsWith("BM") && FindPictureFormat(extension) == nullptr) {
         return LoadPictureBytes(QByteArray(), extension);  // raises, without reading the file
     }
-    return LoadPictureBytes(file.readAll(), extension);
+    return LoadPictureBytes(file.readAll(), extension, rowsDecoded);
 }

@@ -6,6 +6,7 @@
 
 #include <span>
 
+#include "JpegReader.h"
 #include "PictureErrors.h"
 
 // The picture-format registry: the table that maps a file extension to the reader of its format. The
@@ -38,5 +39,10 @@ const TPictureFormat* FindPictureFormat(const QString& extension);
 // cannot read; EFileError when the file cannot be opened.
 QImage LoadPictureFile(const QString& path);
 
+// The same, telling `rowsDecoded` of the rows as they are decoded where the reader decodes from the top
+// down in bands (the JPEG reader; see JpegReader.h); other readers never call it.
+QImage LoadPictureFileInBands(const QString& path, const TRowsDecoded& rowsDecoded);
+
 // The same for the bytes of a file named with the given extension.
-QImage LoadPictureBytes(const QByteArray& bytes, const QString& extension);
+QImage LoadPictureBytes(const QByteArray& bytes, const QString& extension,
+                        const TRowsDecoded& rowsDecoded = {});

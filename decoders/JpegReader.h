@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QSize>
 
+#include <functional>
+
 // Decodes a complete JPEG (JFIF) file held in memory at full size into a 32-bit picture
 // (QImage::Format_RGB32). A CMYK or YCCK file is decoded to its ink values and turned into RGB as Pillow
 // does: the values are read in Adobe's inverted convention (what Photoshop writes, marked by its APP14
@@ -15,6 +17,16 @@
 // from their header, before anything is allocated. Never raises; safe to call from several threads at
 // once (each call uses its own decoder).
 QImage DecodeJpeg(const QByteArray& bytes, QSize largest = QSize());
+
+// Told as a decode goes on that the rows [0, rows) of `picture` are final, so that work on them can start
+// before the rest is there. The decoder writes the other rows meanwhile, through a pointer it took
+// before the first call: a copy of `picture` may be kept to read the final rows (constScanLine), and
+// must never be written to, nor let go of later than the decode's caller lets go of the picture.
+using TRowsDecoded = std::function<void(const QImage& picture, int rows)>;
+
+// The same, telling `rowsDecoded` after every few rows (and once at the end with all of them) rather
+// than only returning the picture. The pixels are those of DecodeJpeg.
+QImage DecodeJpeg(const QByteArray& bytes, QSize largest, const TRowsDecoded& rowsDecoded);
 
 // Larger pictures are refused (null image) instead of allocated.
 constexpr qint64 MaxJpegPixels = qint64(1) << 28;

@@ -1,5 +1,8 @@
 #include "FitThumbnail.h"
 
+#include <algorithm>
+
+#include "BoxReduce.h"
 #include "Resampler.h"
 
 QRect FitThumbnailRect(QSize source, int width, int height) {
@@ -19,17 +22,26 @@ QRect FitThumbnailRect(QSize source, int width, int height) {
     return QRect(left, top, right - left, bottom - top);
 }
 
-bool FitThumbnail(const QImage& source, QImage& destination, int width, int height,
-                  const QColor& background) {
+QSize ThumbnailReduction(QSize source, int width, int height) {
+    const QRect target = FitThumbnailRect(source, width, height);
+    const auto factor = [](int from, int to) {
+        return to <= 0 ? 1 : std::max(1, int(double(from) / to / ThumbnailReductionGap));
+    };
+    return {factor(source.width(), target.width()), factor(source.height(), target.height())};
+}
+
+bool FitReducedThumbnail(const QImage& reduced, QSize source, QImage& destination, int width, int height,
+                         const QColor& background) {
     if (width <= 0 || height <= 0) {
         destination = QImage();
         return true;
     }
     QImage box(width, height, QImage::Format_RGB32);
     box.fill(background.rgb());
-    const QRect target = FitThumbnailRect(source.size(), width, height) & box.rect();
-    if (!target.isEmpty()) {
-        const QImage scaled = ResampleLanczos(source, target.width(), target.height());
+    const QRect target = FitThumbnailRect(source, width, height) & box.rect();
+    if (!target.isEmpty() && !reduced.isNull()) {
+        const QImage scaled = ResampleLanczosReduced(
+            reduced, source, ThumbnailReduction(source, width, height), target.width(), target.height());
         // Drawn opaque: the colour is copied and the alpha byte made 0xFF, never blended.
         for (int y = 0; y < scaled.height(); ++y) {
             const auto* in = reinterpret_cast<const QRgb*>(scaled.constScanLine(y));
@@ -41,4 +53,12 @@ bool FitThumbnail(const QImage& source, QImage& destination, int width, int heig
     }
     destination = box;
     return true;
+}
+
+bool FitThumbnail(const QImage& source, QImage& destination, int width, int height,
+                  const QColor& background) {
+    const QSize factors = ThumbnailReduction(source.size(), width, height);
+    const QImage reduced =
+        factors == QSize(1, 1) ? source : BoxReduce(source, factors.width(), factors.height());
+    return FitReducedThumbnail(reduced, source.size(), destination, width, height, background);
 }

@@ -55,12 +55,13 @@ double LanczosKernel(double x) {
     return Radius * std::sin(pix) * std::sin(pix / Radius) / (pix * pix);
 }
 
-TLanczosTaps LanczosTaps(int sourceLength, int targetLength) {
+TLanczosTaps LanczosTaps(int sourceLength, int targetLength, double sourceExtent) {
     TLanczosTaps taps;
     taps.Box = BoxFor(sourceLength, targetLength);
     const int boxes = int((std::int64_t(sourceLength) + taps.Box - 1) / taps.Box);
     // In boxes: box j covers [j, j + 1) and is sampled at its middle, j + 0.5.
-    const double scale = double(sourceLength) / targetLength / taps.Box;
+    const double extent = sourceExtent > 0.0 ? sourceExtent : double(sourceLength);
+    const double scale = extent / targetLength / taps.Box;
     const double widening = std::max(scale, 1.0);
     const double support = Radius * widening;
     taps.Stride = StrideFor(scale);

@@ -36,8 +36,10 @@ struct TLanczosTaps {
 inline constexpr std::size_t LanczosWeightBudget = std::size_t(1) << 20;
 
 // The taps of a side of `sourceLength` pixels resampled to `targetLength` (both positive). May raise
-// std::bad_alloc.
-TLanczosTaps LanczosTaps(int sourceLength, int targetLength);
+// std::bad_alloc. `sourceExtent`, when given, is where the side ends, in pixels, when its last pixel
+// stands for less than a whole one (a box-reduced picture whose last box was cut short): s is then
+// sourceExtent / targetLength.
+TLanczosTaps LanczosTaps(int sourceLength, int targetLength, double sourceExtent = 0.0);
 
 // The Lanczos kernel of radius 3: sinc(x) * sinc(x / 3) for |x| < 3, else 0.
 double LanczosKernel(double x);

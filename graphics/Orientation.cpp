@@ -90,3 +90,48 @@ void ApplyExifOrientation(QImage& picture, int orientation) {
             break;
     }
 }
+
+bool IsQuarterTurn(int orientation) {
+    return orientation >= 5 && orientation <= 8;
+}
+
+QSize UprightSize(QSize stored, int orientation) {
+    return IsQuarterTurn(orientation) ? stored.transposed() : stored;
+}
+
+int InverseOrientation(int orientation) {
+    return orientation == 6 ? 8 : orientation == 8 ? 6 : orientation;
+}
+
+QPoint StoredPoint(QPoint upright, QSize stored, int orientation) {
+    const int u = upright.x(), v = upright.y();
+    const int right = stored.width() - 1, bottom = stored.height() - 1;
+    switch (orientation) {
+        case 2:
+            return {right - u, v};
+        case 3:
+            return {right - u, bottom - v};
+        case 4:
+            return {u, bottom - v};
+        case 5:
+            return {v, u};
+        case 6:
+            return {v, bottom - u};
+        case 7:
+            return {right - v, bottom - u};
+        case 8:
+            return {right - v, u};
+        default:
+            return upright;
+    }
+}
+
+QRect StoredRect(const QRect& upright, QSize stored, int orientation) {
+    if (upright.isEmpty()) {
+        return {};
+    }
+    const QPoint a = StoredPoint(upright.topLeft(), stored, orientation);
+    const QPoint b = StoredPoint(upright.bottomRight(), stored, orientation);
+    return QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
+                 QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y())));
+}

@@ -18,4 +18,14 @@
 // not positive, and also when the memory for the result or the work cannot be had: it never raises, so
 // a caller tells a failed fit by a null result for a non-null source. Safe to call from several threads
 // at once.
-QImage ResampleLanczos(const QImage& source, int width, int height);
+//
+// The pass along the side that shrinks most goes first (the width when both shrink alike). A caller
+// that turns the result a quarter afterwards says so with `turnedAfter`: the passes then go in the
+// order the turned source would have had them, so that fitting and then turning gives the pixels of
+// turning and then fitting.
+QImage ResampleLanczos(const QImage& source, int width, int height, bool turnedAfter = false);
+
+// The same for a source that is the box-reduced copy (BoxReduce.h), by whole `factors`, of a picture of
+// `original` size: the kernel is laid over the original's extent, so that boxes cut short at the right
+// and bottom edges do not stretch the picture.
+QImage ResampleLanczosReduced(const QImage& reduced, QSize original, QSize factors, int width, int height);

@@ -29,8 +29,13 @@ QSize TPictureSurface::DeviceSize() const {
     return {int(std::lround(width() * ratio)), int(std::lround(height() * ratio))};
 }
 
-TPictureSurface::TFit TPictureSurface::Fit(const QImage& picture, const TFit& current) const {
-    TFit fit{QImage(), FitPictureRect(picture.size(), DeviceSize())};
+std::pair<QSize, qreal> TPictureSurface::FitTarget() const {
+    return {DeviceSize(), devicePixelRatioF()};
+}
+
+TPictureSurface::TFit TPictureSurface::Fit(const QImage& picture, int orientation, const TFit& current,
+                                           const QImage& fittedAhead) const {
+    TFit fit{QImage(), FitPictureRect(UprightSize(picture.size(), orientation), DeviceSize())};
     const qreal ratio = devicePixelRatioF();
     // A new surface size that keeps the fitted size and ratio only moves the copy.
     if (!current.Picture.isNull() && current.Picture.size() == fit.At.size() &&
@@ -41,8 +46,13 @@ TPictureSurface::TFit TPictureSurface::Fit(const QImage& picture, const TFit& cu
     if (fit.At.isEmpty()) {
         return fit;
     }
-    fit.Picture = Resample(picture, fit.At.width(), fit.At.height());
-    // A resample of a picture with pixels comes back empty only for want of memory.
+    // Fitted as stored and then turned: the turn moves the pixels of a screen, not of a photograph.
+    const bool turned = IsQuarterTurn(orientation);
+    const QSize stored = turned ? fit.At.size().transposed() : fit.At.size();
+    fit.Picture = fittedAhead.size() == stored ? fittedAhead
+                                               : Resample(picture, stored.width(), stored.height(), turned);
+    ApplyExifOrientation(fit.Picture, orientation);
+    // A resample or turn of a picture with pixels comes back empty only for want of memory.
     if (fit.Picture.isNull()) {
         throw std::bad_alloc();
     }
@@ -55,33 +65,74 @@ TPictureSurface::TFit TPictureSurface::Fit(const QImage& picture, const TFit& cu
 }
 
 void TPictureSurface::SetPicture(const QImage& picture) {
-    TFit fit = Fit(picture, {});
+    SetOrientedPicture(picture, 1);
+}
+
+void TPictureSurface::SetOrientedPicture(const QImage& picture, int orientation) {
+    Take(picture, orientation, {});
+}
+
+QSize TPictureSurface::FittedSize(QSize upright) const {
+    return isVisible() ? FitPictureRect(upright, DeviceSize()).size() : QSize();
+}
+
+void TPictureSurface::SetFittedPicture(const QImage& picture, int orientation, const QImage& fitted) {
+    Take(picture, orientation, fitted);
+}
+
+void TPictureSurface::Take(const QImage& picture, int orientation, const QImage& fittedAhead) {
+    if (!isVisible()) {
+        // Nobody sees it yet: the copy is made at the size the surface is shown at.
+        Full = picture;
+        Orientation = orientation;
+        Fitted = QImage();
+        FittedAt = QRect();
+        FittedFor = {};
+        return;
+    }
+    TFit fit = Fit(picture, orientation, {}, fittedAhead);
     Full = picture;
+    Orientation = orientation;
     Fitted = std::move(fit.Picture);
     FittedAt = fit.At;
+    FittedFor = FitTarget();
     update();
 }
 
-void TPictureSurface::Refit() {
-    // Should the new copy not fit into memory, the old one stays on the screen.
+void TPictureSurface::FitIfChanged() {
+    const std::pair<QSize, qreal> target = FitTarget();
+    if (target == FittedFor) {
+        return;
+    }
+    // Tried once per size: should the new copy not fit into memory, the old one stays on the screen.
+    FittedFor = target;
     SwallowErrors([&] {
-        TFit fit = Fit(Full, {Fitted, FittedAt});
+        TFit fit = Fit(Full, Orientation, {Fitted, FittedAt});
         Fitted = std::move(fit.Picture);
         FittedAt = fit.At;
     });
 }
 
+const QImage& TPictureSurface::FittedPicture() {
+    FitIfChanged();
+    return Fitted;
+}
+
+QRect TPictureSurface::FittedRect() {
+    FitIfChanged();
+    return FittedAt;
+}
+
 void TPictureSurface::resizeEvent(QResizeEvent* event) {
+    // The copy for the new size is made when it is painted: a picture that arrives before then is
+    // fitted once, at that size.
     QWidget::resizeEvent(event);
-    Refit();
     update();
 }
 
 void TPictureSurface::paintEvent(QPaintEvent*) {
-    // Moved to a monitor of another scale: the copy is made again for its pixels.
-    if (!Fitted.isNull() && Fitted.devicePixelRatio() != devicePixelRatioF()) {
-        Refit();
-    }
+    // A new size, or moved to a monitor of another scale: the copy is made again for its pixels.
+    FitIfChanged();
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
     if (!Fitted.isNull()) {

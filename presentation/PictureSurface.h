@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <utility>
 
 #include "PictureSink.h"
 #include "Resampler.h"
@@ -17,27 +18,42 @@ QRect FitPictureRect(QSize picture, QSize surface);
 
 // The picture surface of a preview window: the full picture it was given, drawn opaque, fitted and
 // centred on black. The fitted copy is made with the Lanczos resampler once per picture, surface size
-// and device pixel ratio, when one of them changes, so a paint only copies pixels and never shows a
-// half-made picture. It is made in device pixels and drawn one to one, so a monitor scaled 2x shows
-// every pixel of the fitted copy rather than a copy of half the size doubled. It takes no keyboard
-// focus and leaves its mouse events to the window it sits in.
+// and device pixel ratio, when it is first wanted at that size (a paint, or the picture arriving on a
+// shown surface), so a paint only copies pixels and never shows a half-made picture, and a surface that
+// is still hidden or is being resized makes no copy at a size nobody sees. It is made in device pixels
+// and drawn one to one, so a monitor scaled 2x shows every pixel of the fitted copy rather than a copy
+// of half the size doubled. A picture given as stored with its EXIF orientation is fitted as stored and
+// only the fitted copy is turned. It takes no keyboard focus and leaves its mouse events to the window
+// it sits in.
 class TPictureSurface : public QWidget, public TPictureSink {
     Q_OBJECT
 public:
     explicit TPictureSurface(QWidget* parent = nullptr);
 
-    // Takes the picture only once its fitted copy exists: when the fit fails, the surface keeps showing
-    // the picture it had and the failure is raised.
+    // On a shown surface, takes the picture only once its fitted copy exists: when the fit fails, the
+    // surface keeps showing the picture it had and the failure is raised. A hidden surface keeps the
+    // picture and fits it when it is shown.
     void SetPicture(const QImage& picture) override;
+    void SetOrientedPicture(const QImage& picture, int orientation) override;
+    // A shown surface fits to its own size in device pixels; a hidden one has no size to fit to yet.
+    QSize FittedSize(QSize upright) const override;
+    // Takes the copy when it is of the size the surface fits to now (and fits the picture itself when
+    // not), then as SetOrientedPicture.
+    void SetFittedPicture(const QImage& picture, int orientation, const QImage& fitted) override;
+    // The picture as it was given (as stored) and the orientation it is shown in.
     const QImage& Picture() const { return Full; }
-    // The copy that is painted (its device pixel ratio that of the surface), and where, in device pixels.
-    const QImage& FittedPicture() const { return Fitted; }
-    QRect FittedRect() const { return FittedAt; }
+    int PictureOrientation() const { return Orientation; }
+    // The copy that is painted (upright, its device pixel ratio that of the surface), and where, in
+    // device pixels; made first when the surface changed size since.
+    const QImage& FittedPicture();
+    QRect FittedRect();
     // The surface's size in device pixels: what the fitted copy is fitted into.
     QSize DeviceSize() const;
 
-    // Makes the fitted copy: the Lanczos resampler. A null result or an exception is a failed fit.
-    std::function<QImage(const QImage& picture, int width, int height)> Resample = &ResampleLanczos;
+    // Makes the fitted copy: the Lanczos resampler (Resampler.h; `turnedAfter` when the copy is turned a
+    // quarter afterwards). A null result or an exception is a failed fit.
+    std::function<QImage(const QImage& picture, int width, int height, bool turnedAfter)> Resample =
+        &ResampleLanczos;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -48,12 +64,19 @@ private:
         QImage Picture;
         QRect At;
     };
-    // `picture` fitted to the surface as it is now; raises when the copy cannot be made.
-    TFit Fit(const QImage& picture, const TFit& current) const;
-    // Fits the picture again after a change of the surface's size or device pixel ratio.
-    void Refit();
+    // `picture` fitted to the surface as it is now, from `fittedAhead` when that is the copy as stored;
+    // raises when the copy cannot be made.
+    TFit Fit(const QImage& picture, int orientation, const TFit& current,
+             const QImage& fittedAhead = {}) const;
+    void Take(const QImage& picture, int orientation, const QImage& fittedAhead);
+    // The surface as the fitted copy is made for: its size in device pixels and its pixel ratio.
+    std::pair<QSize, qreal> FitTarget() const;
+    // Fits the picture again when the surface's size or device pixel ratio changed since the last fit.
+    void FitIfChanged();
 
     QImage Full;
+    int Orientation = 1;
     QImage Fitted;
     QRect FittedAt;
+    std::pair<QSize, qreal> FittedFor;
 };

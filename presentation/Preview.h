@@ -28,6 +28,13 @@ public:
     std::function<void(TFormPreview&)> WindowClosed;
 
     void SetPicture(const QImage& picture) override { ImgView32Preview->SetPicture(picture); }
+    void SetOrientedPicture(const QImage& picture, int orientation) override {
+        ImgView32Preview->SetOrientedPicture(picture, orientation);
+    }
+    QSize FittedSize(QSize upright) const override { return ImgView32Preview->FittedSize(upright); }
+    void SetFittedPicture(const QImage& picture, int orientation, const QImage& fitted) override {
+        ImgView32Preview->SetFittedPicture(picture, orientation, fitted);
+    }
 
     // Covers `bounds` (a monitor's full bounds, not its work area; the window stays where it is when they
     // are empty), shows the window there above the others and, with `activate`, gives it the keyboard

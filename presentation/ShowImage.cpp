@@ -1,5 +1,7 @@
 #include "ShowImage.h"
 
+#include <memory>
+
 #include "Bitmap.h"
 #include "BusyCursor.h"
 #include "ExifReader.h"
@@ -8,25 +10,37 @@
 #include "FreeImageLoader.h"
 #include "Jpeg2000Bitmap.h"
 #include "Orientation.h"
+#include "ResampleAhead.h"
 #include "Watermark.h"
 
 TShowDecoders TShowDecoders::Standard() {
     TShowDecoders decoders;
     decoders.Jpeg2000 = &LoadJpeg2000File;
-    decoders.Registry = &LoadPictureFile;
+    decoders.Registry = &LoadPictureFileInBands;
     decoders.Generic = &LoadWithGenericDecoder;
     decoders.Orientation = &ReadExifOrientation;
     return decoders;
 }
 
-QImage DecodeShownPicture(const QString& path, const TShowDecoders& decoders) {
+TStoredPicture DecodeStoredPicture(const QString& path, const TShowDecoders& decoders,
+                                   const TShownRowsDecoded& rowsDecoded) {
+    // Read first, so that whoever follows the decode knows which way the picture will stand.
+    const int orientation = decoders.Orientation(path);
     QImage picture;
+    bool told = false;
     if (IsJpeg2000Name(path)) {
         picture = decoders.Jpeg2000(path);  // its failure ends the show of this file
     }
     if (picture.isNull()) {
         try {
-            picture = decoders.Registry(path);
+            TRowsDecoded registryRows;
+            if (rowsDecoded) {
+                registryRows = [&](const QImage& decoded, int rows) {
+                    rowsDecoded(decoded, rows, orientation);
+                };
+            }
+            picture = decoders.Registry(path, registryRows);
+            told = !picture.isNull() && rowsDecoded;
         } catch (const std::exception&) {
             // Not a format the registry reads: the generic decoder may still know it.
         }
@@ -37,10 +51,69 @@ QImage DecodeShownPicture(const QString& path, const TShowDecoders& decoders) {
             picture = generic;
         }
     }
-    picture = ToWorkingPicture(picture);
-    ApplyExifOrientation(picture, decoders.Orientation(path));
-    return picture;
+    return {ToWorkingPicture(picture), orientation, told};
 }
+
+QImage DecodeShownPicture(const QString& path, const TShowDecoders& decoders) {
+    TStoredPicture decoded = DecodeStoredPicture(path, decoders);
+    ApplyExifOrientation(decoded.Picture, decoded.Orientation);
+    return decoded.Picture;
+}
+
+namespace {
+
+// The fit of a picture to a preview, begun while the picture is still being decoded: the preview's fitted
+// copy is then ready about when the decode is.
+class TFitWhileDecoding {
+public:
+    explicit TFitWhileDecoding(TPictureSink& preview) : Preview(preview) {}
+
+    // For the decoder. Never raises: without the fit ahead, the preview fits the picture itself.
+    void RowsDecoded(const QImage& picture, int rows, int orientation) noexcept {
+        try {
+            if (!Asked) {
+                Asked = true;
+                const QSize fitted = Preview.FittedSize(UprightSize(picture.size(), orientation));
+                if (!fitted.isEmpty()) {
+                    const bool turned = IsQuarterTurn(orientation);
+                    const QSize stored = turned ? fitted.transposed() : fitted;
+                    Ahead = std::make_unique<TResampleAhead>(picture.size(), stored.width(), stored.height(),
+                                                             turned);
+                }
+            }
+            if (Ahead) {
+                Ahead->RowsReady(picture, rows);
+            }
+        } catch (const std::exception&) {
+            Ahead.reset();
+        }
+    }
+
+    // The decode is over: the picture is the caller's again, to draw on.
+    void DecodeOver() {
+        if (Ahead) {
+            Ahead->StopReading();
+        }
+    }
+
+    // Hands the picture to the preview, with its fitted copy when that was made ahead; `changed` is the
+    // part of the picture drawn on since the decode.
+    void Show(const TStoredPicture& decoded, const QRect& changed) {
+        const QImage fitted = Ahead && decoded.RowsTold ? Ahead->Finish(decoded.Picture, changed) : QImage();
+        if (fitted.isNull()) {
+            Preview.SetOrientedPicture(decoded.Picture, decoded.Orientation);
+        } else {
+            Preview.SetFittedPicture(decoded.Picture, decoded.Orientation, fitted);
+        }
+    }
+
+private:
+    TPictureSink& Preview;
+    bool Asked = false;
+    std::unique_ptr<TResampleAhead> Ahead;
+};
+
+}  // namespace
 
 std::vector<int> StepCandidates(const QStringList& fileNames, const QString& current,
                                 TStepDirection direction) {
@@ -79,13 +152,22 @@ bool TShowImage::ShowImage(int index, bool watermark, TPictureSink& preview) {
     }
     TBusyCursor busy;
     try {
-        QImage picture = DecodeShownPicture(path, Decoders);
+        // The picture stays as stored: the watermark goes where the upright picture's corner is, and only
+        // the copy fitted to the screen is turned. That copy is begun while the picture is decoded.
+        TFitWhileDecoding fit(preview);
+        TStoredPicture decoded =
+            DecodeStoredPicture(path, Decoders, [&](const QImage& picture, int rows, int orientation) {
+                fit.RowsDecoded(picture, rows, orientation);
+            });
+        fit.DecodeOver();
+        QRect changed;
         if (watermark) {
             const TSettingsValues settings = Settings();
-            DrawWatermark(picture, WatermarkText(path, settings.TextOffsetStart, settings.TextLength),
-                          settings, DotsPerInch);
+            changed = DrawWatermark(decoded.Picture,
+                                    WatermarkText(path, settings.TextOffsetStart, settings.TextLength),
+                                    settings, DotsPerInch, decoded.Orientation);
         }
-        preview.SetPicture(picture);
+        fit.Show(decoded, changed);
         List.SetCurrentImage(path);
         return true;
     } catch (...) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <vector>
 
+#include "JpegReader.h"
 #include "PictureSink.h"
 #include "SettingsValues.h"
 
@@ -26,8 +27,9 @@ public:
 struct TShowDecoders {
     // JPEG 2000 by name; raises EJpeg2000Error for a file it cannot decode.
     std::function<QImage(const QString&)> Jpeg2000;
-    // The picture-format registry (a "BM" file as a Windows bitmap, else by extension); may raise.
-    std::function<QImage(const QString&)> Registry;
+    // The picture-format registry (a "BM" file as a Windows bitmap, else by extension); may raise. Tells
+    // the rows as they are decoded where its reader decodes in bands (FormatRegistry.h).
+    std::function<QImage(const QString&, const TRowsDecoded&)> Registry;
     // The generic decoder; false when it cannot read the file.
     std::function<bool(const QString&, QImage&)> Generic;
     // The main directory's EXIF orientation, 0 when there is none; never raises.
@@ -36,9 +38,26 @@ struct TShowDecoders {
     static TShowDecoders Standard();
 };
 
+// A decoded picture as its file stores it, with the EXIF orientation that turns it upright (0 when the
+// file has none).
+struct TStoredPicture {
+    QImage Picture;
+    int Orientation = 0;
+    // The picture is the one whose rows were told as they were decoded (not one of a later route).
+    bool RowsTold = false;
+};
+
+// Told as a picture's rows are decoded (where the registry's reader decodes in bands): the rows [0, rows)
+// of `picture` are final (see TRowsDecoded, JpegReader.h); `orientation` is its EXIF orientation.
+using TShownRowsDecoded = std::function<void(const QImage& picture, int rows, int orientation)>;
+
 // Decodes a picture file the way a preview shows it: JPEG 2000 by name (its errors propagate), then the
-// registry and then the generic decoder (their failures ignored), turned upright from its EXIF
-// orientation, as a 32-bit working picture. Null when no decoder reads the file.
+// registry and then the generic decoder (their failures ignored), as a 32-bit working picture, with its
+// EXIF orientation. Null when no decoder reads the file.
+TStoredPicture DecodeStoredPicture(const QString& path, const TShowDecoders& decoders,
+                                   const TShownRowsDecoded& rowsDecoded = {});
+
+// The same picture turned upright.
 QImage DecodeShownPicture(const QString& path, const TShowDecoders& decoders);
 
 // The entries a step tries, in order. The first is the neighbour of the first entry holding `current`

@@ -6,8 +6,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "FileUtils.h"
+#include "Orientation.h"
 #include "TextDrawing.h"
 
 namespace {
@@ -103,20 +105,50 @@ std::optional<QPoint> WatermarkPlacement(int position, QSize picture, QSize text
     }
 }
 
-void DrawWatermark(QImage& picture, const QString& text, const TSettingsValues& settings,
-                   double dotsPerInch) {
+QRect DrawWatermark(QImage& picture, const QString& text, const TSettingsValues& settings, double dotsPerInch,
+                    int orientation) {
     if (picture.isNull() || text.isEmpty()) {
-        return;
+        return {};
     }
     const QFont font = WatermarkFont(settings.WatermarkFont, settings.FontSizeMultiplier, dotsPerInch);
-    const std::optional<QPoint> at =
-        WatermarkPlacement(settings.WatermarkPosition, picture.size(), TextExtent(font, text),
-                           settings.WatermarkXOffset, settings.WatermarkYOffset);
+    const QSize upright = UprightSize(picture.size(), orientation);
+    const QSize extent = TextExtent(font, text);
+    const std::optional<QPoint> at = WatermarkPlacement(settings.WatermarkPosition, upright, extent,
+                                                        settings.WatermarkXOffset, settings.WatermarkYOffset);
     if (!at) {
-        return;
+        return {};
     }
-    if (settings.WatermarkShadow) {
-        DrawAntialiasedText(picture, font, text, *at + QPoint(ShadowDistance, ShadowDistance), Qt::black);
+    const QPoint shadowAt = *at + QPoint(ShadowDistance, ShadowDistance);
+    // The upright pixels the text can touch: its ink box and its shadow's, with a margin of a line's
+    // height for antialiased edges, underline and strike-out that reach past the ink.
+    const int margin = font.pixelSize() + 2;
+    const QRect touched =
+        QRect(*at, extent).united(QRect(shadowAt, extent)).adjusted(-margin, -margin, margin, margin) &
+        QRect(QPoint(), upright);
+    if (touched.isEmpty()) {
+        return {};
     }
-    DrawAntialiasedText(picture, font, text, *at, ColorFromSettings(settings.WatermarkFont.Color));
+    const auto draw = [&](QImage& target, QPoint origin) {
+        if (settings.WatermarkShadow) {
+            DrawAntialiasedText(target, font, text, shadowAt - origin, Qt::black);
+        }
+        DrawAntialiasedText(target, font, text, *at - origin,
+                            ColorFromSettings(settings.WatermarkFont.Color));
+    };
+    if (orientation < 2 || orientation > 8) {  // the picture is upright as it is
+        draw(picture, QPoint());
+        return touched;
+    }
+    // Those pixels turned upright, drawn on as the upright picture would be, and turned back.
+    const QRect stored = StoredRect(touched, picture.size(), orientation);
+    QImage patch = picture.copy(stored);
+    ApplyExifOrientation(patch, orientation);
+    draw(patch, touched.topLeft());
+    ApplyExifOrientation(patch, InverseOrientation(orientation));
+    const qsizetype pixelBytes = picture.depth() / 8;
+    for (int y = 0; y < stored.height(); ++y) {
+        std::memcpy(picture.scanLine(stored.top() + y) + stored.left() * pixelBytes, patch.constScanLine(y),
+                    size_t(stored.width() * pixelBytes));
+    }
+    return stored;
 }

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QFont>
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <QString>
 
@@ -38,4 +39,11 @@ std::optional<QPoint> WatermarkPlacement(int position, QSize picture, QSize text
 // Draws the text, and its shadow 5 pixels right of and below it in opaque black when the shadow is
 // on, onto the 32-bit picture in place. Nothing is drawn for an empty text, a null picture or a
 // position without a place.
-void DrawWatermark(QImage& picture, const QString& text, const TSettingsValues& settings, double dotsPerInch);
+//
+// `picture` may be given as stored, with the EXIF orientation that turns it upright (Orientation.h):
+// the text is then placed in the upright picture's corner and drawn upright, exactly as on the picture
+// turned first, but only the few pixels around it are turned, never the whole picture.
+//
+// Returns the part of `picture` (as given) that the drawing may have changed; empty when it drew nothing.
+QRect DrawWatermark(QImage& picture, const QString& text, const TSettingsValues& settings, double dotsPerInch,
+                    int orientation = 1);

@@ -42,6 +42,7 @@ shots=$(realpath -m "${2:-${E2E_SHOTS:-"$build/e2e-shots"}}")
 # Debian's Python with python3-pil; a python3 earlier on the PATH may lack PIL.
 python=/usr/bin/python3
 screens=("$python" "$root/scripts/e2e/screens.py")
+source "$root/scripts/e2e/xserver.sh"
 
 # Monitor layout made below: two 1920 x 1080 monitors, the second right of the first.
 monitor_w=1920
@@ -69,19 +70,11 @@ fail() {
 
 # --- Tools ------------------------------------------------------------------------------------------
 
-need() {  # need COMMAND PACKAGE
-    command -v "$1" >/dev/null 2>&1 || fail "$1 is missing (Debian package $2)"
-}
-need Xorg xserver-xorg-core
-need xrandr x11-xserver-utils
-need xdotool xdotool
+need_x_tools
 need xprop x11-utils
 need openbox openbox
-need import imagemagick
 need exiftool libimage-exiftool-perl
 need opj_compress libopenjp2-tools
-[[ -e /usr/lib/xorg/modules/drivers/dummy_drv.so ]] ||
-    fail "Xorg's dummy driver is missing (Debian package xserver-xorg-video-dummy)"
 "$python" -c 'import PIL.ImageGrab' 2>/dev/null ||
     fail "$python cannot import PIL (Debian package python3-pil)"
 
@@ -98,7 +91,6 @@ program="$build/bin/orvalis"
 mkdir -p "$shots"
 rm -f "$shots"/*.png "$shots"/*.log
 work=$(mktemp -d /tmp/orvalis-e2e.XXXXXX)
-xorg_pid=""
 program_pid=""
 program_may_end=""  # set once the program is asked to end
 display=""
@@ -111,11 +103,7 @@ cleanup() {
         sleep 0.5
         kill -9 "$program_pid" 2>/dev/null || true
     fi
-    if [[ -n "$xorg_pid" ]] && kill -0 "$xorg_pid" 2>/dev/null; then
-        kill "$xorg_pid" 2>/dev/null || true
-        for _ in $(seq 50); do kill -0 "$xorg_pid" 2>/dev/null || break; sleep 0.1; done
-        kill -9 "$xorg_pid" 2>/dev/null || true
-    fi
+    xserver_stop
     cp "$work/orvalis.log" "$work/orvalis-scaled.log" "$work/Xorg.log" "$work/orvalis-hotplug.log" \
         "$work/openbox.log" "$shots/" 2>/dev/null || true
     rm -rf "$work"
@@ -153,75 +141,15 @@ monitor() {
 
 # --- The X server -----------------------------------------------------------------------------------
 
-# Xorg with the dummy driver: one 3840 x 1080 screen, split by RandR into two outputs of 1920 x 1080.
-cat >"$work/xorg.conf" <<'EOF'
-Section "ServerFlags"
-    Option "DontVTSwitch" "true"
-    Option "AllowMouseOpenFail" "true"
-    Option "AutoAddDevices" "false"
-EndSection
-Section "Device"
-    Identifier "dummy"
-    Driver "dummy"
-    VideoRam 256000
-EndSection
-Section "Monitor"
-    Identifier "monitor"
-    HorizSync 5.0 - 1000.0
-    VertRefresh 5.0 - 200.0
-    Modeline "3840x1080" 318.00 3840 3888 3920 4000 1080 1083 1093 1111 +hsync -vsync
-EndSection
-Section "Screen"
-    Identifier "screen"
-    Device "dummy"
-    Monitor "monitor"
-    DefaultDepth 24
-    SubSection "Display"
-        Depth 24
-        Modes "3840x1080"
-        Virtual 3840 1080
-    EndSubSection
-EndSection
-EOF
-
-# The first display number from :90 up that no other server holds. Two runs that pick the same number
-# at the same moment: the loser's Xorg ends at once, and it tries the next number.
-start_xorg() {
-    local n
-    for ((n = 90; n < 190; n++)); do
-        [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
-        Xorg ":$n" -noreset -nolisten tcp -config "$work/xorg.conf" -logfile "$work/Xorg.log" \
-            >"$work/Xorg.out" 2>&1 &
-        xorg_pid=$!
-        local deadline=$((SECONDS + 30))
-        while ((SECONDS < deadline)) && kill -0 "$xorg_pid" 2>/dev/null; do
-            if xrandr -display ":$n" --query >/dev/null 2>&1; then
-                display=":$n"
-                return 0
-            fi
-            sleep 0.2
-        done
-        kill "$xorg_pid" 2>/dev/null || true
-        wait "$xorg_pid" 2>/dev/null || true
-        xorg_pid=""
-        # Another server took the number in the meantime: try the next one; anything else is fatal.
-        grep -q "already active" "$work/Xorg.out" "$work/Xorg.log" 2>/dev/null || break
-    done
+# Xorg with the dummy driver: one 3840 x 1080 screen, split by RandR into two outputs of 1920 x 1080
+# (scripts/e2e/xserver.sh).
+if ! xserver_start "$work"; then
     cp "$work/Xorg.out" "$shots/Xorg.out" 2>/dev/null || true
     fail "Xorg with the dummy driver did not start (it must run as root; see $shots/Xorg.out and Xorg.log)"
-}
-start_xorg
-export DISPLAY=$display
-
-xrandr --output DUMMY0 --mode 1920x1080 --pos 0x0
-xrandr --newmode "1920x1080_60" 173.00 1920 2048 2248 2576 1080 1083 1088 1120 -hsync +vsync
-xrandr --addmode DUMMY1 1920x1080_60
-xrandr --output DUMMY1 --mode 1920x1080_60 --right-of DUMMY0
-monitors=$(xrandr --listmonitors)
-if ! grep -q '^Monitors: 2$' <<<"$monitors" || ! grep -q ' 1920/[0-9]*x1080/[0-9]*+0+0 ' <<<"$monitors" ||
-    ! grep -q ' 1920/[0-9]*x1080/[0-9]*+1920+0 ' <<<"$monitors"; then
-    fail "xrandr did not make two 1920 x 1080 monitors side by side: $monitors"
 fi
+display=$xserver_display
+export DISPLAY=$display
+xserver_monitors || fail "xrandr did not make two 1920 x 1080 monitors side by side: $(xrandr --listmonitors)"
 pass "Xorg on $DISPLAY with two monitors of 1920 x 1080 side by side"
 
 # --- Pictures, settings and the last image list ----------------------------------------------------

@@ -30,6 +30,10 @@ packages=(
     xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xdotool imagemagick x11-utils openbox
     # the reference for the thumbnail workers' benchmark (vipsthumbnail)
     libvips-tools
+    # the JPEG reader's banded decode (libjpeg's own interface)
+    libjpeg62-turbo-dev
+    # the reference for the end-to-end timing of a step on the X server (scripts/e2e-speed.sh)
+    feh
 )
 
 missing=()

@@ -23,6 +23,7 @@ int main() {
         return 2;
     }
     LimitDecoderProcess();
+    KeepDecoderMemory();
     const TFreeImageBackend backend;
     return RunDecoderServer(ProgramSocket, backend);
 }

@@ -1,5 +1,6 @@
 #include "DecoderServer.h"
 
+#include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -9,7 +10,9 @@
 #include <cstring>
 #include <utility>
 
+#include "BoxReduce.h"
 #include "FitThumbnail.h"
+#include "PictureMemory.h"
 
 namespace {
 
@@ -58,21 +61,34 @@ TDecoderAnswer InMemoryFile(const QImage& picture) {
     return answer;
 }
 
-// The picture fitted into the request's box: a thumbnail's few kilobytes go back, not the picture.
+// The picture fitted into the request's box: a thumbnail's few kilobytes go back, not the picture. It is
+// box-reduced as it is converted, and fitted from there.
 TDecoderAnswer Thumbnail(const TDecoderRequest& request, const QString& path,
                          const TDecoderBackend& backend) {
-    QImage picture;
-    if (!backend.Load(path, picture) || picture.isNull()) {
+    QImage reduced;
+    QSize size;
+    if (!backend.LoadReduced(path, request.ThumbnailBox, reduced, size) || reduced.isNull()) {
         return Failed();
     }
     QImage fitted;
-    FitThumbnail(picture, fitted, request.ThumbnailBox.width(), request.ThumbnailBox.height(),
-                 QColor::fromRgba(request.Background));
-    picture = QImage();
+    FitReducedThumbnail(reduced, size, fitted, request.ThumbnailBox.width(), request.ThumbnailBox.height(),
+                        QColor::fromRgba(request.Background));
+    reduced = QImage();
     return InMemoryFile(fitted);
 }
 
 }  // namespace
+
+bool TDecoderBackend::LoadReduced(const QString& path, QSize box, QImage& reduced, QSize& size) const {
+    QImage picture;
+    if (!Load(path, picture) || picture.isNull()) {
+        return false;
+    }
+    const QSize factors = ThumbnailReduction(picture.size(), box.width(), box.height());
+    reduced = factors == QSize(1, 1) ? picture : BoxReduce(picture, factors.width(), factors.height());
+    size = picture.size();
+    return !reduced.isNull();
+}
 
 TDecoderAnswer TDecoderSession::Answer(const QByteArray& message) {
     try {
@@ -138,18 +154,35 @@ void LimitDecoderProcess() {
     }
 }
 
+void KeepDecoderMemory() {
+    // Large blocks from the heap rather than mappings of their own, and the heap's top kept: freed, a
+    // picture's memory serves the next picture. The server gives it back when it is idle.
+    mallopt(M_MMAP_MAX, 0);
+    mallopt(M_TRIM_THRESHOLD, int(MaxPictureBytes));
+}
+
 int RunDecoderServer(int socket, const TDecoderBackend& backend) {
     TDecoderSession session(backend);
+    bool holdsMemory = false;
     for (;;) {
         QByteArray message;
         TUniqueFd ignored;
-        const TReceiveResult received = ReceiveDecoderMessage(socket, -1, message, ignored);
+        const TReceiveResult received =
+            ReceiveDecoderMessage(socket, holdsMemory ? DecoderIdleMs : -1, message, ignored);
+        if (received == TReceiveResult::TimedOut && holdsMemory) {
+            // Idle: the memory kept for the next picture goes back to the system.
+            ReleaseSparePictureMemory();
+            malloc_trim(0);
+            holdsMemory = false;
+            continue;
+        }
         if (received == TReceiveResult::Closed) {
             return 0;
         }
         if (received != TReceiveResult::Received) {
             return 1;
         }
+        holdsMemory = true;
         ::alarm(DecoderSelfDeadlineSeconds);
         const TDecoderAnswer answer = session.Answer(message);
         ::alarm(0);

@@ -17,6 +17,9 @@ public:
     virtual bool Loaded() const = 0;
     virtual int FileType(const QString& path) const = 0;
     virtual bool Load(const QString& path, QImage& picture) const = 0;
+    // The picture box-reduced for a thumbnail of `box` size (TGenericDecoder::LoadReduced), and its own
+    // size. This one loads it whole and reduces it.
+    virtual bool LoadReduced(const QString& path, QSize box, QImage& reduced, QSize& size) const;
 };
 
 // The FreeImage binding as a backend.
@@ -26,6 +29,9 @@ public:
     bool Loaded() const override { return Decoder.Loaded(); }
     int FileType(const QString& path) const override { return Decoder.FileType(path); }
     bool Load(const QString& path, QImage& picture) const override { return Decoder.Load(path, picture); }
+    bool LoadReduced(const QString& path, QSize box, QImage& reduced, QSize& size) const override {
+        return Decoder.LoadReduced(path, box, reduced, size);
+    }
 
 private:
     TGenericDecoder Decoder;
@@ -57,6 +63,16 @@ void LimitDecoderProcess();
 // A request the program stopped waiting for ends the process after this many seconds at the latest, so
 // that a hung decoder never outlives a program that went away.
 inline constexpr unsigned DecoderSelfDeadlineSeconds = 60;
+
+// The memory of the pictures decoded is kept from one request to the next, so that the library and the
+// program's code write into pages that are there already (a thumbnail worker's requests come one after
+// the other); once no request has come for this long, it is given back.
+inline constexpr int DecoderIdleMs = 2000;
+
+// Has the process's allocator keep freed memory for the next picture rather than hand it back to the
+// system at once (which makes every large picture fault in fresh pages, zeroed, then zeroed again by
+// the library). Called once at the start of the decoder process.
+void KeepDecoderMemory();
 
 // Serves requests on `socket` until the program closes its end; returns the process's exit status.
 int RunDecoderServer(int socket, const TDecoderBackend& backend);

@@ -5,9 +5,10 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <cstring>
 #include <memory>
 
+#include "BoxReduce.h"
+#include "FitThumbnail.h"
 #include "PictureMemory.h"
 
 namespace {
@@ -42,6 +43,7 @@ struct TGenericDecoder::TEntryPoints {
     const TInfoHeader* (*GetInfoHeader)(FIBITMAP*) = nullptr;
     void* (*GetInfo)(FIBITMAP*) = nullptr;
     unsigned (*GetBPP)(FIBITMAP*) = nullptr;
+    unsigned (*GetPitch)(FIBITMAP*) = nullptr;
     uchar* (*GetBits)(FIBITMAP*) = nullptr;
     void (*Unload)(FIBITMAP*) = nullptr;
     void (*Initialise)(int) = nullptr;
@@ -68,6 +70,7 @@ struct TGenericDecoder::TEntryPoints {
         bind(GetInfoHeader, "FreeImage_GetInfoHeader");
         bind(GetInfo, "FreeImage_GetInfo");
         bind(GetBPP, "FreeImage_GetBPP");
+        bind(GetPitch, "FreeImage_GetPitch");
         bind(GetBits, "FreeImage_GetBits");
         bind(Unload, "FreeImage_Unload");
         bind(Initialise, "FreeImage_Initialise");
@@ -130,7 +133,8 @@ int TGenericDecoder::FileType(const QString& path) const {
     return format;
 }
 
-bool TGenericDecoder::Load(const QString& path, QImage& picture) const {
+template <class Take>
+bool TGenericDecoder::Decode(const QString& path, const Take& take) const {
     const int format = FileType(path);
     if (format == GenericUnknown) {
         return false;
@@ -166,30 +170,49 @@ bool TGenericDecoder::Load(const QString& path, QImage& picture) const {
         if (width <= 0 || height <= 0 || PictureTooLarge(width, height)) {
             return false;
         }
-        // Whatever the bit depth and palette, 32 bits a pixel in blue, green, red, alpha order; floating
-        // point pictures give nothing.
-        const TBitmap converted(Entries->ConvertTo32Bits(decoded.get()), unload);
-        decoded.reset();  // its memory goes before the picture's is taken
-        const uchar* bits = converted ? Entries->GetBits(converted.get()) : nullptr;
+        // Blue, green, red, as the library holds a 24-bit picture, are taken as they are; any other bit
+        // depth and palette is made 32 bits a pixel first (floating point pictures give nothing).
+        TBitmap converted(nullptr, unload);
+        FIBITMAP* pixels = decoded.get();
+        if (Entries->GetBPP(pixels) != 24) {
+            converted.reset(Entries->ConvertTo32Bits(pixels));
+            decoded.reset();  // its memory goes before the picture's is taken
+            pixels = converted.get();
+        }
+        const uchar* bits = pixels != nullptr ? Entries->GetBits(pixels) : nullptr;
         if (bits == nullptr) {
             return false;
         }
-        QImage result = NewPicture(int(width), int(height), QImage::Format_RGB32);
-        if (result.isNull()) {
-            return false;
-        }
-        // The library's rows run bottom-up; its alpha is dropped: the picture is opaque.
-        const std::size_t rowBytes = std::size_t(width) * 4;
-        for (int y = 0; y < height; ++y) {
-            auto* row = reinterpret_cast<quint32*>(result.scanLine(y));
-            std::memcpy(row, bits + std::size_t(height - 1 - y) * rowBytes, rowBytes);
-            for (int x = 0; x < width; ++x) {
-                row[x] |= 0xFF000000u;
-            }
-        }
-        picture = result;
-        return true;
+        // The library's rows run bottom up; its alpha is dropped: the picture is opaque.
+        const qsizetype pitch = Entries->GetPitch(pixels);
+        return take(TPixelRows{bits + (height - 1) * pitch, -pitch, int(width), int(height),
+                               int(Entries->GetBPP(pixels) / 8)});
     } catch (...) {
         return false;
     }
+}
+
+bool TGenericDecoder::Load(const QString& path, QImage& picture) const {
+    return Decode(path, [&](const TPixelRows& rows) {
+        QImage result = BoxReduce(rows, 1, 1);
+        if (result.isNull()) {
+            return false;
+        }
+        picture = result;
+        return true;
+    });
+}
+
+bool TGenericDecoder::LoadReduced(const QString& path, QSize box, QImage& reduced, QSize& size) const {
+    return Decode(path, [&](const TPixelRows& rows) {
+        const QSize original(rows.Width, rows.Height);
+        const QSize factors = ThumbnailReduction(original, box.width(), box.height());
+        QImage result = BoxReduce(rows, factors.width(), factors.height());
+        if (result.isNull()) {
+            return false;
+        }
+        reduced = result;
+        size = original;
+        return true;
+    });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QSize>
 #include <QString>
 
 #include <memory>
@@ -44,7 +45,16 @@ public:
     // larger than MaxPicturePixels is refused before its pixels are decoded.
     bool Load(const QString& path, QImage& picture) const;
 
+    // The same picture box-reduced by whole factors for a thumbnail of `box` size (ThumbnailReduction,
+    // FitThumbnail.h) as it is converted, so that a large picture is never converted whole; `size` is
+    // the picture's own size.
+    bool LoadReduced(const QString& path, QSize box, QImage& reduced, QSize& size) const;
+
 private:
+    // Decodes the file and hands its pixels, as the library holds them, to `take`.
+    template <class Take>
+    bool Decode(const QString& path, const Take& take) const;
+
     struct TEntryPoints;
     std::unique_ptr<const TEntryPoints> Entries;
     bool Bound = false;

@@ -4,10 +4,15 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QElapsedTimer>
+#include <QThread>
 #include <QtEndian>
+
+#include <thread>
 
 #include "DecoderProtocol.h"
 #include "DecoderServer.h"
+#include "PictureMemory.h"
 
 namespace {
 
@@ -189,6 +194,49 @@ TEST(DecoderSessionTest, AWholePictureIsKeptUntilTakenOrHandedOver) {
     ASSERT_TRUE(thumbnail.Picture.Valid());
     EXPECT_EQ(thumbnail.Reply.PictureSize, QSize(4, 4));
     EXPECT_EQ(session.Answer("not a request").Reply.Status, TDecoderStatus::Failed);
+}
+
+// A decoder that reads any file as a 24-megabyte picture, as large as a photograph's.
+class TLargeBackend final : public TDecoderBackend {
+public:
+    bool Loaded() const override { return true; }
+    int FileType(const QString&) const override { return 7; }
+    bool Load(const QString&, QImage& picture) const override {
+        picture = NewPicture(3000, 2000, QImage::Format_RGB32);
+        picture.fill(qRgb(1, 2, 3));
+        return true;
+    }
+};
+
+// A decoder keeps the memory of its pictures while requests come one after the other (a thumbnail
+// worker's), and gives it back once none has come for DecoderIdleMs.
+TEST(DecoderServerTest, AnIdleDecoderGivesBackTheMemoryItKept) {
+    int pair[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair), 0);
+    TUniqueFd program(pair[0]);
+    const TLargeBackend backend;
+    int status = -1;
+    std::thread decoder([&] {
+        TUniqueFd end(pair[1]);
+        status = RunDecoderServer(end.Get(), backend);
+    });
+    ReleaseSparePictureMemory();
+    ASSERT_TRUE(SendDecoderMessage(program.Get(), Request(TDecoderOperation::Thumbnail, "/a.psd")));
+    QByteArray reply;
+    TUniqueFd thumbnail;
+    ASSERT_EQ(ReceiveDecoderMessage(program.Get(), 10000, reply, thumbnail), TReceiveResult::Received);
+    EXPECT_TRUE(thumbnail.Valid());
+    EXPECT_GT(SparePictureMemory(), 0) << "the picture's memory is kept for the next request";
+    QElapsedTimer waited;
+    waited.start();
+    while (SparePictureMemory() > 0 && waited.elapsed() < 5 * DecoderIdleMs) {
+        QThread::msleep(50);
+    }
+    EXPECT_EQ(SparePictureMemory(), 0);
+    EXPECT_GE(waited.elapsed(), DecoderIdleMs / 2) << "given back before the decoder was idle";
+    program.Reset();
+    decoder.join();
+    EXPECT_EQ(status, 0);
 }
 
 }  // namespace

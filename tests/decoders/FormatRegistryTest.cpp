@@ -5,7 +5,6 @@
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 
-#include <turbojpeg.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -18,6 +17,7 @@
 #include "Jpeg2000Bitmap.h"
 #include "PictureFiles.h"
 #include "Pillow.h"
+#include "TurboJpegFiles.h"
 
 using picturetest::Quadrants;
 using picturetest::Saved;
@@ -154,37 +154,6 @@ TEST(FormatRegistryTest, LoadsFilesByTheirNames) {
     EXPECT_THROW(LoadPictureFile(folder.filePath("missing.png")), EFileError);
 }
 
-// The ink values of a CMYK test picture: cyan across, magenta down, yellow in blocks, black rising
-// diagonally, so that every channel and their mixtures show.
-QByteArray Inks(int width, int height) {
-    QByteArray inks;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            inks += char(x * 255 / (width - 1));
-            inks += char(y * 255 / (height - 1));
-            inks += char((x / 8 + y / 8) % 2 * 220);
-            inks += char((x + y) * 255 / (width + height - 2));
-        }
-    }
-    return inks;
-}
-
-// A YCCK JPEG made by libjpeg-turbo from ink values (it stores CMYK input as YCCK, with Adobe's APP14
-// segment).
-QByteArray YcckJpeg(const QByteArray& inks, int width, int height) {
-    tjhandle compressor = tjInitCompress();
-    unsigned char* jpeg = nullptr;
-    unsigned long size = 0;
-    QByteArray bytes;
-    if (tjCompress2(compressor, reinterpret_cast<const unsigned char*>(inks.constData()), width, 0, height,
-                    TJPF_CMYK, &jpeg, &size, TJSAMP_444, 95, TJFLAG_ACCURATEDCT) == 0) {
-        bytes = QByteArray(reinterpret_cast<const char*>(jpeg), qsizetype(size));
-    }
-    tjFree(jpeg);
-    tjDestroy(compressor);
-    return bytes;
-}
-
 bool HasAdobeSegment(const QByteArray& jpeg) {
     return jpeg.contains(QByteArray("\xFF\xEE", 2)) && jpeg.contains("Adobe");
 }
@@ -199,9 +168,9 @@ TEST(FormatRegistryTest, ReadsCmykAndYcckJpegsWithPillowsColours) {
     }
     constexpr int Width = 48, Height = 32;
     QTemporaryDir folder;
-    const QByteArray inks = Inks(Width, Height);
+    const QByteArray inks = picturetest::Inks(Width, Height);
     testsupport::MakeFile(folder.filePath("inks.raw"), inks);
-    const QByteArray ycck = YcckJpeg(inks, Width, Height);
+    const QByteArray ycck = picturetest::YcckJpeg(inks, Width, Height);
     ASSERT_TRUE(HasAdobeSegment(ycck));
     testsupport::MakeFile(folder.filePath("ycck.jpg"), ycck);
     QProcess pillow;

@@ -3,10 +3,13 @@
 #include <QBuffer>
 #include <QImage>
 
+#include <algorithm>
 #include <thread>
 #include <vector>
 
+#include "CameraPicture.h"
 #include "JpegReader.h"
+#include "TurboJpegFiles.h"
 
 namespace {
 
@@ -106,6 +109,53 @@ TEST(JpegReaderTest, DecodesFromSeveralThreadsAtOnce) {
     for (const QImage& result : results) {
         EXPECT_EQ(result, expected);
     }
+}
+
+// Decoded in bands, as the show decodes, a file gives the pixels of the whole decode, and every band is
+// told in order, the last one with all the rows: for every chroma subsampling, a progressive file, a
+// grey one, a YCCK one (turned into colours at the end) and one cut short, which libjpeg still decodes
+// whole.
+TEST(JpegReaderTest, DecodingInBandsGivesTheWholeDecodesPixels) {
+    const QImage photo = testsupport::CameraLikePicture(613, 411, 2);
+    const QByteArray bgrx(reinterpret_cast<const char*>(photo.constBits()), photo.sizeInBytes());
+    const QByteArray progressive =
+        picturetest::TurboJpeg(bgrx, 613, 411, TJPF_BGRX, TJSAMP_420, TJFLAG_PROGRESSIVE);
+    const struct {
+        const char* Name;
+        QByteArray Bytes;
+    } cases[] = {
+        {"4:2:0", picturetest::TurboJpeg(bgrx, 613, 411, TJPF_BGRX, TJSAMP_420)},
+        {"4:2:2", picturetest::TurboJpeg(bgrx, 613, 411, TJPF_BGRX, TJSAMP_422)},
+        {"4:4:4", picturetest::TurboJpeg(bgrx, 613, 411, TJPF_BGRX, TJSAMP_444)},
+        {"4:4:0", picturetest::TurboJpeg(bgrx, 613, 411, TJPF_BGRX, TJSAMP_440)},
+        {"grey", picturetest::TurboJpeg(bgrx, 613, 411, TJPF_BGRX, TJSAMP_GRAY)},
+        {"progressive", progressive},
+        {"cut short", progressive.left(progressive.size() * 2 / 3)},
+        {"YCCK", picturetest::YcckJpeg(picturetest::Inks(61, 43), 61, 43)},
+        {"Qt's writer", Saved(photo)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        ASSERT_FALSE(c.Bytes.isEmpty());
+        const QImage whole = DecodeJpeg(c.Bytes);
+        ASSERT_FALSE(whole.isNull());
+        std::vector<int> told;
+        const uchar* seen = nullptr;
+        const QImage banded = DecodeJpeg(c.Bytes, QSize(), [&](const QImage& picture, int rows) {
+            told.push_back(rows);
+            seen = picture.constBits();
+        });
+        EXPECT_EQ(banded, whole);
+        ASSERT_FALSE(told.empty());
+        EXPECT_TRUE(std::is_sorted(told.begin(), told.end()) &&
+                    std::adjacent_find(told.begin(), told.end()) == told.end());
+        EXPECT_EQ(told.back(), whole.height());
+        EXPECT_EQ(seen, banded.constBits()) << "the rows told are those of the picture returned";
+    }
+    int calls = 0;
+    EXPECT_TRUE(DecodeJpeg("no picture", QSize(), [&](const QImage&, int) { ++calls; }).isNull());
+    EXPECT_TRUE(DecodeJpeg(cases[0].Bytes, QSize(100, 100), [&](const QImage&, int) { ++calls; }).isNull());
+    EXPECT_EQ(calls, 0);
 }
 
 }  // namespace

@@ -87,4 +87,38 @@ TEST(OrientationTest, QuarterTurnsOfALargePictureMoveEveryPixel) {
     }
 }
 
+// The upright picture's pixels come from the stored pixels that StoredPoint names, its rectangles from
+// StoredRect, and the inverse orientation turns the upright picture back into the stored one.
+TEST(OrientationTest, EveryUprightPixelIsFoundInTheStoredPicture) {
+    constexpr int Width = 7, Height = 4;
+    QImage stored(Width, Height, QImage::Format_RGB32);
+    for (int y = 0; y < Height; ++y) {
+        for (int x = 0; x < Width; ++x) {
+            stored.setPixel(x, y, quint32(y * Width + x));
+        }
+    }
+    for (int orientation = 0; orientation <= 9; ++orientation) {
+        SCOPED_TRACE(orientation);
+        QImage upright = stored;
+        ApplyExifOrientation(upright, orientation);
+        ASSERT_EQ(upright.size(), UprightSize(stored.size(), orientation));
+        EXPECT_EQ(IsQuarterTurn(orientation), upright.size() != stored.size());
+        for (int v = 0; v < upright.height(); ++v) {
+            for (int u = 0; u < upright.width(); ++u) {
+                const QPoint at = StoredPoint(QPoint(u, v), stored.size(), orientation);
+                ASSERT_EQ(upright.pixel(u, v), stored.pixel(at)) << u << "," << v;
+            }
+        }
+        // A rectangle of the upright picture: turned back from there, it is that part of the stored one.
+        const QRect part(1, 2, 2, 1);
+        QImage piece = stored.copy(StoredRect(part, stored.size(), orientation));
+        ApplyExifOrientation(piece, orientation);
+        EXPECT_EQ(piece, upright.copy(part));
+
+        ApplyExifOrientation(upright, InverseOrientation(orientation));
+        EXPECT_EQ(upright, stored);
+    }
+    EXPECT_TRUE(StoredRect(QRect(), stored.size(), 6).isEmpty());
+}
+
 }  // namespace

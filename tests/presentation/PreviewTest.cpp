@@ -1,21 +1,25 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
 
 #include <functional>
+#include <map>
 #include <new>
 #include <vector>
 
 #include "FileMaker.h"
 #include "PictureSurface.h"
 #include "Preview.h"
+#include "Resampler.h"
 #include "ShowFakes.h"
 
 namespace {
@@ -74,28 +78,41 @@ TEST(PictureSurfaceTest, PaintsTheFittedCopyOpaqueOnBlackAndMakesItOncePerSize) 
     EXPECT_EQ(surface.grab().toImage().pixel(50, 100) | 0xFF000000u, 0xFF000000u);
 }
 
+// Decoders that read the files "<name>.png" of the list as the pictures given for their names.
+TShowDecoders PicturesByName(std::map<QString, QImage> pictures) {
+    TShowDecoders decoders;
+    decoders.Jpeg2000 = [](const QString&) { return QImage(); };
+    decoders.Registry = [pictures](const QString& path, const TRowsDecoded&) {
+        return pictures.at(QFileInfo(path).completeBaseName());
+    };
+    decoders.Generic = [](const QString&, QImage&) { return false; };
+    decoders.Orientation = [](const QString&) { return 0; };
+    return decoders;
+}
+
+// A list of empty files named "<name>.png" in `folder`.
+showfakes::TFakeList ListOf(const QTemporaryDir& folder, std::initializer_list<const char*> names) {
+    showfakes::TFakeList list;
+    for (const char* name : names) {
+        list.Names << testsupport::MakeFile(folder.filePath(QLatin1String(name) + QStringLiteral(".png")));
+    }
+    return list;
+}
+
 // A fit that fails (no memory for the copy) changes nothing on the screen: the window keeps its picture,
 // and the pipeline reports that nothing was shown and keeps the current image.
 TEST(PictureSurfaceTest, AFailedFitKeepsTheShownPicture) {
     QTemporaryDir folder;
-    showfakes::TFakeList list;
-    for (const char* name : {"red.png", "blue.png"}) {
-        list.Names << testsupport::MakeFile(folder.filePath(QLatin1String(name)));
-    }
-    TShowDecoders decoders;
-    decoders.Jpeg2000 = [](const QString&) { return QImage(); };
-    decoders.Registry = [](const QString& path) {
-        return Solid(64, 48, path.endsWith(QLatin1String("red.png")) ? Qt::red : Qt::blue);
-    };
-    decoders.Generic = [](const QString&, QImage&) { return false; };
-    decoders.Orientation = [](const QString&) { return 0; };
+    showfakes::TFakeList list = ListOf(folder, {"red", "blue"});
     TShowImage pipeline(
-        list, [] { return TSettingsValues(); }, decoders);
+        list, [] { return TSettingsValues(); },
+        PicturesByName({{"red", Solid(64, 48, Qt::red)}, {"blue", Solid(64, 48, Qt::blue)}}));
 
-    const std::vector<std::pair<const char*, std::function<QImage(const QImage&, int, int)>>> failures = {
-        {"raises", [](const QImage&, int, int) -> QImage { throw std::bad_alloc(); }},
-        {"comes back empty", [](const QImage&, int, int) { return QImage(); }},
-    };
+    const std::vector<std::pair<const char*, std::function<QImage(const QImage&, int, int, bool)>>> failures =
+        {
+            {"raises", [](const QImage&, int, int, bool) -> QImage { throw std::bad_alloc(); }},
+            {"comes back empty", [](const QImage&, int, int, bool) { return QImage(); }},
+        };
     for (const auto& [name, failing] : failures) {
         SCOPED_TRACE(name);
         TFormPreview window;
@@ -112,6 +129,48 @@ TEST(PictureSurfaceTest, AFailedFitKeepsTheShownPicture) {
         const QImage screen = window.grab().toImage();
         EXPECT_EQ(screen.pixelColor(shownAt.center()), QColor(Qt::red));
     }
+}
+
+// Each picture is fitted once, at the size it is shown: a "View Picture" window is given its picture
+// before it has its size and is shown, and a slideshow's window is moved to another monitor just before
+// the next picture comes; neither fits a picture at a size nobody sees.
+TEST(PictureSurfaceTest, EachPictureIsFittedOnceAtTheSizeItIsShown) {
+    QTemporaryDir folder;
+    showfakes::TFakeList list = ListOf(folder, {"wide", "tall"});
+    TShowImage pipeline(
+        list, [] { return TSettingsValues(); },
+        PicturesByName({{"wide", Solid(400, 100, Qt::red)}, {"tall", Solid(100, 400, Qt::blue)}}));
+
+    TFormPreview window;
+    std::vector<QSize> fits;
+    window.ImgView32Preview->Resample = [&](const QImage& picture, int width, int height, bool turned) {
+        fits.emplace_back(width, height);
+        return ResampleLanczos(picture, width, height, turned);
+    };
+    const auto painted = [&] {
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+        QApplication::processEvents();
+        return window.grab().toImage();
+    };
+
+    ASSERT_TRUE(pipeline.ShowImage(0, false, window));
+    EXPECT_TRUE(fits.empty()) << "fitted before the window had its size";
+    window.setGeometry(0, 0, 320, 200);
+    window.show();
+    EXPECT_EQ(painted().pixelColor(160, 100), QColor(Qt::red));
+    EXPECT_EQ(fits, std::vector<QSize>{QSize(320, 80)});
+
+    fits.clear();
+    window.setGeometry(0, 0, 500, 400);
+    ASSERT_TRUE(pipeline.ShowImage(1, false, window));
+    EXPECT_EQ(painted().pixelColor(250, 200), QColor(Qt::blue));
+    EXPECT_EQ(fits, std::vector<QSize>{QSize(100, 400)}) << "the old picture fitted again for the new size";
+
+    // A new size alone fits the shown picture again, once.
+    fits.clear();
+    window.resize(200, 200);
+    painted();
+    EXPECT_EQ(fits, std::vector<QSize>{QSize(50, 200)});
 }
 
 class PreviewWindow : public ::testing::Test {

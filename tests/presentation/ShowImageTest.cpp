@@ -3,12 +3,20 @@
 #include <QColor>
 #include <QTemporaryDir>
 
+#include <stdexcept>
 #include <vector>
 
+#include "CameraPicture.h"
 #include "FileMaker.h"
+#include "FormatRegistry.h"
 #include "Jpeg2000Bitmap.h"
+#include "Orientation.h"
+#include "PictureSurface.h"
+#include "PixelCompare.h"
+#include "Resampler.h"
 #include "ShowFakes.h"
 #include "ShowImage.h"
+#include "Watermark.h"
 
 namespace {
 
@@ -298,6 +306,84 @@ TEST_F(ShowPipeline, ViewPictureShowsTheFirstPictureBareAndStepsWithTheWatermark
     EXPECT_EQ(Sink.Shown[0], bare);
     EXPECT_NE(Sink.Shown[1], bare);
     EXPECT_EQ(List.Current, List.Names[1]);
+}
+
+// --- what the audience sees -------------------------------------------------------------------------
+
+struct TShownCase {
+    const char* Name;
+    int Orientation;
+    QSize Surface;
+};
+
+void PrintTo(const TShownCase& c, std::ostream* out) {
+    *out << c.Name;
+}
+
+class ShownCopyTest : public ShowPipeline, public ::testing::WithParamInterface<TShownCase> {};
+
+// A photograph is shown as it always was: decoded, turned upright, watermarked in the upright corner and
+// fitted with the Lanczos resampler; now it is fitted as stored (while it is being decoded, for a JPEG)
+// and only the fitted copy is turned. The copy on the surface is that picture but for the last bit of
+// the rounding of a few pixels, and it is the same whether it was fitted during the decode or after.
+TEST_P(ShownCopyTest, IsTheUprightWatermarkedPictureFitted) {
+    const TShownCase& c = GetParam();
+    List.Names << testsupport::MakeFile(
+        Folder.filePath(QStringLiteral("IMG_4321.JPG")),
+        JpegWithOrientation(testsupport::CameraLikePicture(903, 601, 9), quint16(c.Orientation), 90));
+    Settings.WatermarkFont.Name = QStringLiteral("DejaVu Sans");
+    QImage upright = DecodeShownPicture(List.Names[0], WithGeneric(false));
+    DrawWatermark(upright, QStringLiteral("4321"), Settings, 96.0);
+    const QRect at = FitPictureRect(upright.size(), c.Surface);
+    const QImage expected = ResampleLanczos(upright, at.width(), at.height());
+
+    TShowDecoders inOneGo = WithGeneric(false);
+    inOneGo.Registry = [](const QString& path, const TRowsDecoded&) { return LoadPictureFile(path); };
+    QImage shown[2];
+    for (int i = 0; i < 2; ++i) {
+        TPictureSurface surface;
+        surface.resize(c.Surface);
+        surface.show();
+        ASSERT_TRUE(Pipeline(i == 0 ? WithGeneric(false) : inOneGo).ShowImage(0, true, surface));
+        EXPECT_EQ(surface.FittedRect(), at);
+        shown[i] = surface.FittedPicture();
+    }
+    EXPECT_EQ(shown[0], shown[1]) << "fitted during the decode and after it";
+    EXPECT_LE(testsupport::MaxByteDifference(shown[0], expected), 1);
+    EXPECT_LE(testsupport::DifferingPixels(shown[0], expected), at.width() * at.height() / 1000);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ShownCopyTest,
+                         ::testing::Values(TShownCase{"AsStored", 1, {640, 360}},
+                                           TShownCase{"UpsideDown", 3, {640, 360}},
+                                           TShownCase{"TurnedClockwise", 6, {640, 360}},
+                                           TShownCase{"TurnedClockwiseOnATallSurface", 6, {300, 451}},
+                                           TShownCase{"TurnedCounterClockwise", 8, {1000, 700}},
+                                           TShownCase{"Transposed", 5, {640, 360}}),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+// A JPEG whose decode told all its rows and failed at its very end goes to the next route like any other
+// failure, and the picture shown is that route's, not a fit of the rows told.
+TEST_F(ShowPipeline, AFitBegunOnADecodeThatFailedIsNotShown) {
+    List.Names << testsupport::MakeFile(Folder.filePath(QStringLiteral("IMG_0001.jpg")));
+    TShowDecoders decoders = WithGeneric(false);
+    decoders.Orientation = [](const QString&) { return 6; };
+    decoders.Registry = [](const QString&, const TRowsDecoded& rowsDecoded) -> QImage {
+        const QImage told = Solid(600, 400, Qt::red);
+        rowsDecoded(told, told.height());
+        throw std::runtime_error("damaged at its end");
+    };
+    decoders.Generic = [](const QString&, QImage& picture) {
+        picture = Solid(600, 400, Qt::blue);
+        return true;
+    };
+    TPictureSurface surface;
+    surface.resize(400, 300);
+    surface.show();
+    ASSERT_TRUE(Pipeline(decoders).ShowImage(0, false, surface));
+    const QImage& shown = surface.FittedPicture();
+    ASSERT_EQ(shown.size(), QSize(200, 300));
+    EXPECT_EQ(shown.pixelColor(100, 150), QColor(Qt::blue));
 }
 
 }  // namespace

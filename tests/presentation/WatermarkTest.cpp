@@ -2,6 +2,10 @@
 
 #include <QImage>
 
+#include <cstring>
+
+#include "CameraPicture.h"
+#include "Orientation.h"
 #include "PixelBox.h"
 #include "TextDrawing.h"
 #include "Watermark.h"
@@ -157,6 +161,50 @@ TEST(WatermarkTest, DrawsNothingWithoutTextPictureOrPlace) {
     QImage empty;
     DrawWatermark(empty, QStringLiteral("1234"), Defaults(), 96.0);
     EXPECT_TRUE(empty.isNull());
+}
+
+// A picture shown turned keeps its stored frame: the watermark drawn on it with its orientation, turned
+// upright, is the watermark drawn on the picture turned upright first, to the pixel, in every corner,
+// pushed partly out of the picture, in a style whose underline reaches past the ink; and it changes
+// nothing outside the part it names.
+TEST(WatermarkTest, DrawnOnTheStoredPictureItIsTheWatermarkOfTheUprightOne) {
+    const QImage stored = testsupport::CameraLikePicture(301, 197, 4);
+    struct TPlace {
+        int Position, X, Y;
+    };
+    for (const TPlace place : {TPlace{0, 0, 0}, TPlace{1, 0, 0}, TPlace{2, 0, 0}, TPlace{3, 0, 0},
+                               TPlace{3, 40, 25}, TPlace{0, -30, -12}, TPlace{2, 0, 300}}) {
+        TSettingsValues settings = Defaults();
+        settings.WatermarkPosition = place.Position;
+        settings.WatermarkXOffset = place.X;
+        settings.WatermarkYOffset = place.Y;
+        settings.WatermarkFont.Style = place.X > 0 ? 1 | 2 | 4 : 0;  // bold, italic, underlined
+        for (int orientation = 0; orientation <= 8; ++orientation) {
+            SCOPED_TRACE(testing::Message() << "position " << place.Position << " offsets " << place.X << ","
+                                            << place.Y << " orientation " << orientation);
+            QImage expected = stored;
+            ApplyExifOrientation(expected, orientation);
+            DrawWatermark(expected, QStringLiteral("1234"), settings, 96.0);
+
+            QImage drawn = stored;
+            const QRect changed = DrawWatermark(drawn, QStringLiteral("1234"), settings, 96.0, orientation);
+            QImage outside = drawn;
+            QImage original = stored;
+            if (!changed.isEmpty()) {
+                QImage blank(changed.size(), stored.format());
+                blank.fill(Qt::black);
+                for (QImage* picture : {&outside, &original}) {
+                    for (int y = 0; y < changed.height(); ++y) {
+                        std::memcpy(picture->scanLine(changed.top() + y) + 4 * changed.left(),
+                                    blank.constScanLine(y), size_t(4 * changed.width()));
+                    }
+                }
+            }
+            EXPECT_EQ(outside, original) << "changed outside " << testing::PrintToString(changed);
+            ApplyExifOrientation(drawn, orientation);
+            EXPECT_EQ(drawn, expected);
+        }
+    }
 }
 
 }  // namespace
