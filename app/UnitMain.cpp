@@ -32,9 +32,11 @@
 #include "ImageListFile.h"
 #include "IniFile.h"
 #include "Lister.h"
+#include "OpenInImageList.h"
 #include "Preview.h"
 #include "ProgressWindow.h"
 #include "Question.h"
+#include "RaiseWindow.h"
 #include "Settings.h"
 #include "SpecialFolders.h"
 #include "ThumbnailerThread.h"
@@ -718,15 +720,26 @@ void TFormMain::ToolButtonLoadImageListClick() {
     if (!name) {
         return;
     }
-    if (Images.Count() > 0 && AskYesNo(this, QStringLiteral("Clear the existing image list?"))) {
-        ToolButtonListClearClick();
+    if (Images.Count() > 0) {
+        AskToClearImageList();
     }
     ReadImageListFile(*name, Images, Progress());
+}
+
+void TFormMain::AskToClearImageList() {
+    if (AskYesNo(this, QStringLiteral("Clear the existing image list?"))) {
+        ToolButtonListClearClick();
+    }
 }
 
 void TFormMain::Loadlastimagelist1Click() {
     QCoreApplication::processEvents();
     ReadImageListFile(LastImageListPath(), Images, Progress());
+}
+
+void TFormMain::OpenFromCommandLine(const TOpenRequests& requests) {
+    OpenInImageList(requests, Images, Progress(), [this] { AskToClearImageList(); });
+    RaiseWindow(*this);
 }
 
 // Hooks of the image list and the browser ----------------------------------------------------------------
