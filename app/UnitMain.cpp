@@ -36,9 +36,11 @@
 #include "IniFile.h"
 #include "Lister.h"
 #include "MonitorWatch.h"
+#include "OpenInImageList.h"
 #include "Preview.h"
 #include "ProgressWindow.h"
 #include "Question.h"
+#include "RaiseWindow.h"
 #include "SaveImageList.h"
 #include "Settings.h"
 #include "SpecialFolders.h"
@@ -781,10 +783,16 @@ void TFormMain::ToolButtonLoadImageListClick() {
     if (!name) {
         return;
     }
-    if (Images.Count() > 0 && AskYesNo(this, QStringLiteral("Clear the existing image list?"))) {
-        ToolButtonListClearClick();
+    if (Images.Count() > 0) {
+        AskToClearImageList();
     }
     LoadListFile(*name);
+}
+
+void TFormMain::AskToClearImageList() {
+    if (AskYesNo(this, QStringLiteral("Clear the existing image list?"))) {
+        ToolButtonListClearClick();
+    }
 }
 
 void TFormMain::Loadlastimagelist1Click() {
@@ -797,6 +805,13 @@ void TFormMain::LoadListFile(const QString& path) {
     ++ListFileLoads;
     const auto loaded = qScopeGuard([this] { --ListFileLoads; });
     ReadImageListFile(path, Images, Progress());
+}
+
+void TFormMain::OpenFromCommandLine(const TOpenRequests& requests) {
+    OpenInImageList(
+        requests, Images, Progress(), [this] { AskToClearImageList(); },
+        [this](const QString& path) { LoadListFile(path); });
+    RaiseWindow(*this);
 }
 
 // Hooks of the image list and the browser ----------------------------------------------------------------

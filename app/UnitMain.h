@@ -11,6 +11,7 @@
 
 #include "BrowserBinding.h"
 #include "ImageList.h"
+#include "OpenRequest.h"
 #include "ShowImage.h"
 #include "ShowList.h"
 #include "Slideshow.h"
@@ -72,6 +73,9 @@ public:
     void ToolButtonSaveImageListClick();
     void ToolButtonLoadImageListClick();
     void Loadlastimagelist1Click();
+    // Pictures, folders and image list files named on a command line, this start's or a later
+    // start's; the window then comes to the front.
+    void OpenFromCommandLine(const TOpenRequests& requests);
 
     // How the list-file commands ask for a file name: the file-browser library's dialogs unless
     // replaced. `save` picks the save dialog; nothing when the user cancels.
@@ -160,6 +164,8 @@ private:
     // Appends the pictures of an image list file, with progress.
     void LoadListFile(const QString& path);
     int ListFileLoads = 0;  // image list files being loaded (one may start while another runs)
+    // "Clear the existing image list?"; clears it on Yes.
+    void AskToClearImageList();
     // The progress window, or a silent stand-in where there is none.
     TProgressDisplay& Progress();
 

@@ -1,15 +1,27 @@
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
+#include <QMessageBox>
 #include <QScreen>
+#include <QTimer>
+
+#include <cstdio>
 
 #include "BrowserLibrary.h"
+#include "CommandLine.h"
 #include "EXIFInformation.h"
+#include "ErrorBoundary.h"
+#include "InstanceName.h"
+#include "OpenRequestQueue.h"
 #include "Preview.h"
 #include "ProgressWindow.h"
 #include "Settings.h"
+#include "SingleInstance.h"
+#include "StartOptions.h"
 #include "UnitMain.h"
+#include "VersionInfo.h"
 
 namespace {
 
@@ -24,13 +36,49 @@ void RegisterTahoma() {
     }
 }
 
+// How long a second start tries to reach the program that runs (it may be starting up or ending).
+constexpr int HandOverPatienceMilliseconds = 20000;
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    QApplication application(argc, argv);
+    const TCommandLine commandLine = ParseCommandLine(ProgramArguments(argc, argv), QDir::currentPath());
+    if (const std::optional<int> status =
+            AnswerWithoutStarting(commandLine, ReadFileVersion(QFile::decodeName(argv[0])))) {
+        return *status;
+    }
+    TToolkitArgv toolkit(argv[0], commandLine.ToolkitArguments);
+    QApplication application(toolkit.Count(), toolkit.Values());
     QApplication::setApplicationName(QStringLiteral("Orvalis"));
     QApplication::setApplicationDisplayName(QStringLiteral("Orvalis"));
     QApplication::setOrganizationName(QStringLiteral("Quenmark"));
+
+    // One program for each user and display: a later start hands its paths to it and ends.
+    TSingleInstance instance(InstanceSocketPath());
+    switch (instance.Start(commandLine.Requests, QDeadlineTimer(HandOverPatienceMilliseconds))) {
+        case TSingleInstance::TRole::HandedOver:
+            return 0;
+        case TSingleInstance::TRole::NoAnswer:
+            std::fputs("orvalis: Orvalis is already running but does not answer.\n", stderr);
+            QMessageBox::critical(nullptr, QStringLiteral("Orvalis"),
+                                  QStringLiteral("Orvalis is already running but does not answer."));
+            return 1;
+        case TSingleInstance::TRole::Run:
+        case TSingleInstance::TRole::OtherUsersProgram:
+            break;
+    }
+    // This start's paths and those handed over later are opened once the main window is up, one
+    // command line after the other.
+    TOpenRequestQueue opening([](const TOpenRequests& requests) {
+        if (FormMain != nullptr) {
+            SwallowErrors([&] { FormMain->OpenFromCommandLine(requests); });
+        }
+    });
+    QObject::connect(&instance, &TSingleInstance::OpenRequested,
+                     [&opening](const TOpenRequests& requests) { opening.Push(requests); });
+    if (!commandLine.Requests.isEmpty()) {
+        opening.Push(commandLine.Requests);
+    }
     RegisterTahoma();
 
     // The picture-format registry is a constant table, complete before anything runs; the browser
@@ -50,7 +98,10 @@ int main(int argc, char* argv[]) {
     // available screen so that the window fills it either way.
     FormMain->setGeometry(FormMain->screen()->availableGeometry());
     FormMain->showMaximized();
+    QTimer::singleShot(0, &application, [&opening] { opening.Release(); });
     const int result = QApplication::exec();
+    // Nothing handed over from here on could still be opened.
+    instance.Stop();
 
     delete FormEXIFInformation;
     FormEXIFInformation = nullptr;

@@ -21,13 +21,15 @@
 #   - with openbox managing the windows, monitor 2 switched off during an automatic show (the settings
 #     remember it by name): the audience window goes, monitor 1 keeps the main window uncovered and the
 #     show pauses; switched on again, it shows the picture it had and the show goes on; a smaller
-#     resolution on it is followed by the window and the picture.
+#     resolution on it is followed by the window and the picture;
+#   - then a run on real photographs: a folder on the command line, a second start handing a
+#     photograph to the running program, the README's screenshots (see that section below).
 #
 # Usage: scripts/e2e.sh [BUILD_DIR [SHOTS_DIR]]
 #   BUILD_DIR  the build folder (default $ORVALIS_BUILD_DIR, else build/); bin/orvalis is built there
 #              when missing.
 #   SHOTS_DIR  where the screenshots go (default $E2E_SHOTS, else BUILD_DIR/e2e-shots), among them
-#              main-window.png and presentation-monitor.png for the README.
+#              readme-main-window.png and readme-presentation-monitor.png for the README.
 #
 # Needs root (to start Xorg) and the Debian packages xserver-xorg-core, xserver-xorg-video-dummy,
 # x11-xserver-utils, x11-utils, xdotool, imagemagick, libimage-exiftool-perl, libopenjp2-tools,
@@ -91,6 +93,7 @@ program="$build/bin/orvalis"
 mkdir -p "$shots"
 rm -f "$shots"/*.png "$shots"/*.log
 work=$(mktemp -d /tmp/orvalis-e2e.XXXXXX)
+photo_home=""  # the photographs' home under /home, made by their run
 program_pid=""
 program_may_end=""  # set once the program is asked to end
 display=""
@@ -104,9 +107,11 @@ cleanup() {
         kill -9 "$program_pid" 2>/dev/null || true
     fi
     xserver_stop
-    cp "$work/orvalis.log" "$work/orvalis-scaled.log" "$work/Xorg.log" "$work/orvalis-hotplug.log" \
-        "$work/openbox.log" "$shots/" 2>/dev/null || true
+    cp "$work"/*.log "$shots/" 2>/dev/null || true
     rm -rf "$work"
+    if [[ -n "${photo_home:-}" ]]; then
+        rm -rf "$photo_home"
+    fi
     exit "$status"
 }
 trap cleanup EXIT
@@ -534,5 +539,138 @@ wait "$program_pid" || fail "the program ended with a failure under openbox"
 kill "$openbox_pid" 2>/dev/null || true
 wait "$openbox_pid" 2>/dev/null || true
 pass "monitor unplugged and plugged in again: checked in $(($(date +%s) - hotplug_started)) s"
+
+
+# --- Photographs: the command line, a second start, the README's pictures -----------------------------
+#
+# A second run of the program, on real photographs: the nature photographs of Debian's mate-backgrounds
+# package (GPL-2+, their authors in the package's copyright file, copied beside them), fetched once with
+# apt-get download into BUILD_DIR/e2e-photos and renamed like a camera's files (IMG_2101_Aqua.jpg, ...),
+# so that the watermark has a number to show.
+#   - the program starts with a folder of eleven photographs on its command line, its browser pointed
+#     at that folder: the image list fills with their thumbnails;
+#   - a second start of the program with the twelfth photograph ends at once with exit status 0, and the
+#     photograph joins the list of the program that runs;
+#   - "Play slideshow" shows the first photograph on monitor 2, fitted and watermarked "2101";
+#   - the main window and monitor 2 are the README's screenshots (readme-main-window.png,
+#     readme-presentation-monitor.png in SHOTS_DIR);
+#   - File > Exit leaves a last image list of the folder's photographs in name order, then the twelfth.
+photos_package=mate-backgrounds
+photo_cache="$build/e2e-photos"
+
+fetch_photographs() {
+    if compgen -G "$photo_cache/*.jpg" >/dev/null && [[ -f "$photo_cache/copyright" ]]; then
+        return 0
+    fi
+    local download="$work/download"
+    mkdir -p "$download" "$photo_cache"
+    local get=(apt-get download -qq -o APT::Sandbox::User=root "$photos_package")
+    (cd "$download" && { "${get[@]}" 2>/dev/null || { apt-get update -qq && "${get[@]}"; }; }) ||
+        fail "apt-get download $photos_package failed"
+    dpkg-deb --fsys-tarfile "$download/${photos_package}"_*.deb |
+        tar -x -C "$download" --wildcards './usr/share/backgrounds/mate/nature/*.jpg' \
+            "./usr/share/doc/$photos_package/copyright"
+    cp "$download"/usr/share/backgrounds/mate/nature/*.jpg "$photo_cache/"
+    cp "$download/usr/share/doc/$photos_package/copyright" "$photo_cache/copyright"
+    rm -rf "$download"
+}
+
+photographs_run() {
+    fetch_photographs
+    # The photographs lie in a home of their own under /home, as on a desktop, so that the browser's
+    # folder tree in the README's screenshot shows an ordinary machine rather than this run's /tmp.
+    if [[ -e /home/operator ]]; then
+        photo_home=$(mktemp -d /home/operator.XXXXXX)
+    else
+        photo_home=/home/operator
+        mkdir -p "$photo_home"
+    fi
+    export HOME="$photo_home"
+    local nature="$HOME/Pictures/Nature" party="$HOME/Pictures/Garden party"
+    mkdir -p "$nature" "$party"
+    local names=() number=2101 source name
+    for source in "$photo_cache"/*.jpg; do
+        name="IMG_${number}_$(basename "$source")"
+        names+=("$name")
+        number=$((number + 1))
+    done
+    ((${#names[@]} >= 4)) || fail "only ${#names[@]} photographs in $photo_cache"
+    local held="${names[-1]}" expected=()
+    number=0
+    for source in "$photo_cache"/*.jpg; do
+        name=${names[number]}
+        number=$((number + 1))
+        if [[ "$name" == "$held" ]]; then
+            cp "$source" "$party/$name"
+        else
+            cp "$source" "$nature/$name"
+            expected+=("$nature/$name")
+        fi
+    done
+    expected+=("$party/$held")
+    local first_photo="$nature/${names[0]}"
+
+    # Watermarked, stepped by hand (the first photograph stays on the screen), thumbnail view; the
+    # browser opens at the folder.
+    write_unicode "$settings_file" "[Settings]" "CheckBoxUseWatermarking=1" "SlideshowInterval=10" \
+        "RadioButtonSlideShowAutomaticAdvance=0" "RadioButtonSlideshowManualAdvance=1" "ListerViewModeThumbs=1"
+    mkdir -p "$XDG_CONFIG_HOME/Quenmark"
+    printf '[LastFolder]\n1421B16D-DC34-4B24-B32D-6F95D0F0BF56=%s\n' "$nature" \
+        >"$XDG_CONFIG_HOME/Quenmark/Brackwell.ini"
+    pass "${#names[@]} photographs of Debian's $photos_package in $HOME/Pictures"
+
+    program_may_end=""
+    "$program" "$nature" >"$work/orvalis-photos.log" 2>&1 &
+    program_pid=$!
+    wait_for "$start_timeout" "the main window did not appear (photographs)" main_window_shown
+    wait_for "$splash_timeout" "the start-up splash did not go away (photographs)" splash_gone
+    xdotool mousemove $((monitor_w - 300)) $((monitor_h - 100))
+    local listed
+    listed=$("${screens[@]}" settled "$DISPLAY" "$shots/20-photos-listed.png" 1.5 90 20000) ||
+        fail "the photographs of the folder on the command line did not fill the image list"
+    pass "started with the folder on its command line: thumbnails of $((${#names[@]} - 1)) photographs" \
+        "($listed colourful samples)"
+
+    local status=0
+    timeout 60 "$program" "$party/$held" >"$work/orvalis-second.log" 2>&1 || status=$?
+    ((status == 0)) || fail "the second start ended with status $status: $(cat "$work/orvalis-second.log")"
+    kill -0 "$program_pid" 2>/dev/null || fail "the first program ended when the second started"
+    local joined
+    joined=$("${screens[@]}" settled "$DISPLAY" "$shots/21-photos-joined.png" 1.5 60 $((listed + 1500))) ||
+        fail "the photograph of the second start did not join the list of the first program"
+    monitor "$shots/21-photos-joined.png" 0 "$shots/readme-main-window.png"
+    pass "a second start with $held ended at once (status 0); the photograph joined the running" \
+        "program's list ($listed -> $joined colourful samples)"
+
+    local play_x play_y
+    read -r play_x play_y < <("${screens[@]}" toolbar "$shots/21-photos-joined.png") ||
+        fail "no toolbar found above the image list (photographs)"
+    xdotool mousemove "$play_x" "$play_y" click 1
+    photo_shown() {
+        "${screens[@]}" photo "$(shot 22-photo-shown)" "$first_photo" >"$work/photo.out"
+    }
+    wait_for "$first_picture_timeout" "monitor 2 does not show ${names[0]}" photo_shown
+    monitor "$shots/22-photo-shown.png" 1 "$shots/readme-presentation-monitor.png"
+    pass "\"Play slideshow\": monitor 2 shows ${names[0]} $(cat "$work/photo.out")"
+
+    local preview
+    preview=$(visible_windows '^FormPreview')
+    [[ -n "$preview" ]] || fail "no preview window is visible (photographs)"
+    preview_focused() { [[ "$(xdotool getwindowfocus 2>/dev/null)" == "$preview" ]]; }
+    wait_for "$step_timeout" "the preview window does not have the keyboard focus (photographs)" preview_focused
+    xdotool key Escape
+    wait_for "$step_timeout" "Escape did not close the preview window (photographs)" preview_gone
+    menu_file 4
+    program_may_end=1
+    wait_for "$exit_timeout" "File > Exit did not end the program (photographs)" program_ended
+    status=0
+    wait "$program_pid" || status=$?
+    ((status == 0)) || fail "the program ended with exit status $status (photographs)"
+    local result
+    result=$("${screens[@]}" listfile "$last_list" "${expected[@]}") ||
+        fail "the last image list is not the folder's photographs and the handed-over one"
+    pass "File > Exit: last image list: $result (the folder in name order, then the handed-over photograph)"
+}
+photographs_run
 
 pass "all checks passed in $(($(date +%s) - started)) s; screenshots in $shots"

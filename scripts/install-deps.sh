@@ -1,28 +1,49 @@
 #!/usr/bin/env bash
-# Installs every Debian package that building, running and testing Orvalis need. Idempotent: installs
-# only what is missing and says what it installs.
+# Installs the Debian packages Orvalis needs for one purpose. Idempotent: installs only what is missing
+# and says what it installs.
+#
+# Usage: scripts/install-deps.sh [run | package | test]
+#   run      build and run the program (scripts/run.sh): the tool chain, Qt and the picture libraries
+#   package  run, plus what building and checking the Debian package takes (scripts/package.sh,
+#            scripts/check-package.sh)
+#   test     everything scripts/test.sh, scripts/e2e.sh, scripts/sanitize.sh and .ci/run use: package,
+#            plus the test and benchmark libraries, the fuzzing tool chain, the reference tools and the
+#            X server of the end-to-end run (the default)
 set -euo pipefail
 
-packages=(
-    # toolchain
-    g++ cmake ninja-build pkg-config git
+purpose=${1:-test}
+
+run_packages=(
+    # tool chain
+    g++ cmake ninja-build pkg-config
     # Qt 6 (Core, Gui, Widgets, Network, Test, Concurrent) and its platform plugins
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
+    # fonts for the program's texts
+    fonts-dejavu-core
+    # thumbnail database: zlib for compressed frames, the TurboJPEG API for the JPEG reader
+    zlib1g-dev libturbojpeg0-dev
+    # the JPEG reader's banded decode (libjpeg's own interface)
+    libjpeg62-turbo-dev
+    # decoders: OpenJPEG, Qt's extra image readers (TIFF, Targa), the run-time generic decoder
+    libopenjp2-7-dev qt6-image-formats-plugins libfreeimage3
+    # libtiff, whose messages the TIFF reader routes to a debug logging category
+    libtiff-dev
+)
+package_packages=(
+    # dpkg-shlibdeps and dpkg-buildflags (with file, which CPack uses to find the binaries), the
+    # package's checks
+    dpkg-dev file lintian desktop-file-utils appstream
+)
+test_packages=(
+    git
     # Qt's platform interface, through which the tests plug monitors in and out of the offscreen platform
     qt6-base-private-dev
     # tests, benchmarks, fuzzing with sanitizers
     libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
     # EXIF fixtures and the reference for the EXIF reader benchmark
     libimage-exiftool-perl
-    # fonts for rendering under the offscreen platform
-    fonts-dejavu-core
-    # thumbnail database: zlib for compressed frames, the TurboJPEG API for the JPEG reader
-    zlib1g-dev libturbojpeg0-dev
-    # decoders: OpenJPEG and its tools (JPEG 2000 fixtures, the decode reference), Qt's extra image readers,
-    # the run-time generic decoder, libjpeg-turbo's tools (the JPEG decode reference)
-    libopenjp2-7-dev libopenjp2-tools qt6-image-formats-plugins libfreeimage3 libjpeg-turbo-progs
-    # libtiff, whose messages the TIFF reader routes to a debug logging category
-    libtiff-dev
+    # OpenJPEG's and libjpeg-turbo's tools: JPEG 2000 fixtures and the decode references
+    libopenjp2-tools libjpeg-turbo-progs
     # the reference for the Lanczos resampler's test and benchmark; the end-to-end script's pictures and checks
     python3-pil
     # the end-to-end run: an X server with two dummy monitors, xrandr, xdotool, screenshots, xprop, and a
@@ -30,11 +51,19 @@ packages=(
     xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xdotool imagemagick x11-utils openbox
     # the reference for the thumbnail workers' benchmark (vipsthumbnail)
     libvips-tools
-    # the JPEG reader's banded decode (libjpeg's own interface)
-    libjpeg62-turbo-dev
     # the reference for the end-to-end timing of a step on the X server (scripts/e2e-speed.sh)
     feh
 )
+
+case "$purpose" in
+    run) packages=("${run_packages[@]}") ;;
+    package) packages=("${run_packages[@]}" "${package_packages[@]}") ;;
+    test) packages=("${run_packages[@]}" "${package_packages[@]}" "${test_packages[@]}") ;;
+    *)
+        echo "usage: $0 [run | package | test]" >&2
+        exit 2
+        ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do
@@ -45,7 +74,7 @@ for package in "${packages[@]}"; do
 done
 
 if [ ${#missing[@]} -eq 0 ]; then
-    echo "install-deps: all ${#packages[@]} packages are installed."
+    echo "install-deps ($purpose): all ${#packages[@]} packages are installed."
     exit 0
 fi
 

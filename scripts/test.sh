@@ -5,7 +5,7 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${ORVALIS_BUILD_DIR:-"$root/build"}
 
-"$root/scripts/install-deps.sh"
+"$root/scripts/install-deps.sh" test
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVALIS_BUILD_TESTS=ON -DORVALIS_BUILD_BENCH=ON
 cmake --build "$build"
 

@@ -26,6 +26,13 @@ stop at the first failure.
     screens.py checkerboard FILE                  a one-pixel checkerboard as large as a monitor
     screens.py checkerboard-entry SHOT ROW        "X Y" of the checkerboard's thumbnail below ROW on monitor 1
     screens.py exact SHOT FILE                    monitor 2 shows the picture FILE pixel for pixel
+    screens.py listcolour SHOT                    how many colourful pixels the image list shows (sampled)
+    screens.py settled DISPLAY SHOT QUIET TIMEOUT MINIMUM
+                                                  waits until the image list has not changed for QUIET
+                                                  seconds and shows at least MINIMUM colourful pixels;
+                                                  saves that screenshot as SHOT
+    screens.py photo SHOT PHOTO                   monitor 2 shows the photograph PHOTO fitted, watermarked
+                                                  in its bottom right corner
 
 Monitor 1 is the left half of a screenshot of the root window, monitor 2 the right half.
 
@@ -518,6 +525,110 @@ def settings(path, pairs):
     print("holds", ", ".join(pairs))
 
 
+# Photographs: the command line, a second start and the README's pictures ---------------------------------
+
+LIST_LEFT = 700  # the image list half of monitor 1 starts right of the 680 pixel browser panel
+
+
+def list_colour_count(first):
+    """Colourful pixels (one channel at least 60 above another) in the image list half of monitor 1,
+    sampled every other pixel in both directions. Window, list background, captions, icons and the
+    placeholder thumbnails are grey; photographs are not."""
+    width, height = first.size
+    region = first.crop((LIST_LEFT, 0, width, height)).resize(((width - LIST_LEFT) // 2, height // 2),
+                                                                 Image.NEAREST)
+    return sum(1 for r, g, b in region.getdata() if max(r, g, b) - min(r, g, b) >= 60)
+
+
+def listcolour(shot_path):
+    first, _ = monitors(shot_path)
+    print(list_colour_count(first))
+
+
+def settled(display, shot_path, quiet, timeout, minimum):
+    """Waits until the image list has shown the same picture for `quiet` seconds with at least `minimum`
+    colourful pixels (its thumbnails rendered), then saves that screenshot and prints the count."""
+    import time
+
+    from PIL import ImageGrab
+
+    start = time.monotonic()
+    previous = None
+    same_since = start
+    count = 0
+    while time.monotonic() - start < timeout:
+        shot = ImageGrab.grab(xdisplay=display)
+        first, _ = monitors(shot)
+        now = time.monotonic()
+        listed = first.crop((LIST_LEFT, 0, first.width, first.height)).tobytes()
+        if listed != previous:
+            previous, same_since = listed, now
+            count = list_colour_count(first)
+        elif now - same_since >= quiet and count >= minimum:
+            shot.save(shot_path)
+            print(count)
+            return
+        time.sleep(0.2)
+    fail(f"the image list did not settle with at least {minimum} colourful pixels within {timeout} s "
+         f"(it shows {count})")
+
+
+def photo(shot_path, photo_path):
+    """Monitor 2 shows the photograph fitted to the screen, centred between black bars, with the
+    watermark's white text in its bottom right corner: compared with the photograph scaled the same way,
+    the picture matches everywhere but there, and only there white pixels stand where the photograph has
+    none."""
+    from PIL import ImageChops, ImageOps
+
+    _, second = monitors(shot_path)
+    original = ImageOps.exif_transpose(Image.open(photo_path)).convert("RGB")
+    sw, sh = second.size
+    pw, ph = original.size
+    scale = min(sw / pw, sh / ph)
+    w, h = round(pw * scale), round(ph * scale)
+    left, top = (sw - w) // 2, (sh - h) // 2
+    expected = original.resize((w, h), Image.LANCZOS)
+    shown = second.crop((left, top, left + w, top + h))
+
+    text_height = max(8, int(WATERMARK_POINTS * scale))
+    corner_w, corner_h = 8 * text_height, 2 * text_height
+    corners = {
+        "bottom right": (w - corner_w, h - corner_h, w, h),
+        "bottom left": (0, h - corner_h, corner_w, h),
+        "top right": (w - corner_w, 0, w, corner_h),
+        "top left": (0, 0, corner_w, corner_h),
+    }
+
+    # The picture itself, the watermark's corner left out.
+    difference = ImageChops.difference(expected, shown).convert("L")
+    difference.paste(0, corners["bottom right"])
+    mean = sum(difference.getdata()) / (w * h)
+    if mean > 12:
+        fail(f"monitor 2 does not show {photo_path} fitted at {left},{top} ({w} x {h}): "
+             f"mean difference {mean:.1f}")
+
+    def added_white(box):
+        x0, y0, x1, y1 = box
+        screen, picture = shown.load(), expected.load()
+        return sum(1 for y in range(y0, y1) for x in range(x0, x1)
+                   if min(screen[x, y]) > WHITE and max(picture[x, y]) < WHITE - 30)
+
+    white = {where: added_white(box) for where, box in corners.items()}
+    if white["bottom right"] < 20:
+        fail(f"no watermark in the bottom right corner of {photo_path} ({white['bottom right']} white pixels)")
+    for where in ("bottom left", "top right", "top left"):
+        if white[where] > 5:
+            fail(f"{white[where]} white pixels that the photograph does not have in its {where} corner")
+    bars = [(0, 0, sw, top - 3), (0, top + h + 3, sw, sh), (0, 0, left - 3, sh), (left + w + 3, 0, sw, sh)]
+    for box in bars:
+        if box[2] - box[0] > 0 and box[3] - box[1] > 0:
+            high = max(high for _, high in second.crop(box).getextrema())
+            if high > DARK:
+                fail(f"the bar {box} of monitor 2 is not black (brightest channel {high})")
+    print(f"fitted at {left},{top} ({w} x {h}), mean difference {mean:.1f}, "
+          f"watermark: {white['bottom right']} white pixels in the bottom right corner")
+
+
 def main(argv):
     commands = {
         "make": (1, lambda a: make(a[0])),
@@ -537,6 +648,9 @@ def main(argv):
         "exact": (2, lambda a: exact(a[0], a[1])),
         "bomb": (3, lambda a: bomb(a[0], int(a[1]), int(a[2]))),
         "notsupported": (1, lambda a: not_supported(a[0])),
+        "listcolour": (1, lambda a: listcolour(a[0])),
+        "settled": (5, lambda a: settled(a[0], a[1], float(a[2]), float(a[3]), int(a[4]))),
+        "photo": (2, lambda a: photo(a[0], a[1])),
     }
     if len(argv) < 2 or argv[1] not in commands or len(argv) - 2 < commands[argv[1]][0]:
         print(__doc__, file=sys.stderr)

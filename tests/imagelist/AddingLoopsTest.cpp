@@ -6,6 +6,7 @@
 #include "Exceptions.h"
 #include "FileMaker.h"
 #include "ImageList.h"
+#include "ImageListFakes.h"
 #include "ImageListFile.h"
 #include "ProgressWindow.h"
 
@@ -15,28 +16,8 @@ namespace {
 
 using testsupport::MakeFile;
 
-class TPlaceholderHooks : public TImageListHooks {
-public:
-    void OpenThumbDatabase(const QString&) override {}
-    qint32 AcquireThumbnail(const QString&) override { return 0; }
-};
-
-// Records what a loop shows, and presses Cancel when a given name is shown.
-class TRecordingProgress : public TProgressDisplay {
-public:
-    void Begin(int maximum) override { Maximums.append(maximum); }
-    void Step(const QString& name) override {
-        Shown.append(name);
-        if (!CancelAt.isEmpty() && name == CancelAt) {
-            CancelRequested = true;
-        }
-    }
-    void End() override { ++Ended; }
-    QList<int> Maximums;
-    QStringList Shown;
-    QString CancelAt;
-    int Ended = 0;
-};
+using testsupport::TPlaceholderHooks;
+using testsupport::TRecordingProgress;
 
 QByteArray Utf16(const QString& text, bool bigEndian) {
     QByteArray bytes = bigEndian ? QByteArray("\xFE\xFF", 2) : QByteArray("\xFF\xFE", 2);

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Where the program that runs for this user and display takes hand-overs: a local socket in the
+// user's private runtime folder, named after the user and the display, with its lock file beside it.
+
+// The display as part of a file name: the platform, and for X11 and Wayland the display it names
+// (an X11 screen number is left out: ":0.0" and ":0" are one display). Characters other than letters,
+// digits, '.', '-' and '_' become '_'.
+QString DisplayKey(const QString& platformName, const QByteArray& x11Display,
+                   const QByteArray& waylandDisplay);
+
+QString InstanceSocketPath(const QString& runtimeFolder, uint userId, const QString& displayKey);
+
+// The socket path of this process: its runtime folder, its user and the display of the running
+// QGuiApplication.
+QString InstanceSocketPath();

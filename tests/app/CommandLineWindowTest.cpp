@@ -1,0 +1,58 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <memory>
+
+#include "BrowserLibrary.h"
+#include "FileMaker.h"
+#include "ImageListFile.h"
+#include "Question.h"
+#include "TempHome.h"
+#include "UnitMain.h"
+
+namespace {
+
+using testsupport::MakeFile;
+
+class CommandLineWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QDir(testsupport::UserDataFolder()).removeRecursively();
+        TFormMain::CheckForUpdateAtStartUp = false;
+        Window = std::make_unique<TFormMain>(NoBrowser);
+        SetQuestionAnswerer([this](const QString& question) {
+            Asked.append(question);
+            return true;
+        });
+    }
+    void TearDown() override { SetQuestionAnswerer({}); }
+
+    TBrowserLibrary NoBrowser;
+    QTemporaryDir Pictures;
+    std::unique_ptr<TFormMain> Window;
+    QStringList Asked;
+};
+
+// What a later start hands over joins the list of the window, after the question that loading a list
+// file asks, and brings the window back from the taskbar.
+TEST_F(CommandLineWindowTest, HandedOverPathsJoinTheListAndTheWindowComesBack) {
+    const QString a = MakeFile(Pictures.filePath(QStringLiteral("a.jpg")));
+    const QString b = MakeFile(Pictures.filePath(QStringLiteral("trip/b.jpg")));
+    const QString list = Pictures.filePath(QStringLiteral("show.txt"));
+    WriteImageListFile(list, {b});
+    Window->showMinimized();
+
+    Window->OpenFromCommandLine({{TOpenKind::Picture, a}});
+    EXPECT_EQ(Window->ImageList().FileNames(), QStringList({a}));
+    EXPECT_TRUE(Asked.isEmpty());
+    EXPECT_FALSE(Window->isMinimized());
+
+    Window->OpenFromCommandLine(
+        {{TOpenKind::Folder, Pictures.filePath(QStringLiteral("trip"))}, {TOpenKind::ImageListFile, list}});
+    EXPECT_EQ(Asked, QStringList({QStringLiteral("Clear the existing image list?")}));
+    EXPECT_EQ(Window->ImageList().FileNames(), QStringList({b, b}));
+}
+
+}  // namespace
