@@ -16,8 +16,9 @@
 #     of 1920 x 1080 shown on monitor 2 is there pixel for pixel, not as a half-size copy doubled; File >
 #     Exit with the show up ends that run too;
 #   - damaged files in the list (crashing FreeImage, stalling it, declaring gigapixels): "not supported"
-#     thumbnails, black frames on monitor 2, the show goes on; File > Exit with a decoder stalled on a
-#     file ends the program at once, its decoder processes with it;
+#     thumbnails, black frames on monitor 2, the show goes on; an entry deleted in the list view leaves
+#     every thumbnail whole in the thumbnail view; File > Exit with a decoder stalled on a file ends the
+#     program at once, its decoder processes with it;
 #   - with openbox managing the windows, monitor 2 switched off during an automatic show (the settings
 #     remember it by name): the audience window goes, monitor 1 keeps the main window uncovered and the
 #     show pauses; switched on again, it shows the picture it had and the show goes on; a smaller
@@ -417,6 +418,30 @@ wait_for "$next_picture_timeout" "the show did not go on over the damaged files 
 "${screens[@]}" main "$shots/12-hostile-show.png" >/dev/null || fail "monitor 1 lost the main window"
 pass "the show steps over the damaged files (black on monitor 2) and goes on to the next picture"
 
+# While the show runs, in the list view: the JPEG's row selected with a click and deleted with the
+# Delete key. Back in the thumbnail view every entry is whole again: the PNG's 160 x 120 thumbnail with
+# its caption, the four "not supported" texts.
+read -r report_x report_y < <("${screens[@]}" toolbar "$shots/11-hostile-list.png" 1 0) ||
+    fail "no \"List view mode\" button found"
+read -r thumbs_x thumbs_y < <("${screens[@]}" toolbar "$shots/11-hostile-list.png" 1 1) ||
+    fail "no \"Thumbnail view mode\" button found"
+xdotool mousemove "$report_x" "$report_y" click 1
+six_rows() { [[ "$("${screens[@]}" rows "$(shot 13-list-view)")" == 6 ]]; }
+wait_for "$step_timeout" "the list view does not show the six entries" six_rows
+read -r row_x row_y < <("${screens[@]}" row "$shots/13-list-view.png" 0) || fail "no first row in the list view"
+xdotool mousemove "$row_x" "$row_y" click 1
+sleep 0.3
+xdotool key Delete
+five_rows() { [[ "$("${screens[@]}" rows "$(shot 13-list-view-deleted)")" == 5 ]]; }
+wait_for "$step_timeout" "Delete in the list view did not take IMG_1234.jpg out of the list" five_rows
+xdotool mousemove "$thumbs_x" "$thumbs_y" click 1
+thumbnails_whole() {
+    "${screens[@]}" whole "$(shot 13-thumbnails-after-delete)" IMG_5678.png >"$work/whole.out" &&
+        [[ "$("${screens[@]}" notsupported "$shots/13-thumbnails-after-delete.png")" == 4 ]]
+}
+wait_for "$step_timeout" "after Delete in the list view the thumbnail view is not whole" thumbnails_whole
+pass "Delete in the list view, then the thumbnail view: $(cat "$work/whole.out"), four \"not supported\""
+
 menu_file 4  # Exit
 program_may_end=1
 wait_for "$exit_timeout" "File > Exit did not end the program after the damaged files" program_ended
@@ -429,8 +454,8 @@ start_program stalling
 menu_file 3  # Load Last Image List
 decoders() { pgrep -P "$program_pid" -x orvalis-decoder || true; }
 stalled_decoder() {
-    "${screens[@]}" entry "$(shot 13-stalling-list)" IMG_5678.png >/dev/null &&
-        [[ "$("${screens[@]}" notsupported "$shots/13-stalling-list.png")" == 0 && -n "$(decoders)" ]]
+    "${screens[@]}" entry "$(shot 14-stalling-list)" IMG_5678.png >/dev/null &&
+        [[ "$("${screens[@]}" notsupported "$shots/14-stalling-list.png")" == 0 && -n "$(decoders)" ]]
 }
 wait_for "$step_timeout" "no decoder is at work on the stalling file" stalled_decoder
 sleep 1  # well inside the stalling file by now, far from the decoder's deadline

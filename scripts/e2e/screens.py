@@ -7,8 +7,13 @@ and exits with 1 (and a message on stderr) when the screen is not as expected, s
 stop at the first failure.
 
     screens.py make FOLDER                        the source pictures (see PICTURES)
-    screens.py toolbar SHOT [SCALE]               "X Y" of the "Play slideshow" button on monitor 1, the
-                                                  program running at scale factor SCALE (default 1)
+    screens.py toolbar SHOT [SCALE [BUTTON]]      "X Y" of the "Play slideshow" button on monitor 1, the
+                                                  program running at scale factor SCALE (default 1); of
+                                                  the toolbar's BUTTON-th button (from 0) when given
+    screens.py row SHOT INDEX                     "X Y" of the INDEX-th row (from 0) of the list view
+    screens.py rows SHOT                          how many rows the list view shows
+    screens.py whole SHOT NAME                    the thumbnail of NAME is whole (about 160 x 120) and
+                                                  has its caption below it
     screens.py entries SHOT                       every listed picture has its thumbnail in the image list
     screens.py entry SHOT NAME                    "X Y" of the thumbnail of picture NAME
     screens.py selected SHOT NAME                 the entry of picture NAME is selected
@@ -123,10 +128,10 @@ def make(folder):
 # Monitor 1: the main window ------------------------------------------------------------------------
 
 
-def toolbar(shot_path, scale=1):
+def toolbar_icons(shot_path, scale=1):
     """Finds the toolbar above the image list from its icons and prints the centre of its sixth button,
     "Play slideshow" (list view, thumbnails | clear | up, down | play, stop, previous, next, locate |
-    load, save). `scale` is the program's scale factor: every length below is that many times longer.
+    load, save), or of its `button`-th. `scale` is the program's scale factor: every length below is that many times longer.
 
     The icons are dark grey-to-black glyphs on the light window background. Rows holding such pixels in
     the right part of the window form bands; the toolbar is the first band whose dark columns fall into
@@ -169,14 +174,50 @@ def toolbar(shot_path, scale=1):
             runs[-1].append(group)
         groups = max(runs, key=len)
         if len(groups) >= least_icons and 10 * scale <= y - top <= 24 * scale:
-            play = groups[5]
-            # The icons are 16 pixels wide in 23 pixel buttons; a group much wider is not one icon.
-            if play[1] - play[0] > 20 * scale:
-                fail(f"the toolbar's sixth icon is {play[1] - play[0] + 1} pixels wide, not an icon")
-            print((play[0] + play[1]) // 2, (top + y - 1) // 2)
-            return
+            return groups, top, y
     fail(f"no toolbar with at least {least_icons} icons in the top {300 * scale} rows of the image list half "
          "of monitor 1")
+
+
+def toolbar(shot_path, scale=1, button=5):
+    groups, top, bottom = toolbar_icons(shot_path, scale)
+    icon = groups[button]
+    # The icons are 16 pixels wide in 23 pixel buttons; a group much wider is not one icon.
+    if icon[1] - icon[0] > 20 * scale:
+        fail(f"the toolbar's icon {button} is {icon[1] - icon[0] + 1} pixels wide, not an icon")
+    print((icon[0] + icon[1]) // 2, (top + bottom - 1) // 2)
+
+
+def list_rows(shot_path):
+    """The rows of the list view below the toolbar: the vertical centres of the lines of text at the
+    left of the list (dark text, or light text on the selection's highlight), the column header first."""
+    groups, _, bottom = toolbar_icons(shot_path)
+    first, _ = monitors(shot_path)
+    pixels = first.load()
+    left = groups[0][0]
+    ink_rows = []
+    for y in range(bottom + 4, first.size[1]):
+        if any(max(pixels[x, y]) < 128 or near(pixels[x, y], HIGHLIGHT, 30) for x in range(left + 20, left + 80)):
+            ink_rows.append(y)
+    bands = []
+    for y in ink_rows:
+        if bands and y - bands[-1][1] <= 2:
+            bands[-1][1] = y
+        else:
+            bands.append([y, y])
+    return left + 50, [(a + b) // 2 for a, b in bands]
+
+
+def list_row(shot_path, index):
+    x, rows = list_rows(shot_path)
+    if len(rows) < index + 2:
+        fail(f"the list view shows {len(rows) - 1} rows, not {index + 1}")
+    print(x, rows[index + 1])
+
+
+def list_row_count(shot_path):
+    _, rows = list_rows(shot_path)
+    print(max(0, len(rows) - 1))
 
 
 def colour_blob(image, colour, region, tolerance=24):
@@ -217,6 +258,41 @@ def entry(shot_path, name):
     if found is None:
         fail(f"the image list shows no thumbnail of {name}")
     print(*found)
+
+
+def colour_box(image, colour, region, tolerance=24):
+    """The bounding box (left, top, right, bottom) of the pixels of `colour` in `region` of `image`,
+    sampled every other pixel, and their count."""
+    left, top, right, bottom = region
+    pixels = image.load()
+    xs, ys = [], []
+    for y in range(top, bottom, 2):
+        for x in range(left, right, 2):
+            if near(pixels[x, y], colour, tolerance):
+                xs.append(x)
+                ys.append(y)
+    if not xs:
+        return None, 0
+    return (min(xs), min(ys), max(xs) + 1, max(ys) + 1), len(xs)
+
+
+def whole(shot_path, name):
+    """The thumbnail of `name` fills most of its 160 x 120 box (a picture of 4:3 fills all of it), and
+    its caption, dark text, lies below it."""
+    first, _ = monitors(shot_path)
+    width, height = first.size
+    box, _ = colour_box(first, PICTURES[name]["thumbnail"], (width // 3, 0, width, height))
+    if box is None:
+        fail(f"the image list shows no thumbnail of {name}")
+    left, top, right, bottom = box
+    if right - left < 150 or bottom - top < 110:
+        fail(f"the thumbnail of {name} is {right - left} x {bottom - top} pixels, not 160 x 120")
+    pixels = first.load()
+    caption = sum(1 for y in range(bottom + 2, min(height, bottom + 30)) for x in range(left, right)
+                  if max(pixels[x, y]) < 100)
+    if caption < 20:
+        fail(f"the thumbnail of {name} has no caption below it")
+    print(f"{name}: {right - left} x {bottom - top} pixels with its caption")
 
 
 def selected(shot_path, name):
@@ -632,7 +708,10 @@ def photo(shot_path, photo_path):
 def main(argv):
     commands = {
         "make": (1, lambda a: make(a[0])),
-        "toolbar": (1, lambda a: toolbar(a[0], int(a[1]) if len(a) > 1 else 1)),
+        "toolbar": (1, lambda a: toolbar(a[0], int(a[1]) if len(a) > 1 else 1, int(a[2]) if len(a) > 2 else 5)),
+        "row": (2, lambda a: list_row(a[0], int(a[1]))),
+        "rows": (1, lambda a: list_row_count(a[0])),
+        "whole": (2, lambda a: whole(a[0], a[1])),
         "entries": (1, lambda a: entries(a[0])),
         "entry": (2, lambda a: entry(a[0], a[1])),
         "selected": (2, lambda a: selected(a[0], a[1])),
