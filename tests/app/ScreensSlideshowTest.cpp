@@ -179,9 +179,10 @@ TEST_F(ScreensSlideshowTest, TheWindowFollowsItsMonitorsNewSizeWithOneRefit) {
     ASSERT_EQ(FormPreview->geometry(), Monitor(1));
     int resamples = 0;
     TPictureSurface& surface = *FormPreview->ImgView32Preview;
-    surface.Resample = [&, resample = surface.Resample](const QImage& picture, int width, int height) {
+    surface.Resample = [&, resample = surface.Resample](const QImage& picture, int width, int height,
+                                                        bool turnedAfter) {
         ++resamples;
-        return resample(picture, width, height);
+        return resample(picture, width, height, turnedAfter);
     };
 
     QJsonArray screens = WithoutScreen(Original, QStringLiteral("middle"));
