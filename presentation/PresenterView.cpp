@@ -1,0 +1,55 @@
+#include "PresenterView.h"
+
+#include <algorithm>
+
+#include "ShowImage.h"
+
+int NextShownEntry(const QStringList& fileNames, const QString& current,
+                   const std::function<bool(int)>& canShow) {
+    for (int candidate : StepCandidates(fileNames, current, TStepDirection::Next)) {
+        if (canShow(candidate)) {
+            return candidate;
+        }
+    }
+    return -1;
+}
+
+QString PositionText(int position, int count) {
+    return position > 0 ? QStringLiteral("%1 / %2").arg(position).arg(count)
+                        : QStringLiteral("\u2013 / %1").arg(count);
+}
+
+QString CountdownText(qint64 remainingMs, bool paused) {
+    const qint64 seconds = (std::max<qint64>(remainingMs, 0) + 999) / 1000;
+    const QString time = QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    return paused ? QStringLiteral("Advance paused, %1 left").arg(time)
+                  : QStringLiteral("Next in %1").arg(time);
+}
+
+QString PictureSizeText(QSize size) {
+    return size.isEmpty() ? QString() : QStringLiteral("%1 \u00d7 %2").arg(size.width()).arg(size.height());
+}
+
+bool PresenterOpens(bool setting, int monitorCount, int audience, int operatorMonitor) {
+    return setting && monitorCount > 1 && audience >= 0 && audience != operatorMonitor;
+}
+
+QRect PresenterPlacement(const QRect& remembered, const QRect& operatorArea) {
+    if (operatorArea.isEmpty()) {
+        return remembered;
+    }
+    QSize size = remembered.isEmpty() ? PresenterDefaultSize : remembered.size();
+    size = size.boundedTo(operatorArea.size());
+    if (!remembered.isEmpty() && operatorArea.contains(remembered.center())) {
+        // Kept where it was, moved only as far as it takes to lie within the area.
+        QRect placed(remembered.topLeft(), size);
+        placed.moveLeft(
+            std::clamp(placed.left(), operatorArea.left(), operatorArea.right() - size.width() + 1));
+        placed.moveTop(
+            std::clamp(placed.top(), operatorArea.top(), operatorArea.bottom() - size.height() + 1));
+        return placed;
+    }
+    QRect placed(QPoint(), size);
+    placed.moveCenter(operatorArea.center());
+    return placed;
+}

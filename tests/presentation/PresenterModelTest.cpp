@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+
+#include <QSet>
+
+#include "AdvanceCountdown.h"
+#include "PresenterView.h"
+#include "ShowKeys.h"
+
+namespace {
+
+// --- The entry the show steps to next ------------------------------------------------------------------
+
+struct TNextCase {
+    const char* Name;
+    QStringList Names;
+    QString Current;
+    QSet<int> CannotShow;
+    int Next;
+};
+
+class NextShownEntryTest : public ::testing::TestWithParam<TNextCase> {};
+
+TEST_P(NextShownEntryTest, IsTheEntryTheStepWouldShow) {
+    const TNextCase& c = GetParam();
+    EXPECT_EQ(NextShownEntry(c.Names, c.Current, [&](int i) { return !c.CannotShow.contains(i); }), c.Next);
+}
+
+const QStringList Four{"/p/a.jpg", "/p/b.jpg", "/p/c.jpg", "/p/d.jpg"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, NextShownEntryTest,
+    ::testing::Values(
+        TNextCase{"TheFollowingEntry", Four, "/p/b.jpg", {}, 2},
+        TNextCase{"AfterTheLastTheFirst", Four, "/p/d.jpg", {}, 0},
+        TNextCase{"MissingEntriesArePassedOver", Four, "/p/a.jpg", {1, 2}, 3},
+        TNextCase{"PassingOverWrapsRound", Four, "/p/c.jpg", {3, 0}, 1},
+        TNextCase{"NoneThatCanBeShown", Four, "/p/a.jpg", {0, 1, 2, 3}, -1},
+        TNextCase{"TheCurrentItselfWhenAllOthersAreMissing", Four, "/p/a.jpg", {1, 2, 3}, 0},
+        TNextCase{"OneEntryNeverSteps", {"/p/a.jpg"}, "/p/a.jpg", {}, -1},
+        TNextCase{"EmptyList", {}, "/p/a.jpg", {}, -1},
+        TNextCase{"CurrentNotInTheListGoesToTheFirst", Four, "/elsewhere/x.jpg", {}, 0},
+        TNextCase{"CurrentNotInTheListFirstMissing", Four, "/elsewhere/x.jpg", {0}, 1},
+        TNextCase{"TheFirstOfDuplicatesCounts", {"/p/a.jpg", "/p/b.jpg", "/p/a.jpg"}, "/p/a.jpg", {}, 1},
+        TNextCase{"ComparedExactly", Four, "/p/B.jpg", {}, 0}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+// --- Texts ------------------------------------------------------------------------------------------------
+
+TEST(PresenterTextTest, PositionCountdownAndSize) {
+    EXPECT_EQ(PositionText(7, 42), QStringLiteral("7 / 42"));
+    EXPECT_EQ(PositionText(0, 42), QStringLiteral("\u2013 / 42"));
+    // Rounded up: the countdown says 0:00 only once the step is due.
+    EXPECT_EQ(CountdownText(7000, false), QStringLiteral("Next in 0:07"));
+    EXPECT_EQ(CountdownText(6001, false), QStringLiteral("Next in 0:07"));
+    EXPECT_EQ(CountdownText(0, false), QStringLiteral("Next in 0:00"));
+    EXPECT_EQ(CountdownText(65000, false), QStringLiteral("Next in 1:05"));
+    EXPECT_EQ(CountdownText(4200, true), QStringLiteral("Advance paused, 0:05 left"));
+    EXPECT_EQ(PictureSizeText(QSize(6000, 4000)), QStringLiteral("6000 \u00d7 4000"));
+    EXPECT_EQ(PictureSizeText(QSize()), QString());
+}
+
+// --- The countdown against a fake clock ------------------------------------------------------------------
+
+class AdvanceCountdownTest : public ::testing::Test {
+protected:
+    qint64 Now = 1'000'000;
+    TAdvanceCountdown Countdown{[this] { return Now; }};
+};
+
+TEST_F(AdvanceCountdownTest, CountsDownFromTheIntervalAndAgainAtEveryTick) {
+    EXPECT_FALSE(Countdown.Running());
+    EXPECT_EQ(Countdown.Remaining(), 0);
+    Countdown.Start(10'000);
+    EXPECT_EQ(Countdown.Remaining(), 10'000);
+    Now += 3'000;
+    EXPECT_EQ(Countdown.Remaining(), 7'000);
+    Now += 9'000;  // overdue: never below zero
+    EXPECT_EQ(Countdown.Remaining(), 0);
+    Countdown.Tick();
+    EXPECT_EQ(Countdown.Remaining(), 10'000);
+    Countdown.Stop();
+    EXPECT_EQ(Countdown.Remaining(), 0);
+    Countdown.Tick();  // a stopped countdown does not start again by a tick
+    EXPECT_FALSE(Countdown.Running());
+}
+
+TEST_F(AdvanceCountdownTest, PauseAndResumeKeepTheTimeLeft) {
+    Countdown.Start(10'000);
+    Now += 4'000;
+    Countdown.Pause();
+    EXPECT_TRUE(Countdown.Paused());
+    Now += 60'000;  // held for a minute: nothing runs off
+    EXPECT_EQ(Countdown.Remaining(), 6'000);
+    Countdown.Tick();  // a held countdown ignores ticks
+    EXPECT_EQ(Countdown.Remaining(), 6'000);
+    EXPECT_EQ(Countdown.Resume(), 6'000);
+    EXPECT_TRUE(Countdown.Running());
+    Now += 2'500;
+    EXPECT_EQ(Countdown.Remaining(), 3'500);
+    // After the early tick the whole interval again.
+    Now += 3'500;
+    Countdown.Tick();
+    EXPECT_EQ(Countdown.Remaining(), 10'000);
+}
+
+TEST_F(AdvanceCountdownTest, PauseWithoutAdvanceAndResumeWithoutPauseChangeNothing) {
+    Countdown.Pause();
+    EXPECT_FALSE(Countdown.Paused());
+    Countdown.Start(5'000);
+    Now += 1'000;
+    EXPECT_EQ(Countdown.Resume(), 4'000);
+    Now += 1'000;
+    EXPECT_EQ(Countdown.Remaining(), 3'000);
+    // A start ends a hold with the new interval.
+    Countdown.Pause();
+    Countdown.Start(8'000);
+    EXPECT_TRUE(Countdown.Running());
+    EXPECT_EQ(Countdown.Remaining(), 8'000);
+}
+
+// --- Where the presenter window goes ----------------------------------------------------------------------
+
+TEST(PresenterPlacementTest, OpensOnlyWithTheSettingAndAnotherMonitor) {
+    struct TCase {
+        bool Setting;
+        int Monitors, Audience, Operator;
+        bool Opens;
+    };
+    for (const TCase& c :
+         {TCase{true, 2, 1, 0, true}, TCase{false, 2, 1, 0, false}, TCase{true, 1, 0, 0, false},
+          TCase{true, 2, 0, 0, false}, TCase{true, 3, 2, 0, true}, TCase{true, 2, -1, 0, false}}) {
+        EXPECT_EQ(PresenterOpens(c.Setting, c.Monitors, c.Audience, c.Operator), c.Opens)
+            << c.Setting << " " << c.Monitors << " " << c.Audience << " " << c.Operator;
+    }
+}
+
+TEST(PresenterPlacementTest, StaysOnTheOperatorsMonitor) {
+    const QRect own(0, 0, 1920, 1040);  // the operator's work area
+    struct TCase {
+        const char* Name;
+        QRect Remembered;
+        QRect Placed;
+    };
+    for (const TCase& c : {
+             TCase{"RememberedThere", QRect(100, 50, 800, 500), QRect(100, 50, 800, 500)},
+             TCase{"NothingRemembered", QRect(), QRect(510, 220, 900, 600)},
+             // Left on the audience monitor last time: the size comes back, centred on the operator's.
+             TCase{"RememberedOnTheAudienceMonitor", QRect(2000, 100, 1000, 700), QRect(460, 170, 1000, 700)},
+             TCase{"HangingOverTheEdgeIsPulledIn", QRect(1500, 600, 800, 500), QRect(1120, 540, 800, 500)},
+             TCase{"LargerThanTheMonitorShrinks", QRect(-100, -100, 4000, 3000), QRect(0, 0, 1920, 1040)},
+         }) {
+        const QRect placed = PresenterPlacement(c.Remembered, own);
+        EXPECT_EQ(placed, c.Placed) << c.Name;
+        EXPECT_TRUE(own.contains(placed)) << c.Name;
+    }
+}
+
+// --- The keys ---------------------------------------------------------------------------------------------
+
+TEST(ShowKeysTest, RemoteAndKeyboardKeysMapToTheirActions) {
+    const std::pair<int, TShowKey> table[] = {
+        {Qt::Key_PageDown, TShowKey::Next},   {Qt::Key_Right, TShowKey::Next},
+        {Qt::Key_Down, TShowKey::Next},       {Qt::Key_Space, TShowKey::Next},
+        {Qt::Key_PageUp, TShowKey::Previous}, {Qt::Key_Left, TShowKey::Previous},
+        {Qt::Key_Up, TShowKey::Previous},     {Qt::Key_Backspace, TShowKey::Previous},
+        {Qt::Key_Home, TShowKey::First},      {Qt::Key_End, TShowKey::Last},
+        {Qt::Key_B, TShowKey::Blank},         {Qt::Key_Period, TShowKey::Blank},
+        {Qt::Key_P, TShowKey::Pause},         {Qt::Key_Escape, TShowKey::Escape},
+        {Qt::Key_Return, TShowKey::None},     {Qt::Key_A, TShowKey::None},
+        {Qt::Key_Shift, TShowKey::None},
+    };
+    for (const auto& [key, action] : table) {
+        EXPECT_EQ(ShowKeyAction(key), action) << key;
+    }
+}
+
+}  // namespace
