@@ -1,7 +1,12 @@
 #include "PresenterView.h"
 
-#include <algorithm>
+#include <QPainter>
 
+#include <algorithm>
+#include <cmath>
+
+#include "ExifReader.h"
+#include "PictureSurface.h"
 #include "ShowImage.h"
 
 int NextShownEntry(const QStringList& fileNames, const QString& current,
@@ -52,4 +57,51 @@ QRect PresenterPlacement(const QRect& remembered, const QRect& operatorArea) {
     QRect placed(QPoint(), size);
     placed.moveCenter(operatorArea.center());
     return placed;
+}
+
+std::vector<int> NeighbourEntries(int current, int count, int each) {
+    const int span = 2 * each + 1;
+    int first = std::max(current, 0) - each;
+    first = std::clamp(first, 0, std::max(count - span, 0));
+    std::vector<int> entries;
+    for (int i = first; i < std::min(first + span, count); ++i) {
+        entries.push_back(i);
+    }
+    return entries;
+}
+
+QString DateTakenText(const QString& path) {
+    try {
+        ExifReader reader;
+        reader.LoadFromFile(path);
+        std::optional<QDateTime> taken = reader.DateTime(ExifDirectoryKind::ExifSub, 0x9003);
+        if (!taken) {
+            taken = reader.DateTime(ExifDirectoryKind::Main, 0x0132);
+        }
+        return taken ? taken->toString(QStringLiteral("yyyy-MM-dd HH:mm")) : QString();
+    } catch (...) {
+        // Not a JPEG, or no readable EXIF block: no date to show.
+        return {};
+    }
+}
+
+QImage MirrorPicture(const QImage& fitted, const QRect& fittedAt, QSize screen, QSize pane, bool blank) {
+    const QRect shown = FitPictureRect(screen, pane);
+    if (shown.isEmpty()) {
+        return {};
+    }
+    QImage mirror(shown.size(), QImage::Format_RGB32);
+    mirror.fill(Qt::black);
+    if (blank || fitted.isNull() || fittedAt.isEmpty()) {
+        return mirror;
+    }
+    const double scale = double(shown.width()) / screen.width();
+    const QRect at(int(std::lround(fittedAt.x() * scale)), int(std::lround(fittedAt.y() * scale)),
+                   std::max(1, int(std::lround(fittedAt.width() * scale))),
+                   std::max(1, int(std::lround(fittedAt.height() * scale))));
+    QImage copy = fitted;
+    copy.setDevicePixelRatio(1);
+    QPainter painter(&mirror);
+    painter.drawImage(at.topLeft(), copy.scaled(at.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    return mirror;
 }

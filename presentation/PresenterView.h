@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QImage>
 #include <QRect>
 #include <QSize>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <vector>
 
 // What the presenter window shows and where it goes, as plain values.
 
@@ -22,6 +24,21 @@ QString PositionText(int position, int count);
 QString CountdownText(qint64 remainingMs, bool paused);
 // A picture's size in pixels, "6000 × 4000"; empty for an empty size.
 QString PictureSizeText(QSize size);
+
+// The entries the presenter's strip shows round entry `current` (0-based; -1 when the picture shown is
+// no entry): up to `each` on either side within the list, in list order, the current one among them; the
+// first entries when there is no current one.
+std::vector<int> NeighbourEntries(int current, int count, int each);
+
+// When the picture was taken, from its EXIF data (DateTimeOriginal, else DateTime): "2024-05-17 14:03";
+// empty when the file has none. Never raises.
+QString DateTakenText(const QString& path);
+
+// The audience monitor as the presenter shows it: a screen of `screen` (device pixels) fitted into
+// `pane`, black, with the picture surface's fitted copy `fitted` at `fittedAt` scaled down with it; all
+// black when `blank`. Made from the copy the audience sees (its watermark included), never from the
+// full picture. Null when there is no screen or pane.
+QImage MirrorPicture(const QImage& fitted, const QRect& fittedAt, QSize screen, QSize pane, bool blank);
 
 // The presenter window opens with a show when the setting asks for it and the audience monitor is not
 // the operator's (indices into the same list of monitors; -1 is none).

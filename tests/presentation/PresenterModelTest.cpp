@@ -1,10 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QColor>
+#include <QImage>
 #include <QSet>
 
 #include "AdvanceCountdown.h"
 #include "PresenterView.h"
-#include "ShowKeys.h"
 
 namespace {
 
@@ -155,23 +156,36 @@ TEST(PresenterPlacementTest, StaysOnTheOperatorsMonitor) {
     }
 }
 
-// --- The keys ---------------------------------------------------------------------------------------------
+// --- The strip and the mirror ----------------------------------------------------------------------------
 
-TEST(ShowKeysTest, RemoteAndKeyboardKeysMapToTheirActions) {
-    const std::pair<int, TShowKey> table[] = {
-        {Qt::Key_PageDown, TShowKey::Next},   {Qt::Key_Right, TShowKey::Next},
-        {Qt::Key_Down, TShowKey::Next},       {Qt::Key_Space, TShowKey::Next},
-        {Qt::Key_PageUp, TShowKey::Previous}, {Qt::Key_Left, TShowKey::Previous},
-        {Qt::Key_Up, TShowKey::Previous},     {Qt::Key_Backspace, TShowKey::Previous},
-        {Qt::Key_Home, TShowKey::First},      {Qt::Key_End, TShowKey::Last},
-        {Qt::Key_B, TShowKey::Blank},         {Qt::Key_Period, TShowKey::Blank},
-        {Qt::Key_P, TShowKey::Pause},         {Qt::Key_Escape, TShowKey::Escape},
-        {Qt::Key_Return, TShowKey::None},     {Qt::Key_A, TShowKey::None},
-        {Qt::Key_Shift, TShowKey::None},
-    };
-    for (const auto& [key, action] : table) {
-        EXPECT_EQ(ShowKeyAction(key), action) << key;
-    }
+TEST(PresenterStripTest, NeighboursStayWithinTheList) {
+    EXPECT_EQ(NeighbourEntries(5, 42, 3), (std::vector<int>{2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(NeighbourEntries(0, 42, 3), (std::vector<int>{0, 1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(NeighbourEntries(41, 42, 3), (std::vector<int>{35, 36, 37, 38, 39, 40, 41}));
+    EXPECT_EQ(NeighbourEntries(1, 3, 3), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(NeighbourEntries(-1, 42, 1), (std::vector<int>{0, 1, 2}));
+    EXPECT_TRUE(NeighbourEntries(-1, 0, 3).empty());
+}
+
+TEST(MirrorPictureTest, IsTheAudienceScreenScaledDownFromTheFittedCopy) {
+    // A 1920 x 1080 screen showing a 1440 x 1080 fitted copy between black bars, mirrored into 480 x 400.
+    QImage fitted(1440, 1080, QImage::Format_RGB32);
+    fitted.fill(QColor(200, 30, 60));
+    fitted.setDevicePixelRatio(1.5);  // the surface's ratio plays no part in the mirror
+    const QImage mirror =
+        MirrorPicture(fitted, QRect(240, 0, 1440, 1080), QSize(1920, 1080), QSize(480, 400), false);
+    ASSERT_EQ(mirror.size(), QSize(480, 270));
+    EXPECT_EQ(mirror.pixelColor(30, 135), QColor(Qt::black));
+    EXPECT_EQ(mirror.pixelColor(450, 135), QColor(Qt::black));
+    EXPECT_EQ(mirror.pixelColor(60, 0), QColor(200, 30, 60));
+    EXPECT_EQ(mirror.pixelColor(419, 269), QColor(200, 30, 60));
+    EXPECT_EQ(mirror.pixelColor(240, 135), QColor(200, 30, 60));
+
+    const QImage blank =
+        MirrorPicture(fitted, QRect(240, 0, 1440, 1080), QSize(1920, 1080), QSize(480, 400), true);
+    ASSERT_EQ(blank.size(), QSize(480, 270));
+    EXPECT_EQ(blank.pixelColor(240, 135), QColor(Qt::black));
+    EXPECT_TRUE(MirrorPicture(fitted, QRect(), QSize(), QSize(480, 400), false).isNull());
 }
 
 }  // namespace
