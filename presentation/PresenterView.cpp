@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "ExifReader.h"
+#include "IniFile.h"
 #include "PictureSurface.h"
 #include "ShowImage.h"
 
@@ -104,4 +105,23 @@ QImage MirrorPicture(const QImage& fitted, const QRect& fittedAt, QSize screen, 
     QPainter painter(&mirror);
     painter.drawImage(at.topLeft(), copy.scaled(at.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     return mirror;
+}
+
+namespace {
+const QString PresenterSection = QStringLiteral("Presenter");
+}  // namespace
+
+QRect LoadPresenterPlace(const TIniFile& file) {
+    const QRect place(file.ReadInteger(PresenterSection, QStringLiteral("Left"), 0),
+                      file.ReadInteger(PresenterSection, QStringLiteral("Top"), 0),
+                      file.ReadInteger(PresenterSection, QStringLiteral("Width"), 0),
+                      file.ReadInteger(PresenterSection, QStringLiteral("Height"), 0));
+    return place.isEmpty() ? QRect() : place;
+}
+
+void SavePresenterPlace(TIniFile& file, const QRect& place) {
+    file.WriteInteger(PresenterSection, QStringLiteral("Left"), place.left());
+    file.WriteInteger(PresenterSection, QStringLiteral("Top"), place.top());
+    file.WriteInteger(PresenterSection, QStringLiteral("Width"), place.width());
+    file.WriteInteger(PresenterSection, QStringLiteral("Height"), place.height());
 }

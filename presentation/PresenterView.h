@@ -9,6 +9,8 @@
 #include <functional>
 #include <vector>
 
+class TIniFile;
+
 // What the presenter window shows and where it goes, as plain values.
 
 // The entry the show steps to next: the first of the step's candidates (StepCandidates, forward) that
@@ -50,3 +52,8 @@ bool PresenterOpens(bool setting, int monitorCount, int audience, int operatorMo
 // area.
 QRect PresenterPlacement(const QRect& remembered, const QRect& operatorArea);
 inline constexpr QSize PresenterDefaultSize{900, 600};
+
+// The presenter window's place as the settings file keeps it, in its own section "Presenter" (keys
+// "Left", "Top", "Width", "Height"); empty when the file has none or a size that is not positive.
+QRect LoadPresenterPlace(const TIniFile& file);
+void SavePresenterPlace(TIniFile& file, const QRect& place);

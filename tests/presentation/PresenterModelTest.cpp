@@ -5,6 +5,7 @@
 #include <QSet>
 
 #include "AdvanceCountdown.h"
+#include "IniFile.h"
 #include "PresenterView.h"
 
 namespace {
@@ -154,6 +155,18 @@ TEST(PresenterPlacementTest, StaysOnTheOperatorsMonitor) {
         EXPECT_EQ(placed, c.Placed) << c.Name;
         EXPECT_TRUE(own.contains(placed)) << c.Name;
     }
+}
+
+TEST(PresenterPlacementTest, ThePlaceIsKeptInItsOwnSection) {
+    TIniFile file = TIniFile::FromBytes(QString(), QByteArray("[Settings]\r\nSlideshowInterval=12\r\n"));
+    EXPECT_TRUE(LoadPresenterPlace(file).isNull());
+    SavePresenterPlace(file, QRect(-1200, 40, 900, 600));
+    const TIniFile reread = TIniFile::FromBytes(QString(), file.ToBytes());
+    EXPECT_EQ(LoadPresenterPlace(reread), QRect(-1200, 40, 900, 600));
+    EXPECT_EQ(reread.ReadInteger(QStringLiteral("Settings"), QStringLiteral("SlideshowInterval"), 0), 12);
+    const TIniFile bad =
+        TIniFile::FromBytes(QString(), QByteArray("[Presenter]\r\nWidth=-5\r\nHeight=300\r\n"));
+    EXPECT_TRUE(LoadPresenterPlace(bad).isNull());
 }
 
 // --- The strip and the mirror ----------------------------------------------------------------------------
