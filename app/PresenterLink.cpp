@@ -80,7 +80,8 @@ void TPresenterLink::ShowStarted() {
 }
 
 void TPresenterLink::Open() {
-    if (Show.Status.State() == TShowState::NoShow) {
+    const TShowState state = Show.Status.State();
+    if (state != TShowState::Showing && state != TShowState::Paused) {
         return;
     }
     if (Presenter == nullptr) {

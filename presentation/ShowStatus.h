@@ -51,10 +51,11 @@ public:
     bool Held() const { return Hold; }
     // The audience monitor shows black instead of the picture ("B").
     bool Blank() const { return Black; }
-    // The presenter window is open; while a show is on and it is not, the "Presenter view" command is
-    // offered.
-    bool PresenterOpen() const { return Presenter; }
-    bool PresenterOffered() const { return Now != TShowState::NoShow && !Presenter; }
+    // The presenter window is open; while a show runs (showing, or waiting for its monitor) and it is
+    // not, the "Presenter view" command is offered.
+    bool PresenterOffered() const {
+        return (Now == TShowState::Showing || Now == TShowState::Paused) && !Presenter;
+    }
 
     // "No show", "Showing 7 of 42 on 2 — HDMI-1", "Paused: the audience monitor is not connected",
     // "Stopped"; with ", audience monitor blank" and ", advance held" when so.
