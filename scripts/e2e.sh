@@ -18,6 +18,10 @@
 #   - damaged files in the list (crashing FreeImage, stalling it, declaring gigapixels): "not supported"
 #     thumbnails, black frames on monitor 2, the show goes on; File > Exit with a decoder stalled on a
 #     file ends the program at once, its decoder processes with it;
+#   - the presenter view, with real photographs: "Play slideshow" opens the presenter window on monitor 1
+#     beside the show on monitor 2, with the keyboard focus; Page Down sent to it steps monitor 2 to the
+#     next photograph, "B" blanks monitor 2 and "B" again brings the photograph back, Escape ends the
+#     show; the screenshot of both monitors goes into the README (presenter-view.png);
 #   - with openbox managing the windows, monitor 2 switched off during an automatic show (the settings
 #     remember it by name): the audience window goes, monitor 1 keeps the main window uncovered and the
 #     show pauses; switched on again, it shows the picture it had and the show goes on; a smaller
@@ -31,7 +35,7 @@
 #
 # Needs root (to start Xorg) and the Debian packages xserver-xorg-core, xserver-xorg-video-dummy,
 # x11-xserver-utils, x11-utils, xdotool, imagemagick, libimage-exiftool-perl, libopenjp2-tools,
-# python3-pil and openbox.
+# python3-pil, openbox and mate-backgrounds (the photographs).
 # Every check prints a line as it passes; the first failure ends the run with a non-zero exit status.
 set -euo pipefail
 
@@ -187,8 +191,9 @@ write_unicode() {
 }
 # Watermarking on (text from character 5, 4 characters: "1234" of IMG_1234.jpg, bottom right by
 # default), automatic advance every second.
+# The presenter view stays off until its own section: these sections drive the audience window itself.
 write_unicode "$settings_file" "[Settings]" "CheckBoxUseWatermarking=1" "SlideshowInterval=1" \
-    "RadioButtonSlideShowAutomaticAdvance=1" "RadioButtonSlideshowManualAdvance=0"
+    "RadioButtonSlideShowAutomaticAdvance=1" "RadioButtonSlideshowManualAdvance=0" "CheckBoxShowPresenterView=0"
 write_unicode "$last_list" "$jpeg" "$png" "$missing" "$jp2"
 pass "pictures, settings file and last image list in $work"
 
@@ -323,7 +328,7 @@ pass "settings file $(basename "$settings_file"): $result"
 checkerboard="$pictures/checkerboard.png"
 "${screens[@]}" checkerboard "$checkerboard"
 write_unicode "$settings_file" "[Settings]" "CheckBoxUseWatermarking=0" \
-    "RadioButtonSlideShowAutomaticAdvance=0" "RadioButtonSlideshowManualAdvance=1"
+    "RadioButtonSlideShowAutomaticAdvance=0" "RadioButtonSlideshowManualAdvance=1" "CheckBoxShowPresenterView=0"
 write_unicode "$last_list" "$checkerboard"
 scale=2
 QT_SCALE_FACTOR=$scale "$program" >"$work/orvalis-scaled.log" 2>&1 &
@@ -373,7 +378,7 @@ cp "$hostile_data/sun-raster-crashes.ras" "$crash_jpg"
 "${screens[@]}" bomb "$bomb_jpg" 60000 60000
 cp "$hostile_data/sun-raster-runs-for-a-minute.ras" "$stall_ras"
 write_unicode "$settings_file" "[Settings]" "CheckBoxUseWatermarking=1" \
-    "RadioButtonSlideShowAutomaticAdvance=0" "RadioButtonSlideshowManualAdvance=1"
+    "RadioButtonSlideShowAutomaticAdvance=0" "RadioButtonSlideshowManualAdvance=1" "CheckBoxShowPresenterView=0"
 write_unicode "$last_list" "$jpeg" "$crash_psd" "$crash_pcx" "$crash_jpg" "$bomb_jpg" "$png"
 
 # start_program NAME: starts the program afresh with the settings and last list written above and
@@ -442,6 +447,76 @@ for decoder in $running_decoders; do
 done
 pass "File > Exit with a decoder stalled on a file: the program ended in $exit_ms ms, its decoders with it"
 
+# --- The presenter view, with real photographs ---------------------------------------------------------
+
+# Five photographs of Debian's mate-backgrounds (GPL-2+, see tests/data/README.md), renamed like a
+# camera's files. Automatic advance every minute, so that the countdown shows and the steps are the
+# remote's: "Play slideshow" with the pointer on monitor 1 puts the show on monitor 2 and the presenter
+# window on monitor 1, which takes the keyboard as a presentation remote needs it.
+presenter=("$python" "$root/scripts/e2e/presenter.py")
+photo_source=/usr/share/backgrounds/mate/nature
+mapfile -t photos < <("${presenter[@]}" photographs "$pictures" "$photo_source/LadyBird.jpg" \
+    "$photo_source/YellowFlower.jpg" "$photo_source/Dune.jpg" "$photo_source/Storm.jpg" \
+    "$photo_source/Garden.jpg")
+((${#photos[@]} == 5)) || fail "the photographs of mate-backgrounds are not in $photo_source"
+write_unicode "$settings_file" "[Settings]" "CheckBoxUseWatermarking=0" "SlideshowInterval=60" \
+    "RadioButtonSlideShowAutomaticAdvance=1" "RadioButtonSlideshowManualAdvance=0" "CheckBoxShowPresenterView=1"
+write_unicode "$last_list" "${photos[@]}"
+start_program presenter
+read -r play_x play_y < <("${screens[@]}" toolbar "$(shot 18-presenter-started)") ||
+    fail "no toolbar found above the image list"
+menu_file 3  # Load Last Image List
+presenter_shown() {
+    presenter_window=$(visible_windows '^Presenter$' | head -n 1)
+    [[ -n "$presenter_window" ]]
+}
+# "Play slideshow" does nothing until the list is loaded: pressed again until the show starts.
+play_until_presenter() {
+    presenter_shown || {
+        xdotool mousemove "$play_x" "$play_y" click 1
+        sleep 1
+        presenter_shown
+    }
+}
+wait_for "$step_timeout" "\"Play slideshow\" did not open the presenter window" play_until_presenter
+eval "$(xdotool getwindowgeometry --shell "$presenter_window")"
+((X >= 0 && X + WIDTH <= monitor_w && Y >= 0 && Y + HEIGHT <= monitor_h)) ||
+    fail "the presenter window is at $X,$Y, $WIDTH x $HEIGHT, not on monitor 1"
+presenter_focused() { [[ "$(xdotool getwindowfocus 2>/dev/null)" == "$presenter_window" ]]; }
+wait_for "$step_timeout" "the presenter window does not have the keyboard focus" presenter_focused
+showing_photo() { "${presenter[@]}" audience "$(shot "$1")" "$2" >/dev/null; }
+wait_for "$first_picture_timeout" "monitor 2 does not show the first photograph" \
+    showing_photo 19-presenter-show "${photos[0]}"
+pass "presenter window on monitor 1 ($WIDTH x $HEIGHT at $X,$Y) with the keyboard focus, the first" \
+    "photograph on monitor 2"
+
+# Page Down, as a remote sends it, into the presenter window: monitor 2 steps to the next photograph.
+xdotool key Next
+wait_for "$step_timeout" "Page Down in the presenter window did not step monitor 2" \
+    showing_photo 20-presenter-page-down "${photos[1]}"
+pass "Page Down in the presenter window: monitor 2 shows the next photograph"
+# The README's picture: the presenter view on monitor 1 beside the audience monitor, both at half size.
+sleep 1  # the presenter's deferred update and the countdown's next tick
+"${presenter[@]}" readme "$(shot 21-presenter-view)" "$shots/presenter-view.png" >/dev/null
+xdotool key b
+audience_black() { "${screens[@]}" black "$(shot 22-presenter-blank)" >/dev/null; }
+wait_for "$step_timeout" "\"B\" in the presenter window did not blank monitor 2" audience_black
+xdotool key b
+wait_for "$step_timeout" "\"B\" again did not bring the photograph back on monitor 2" \
+    showing_photo 23-presenter-unblank "${photos[1]}"
+pass "\"B\": monitor 2 black, and the photograph back with \"B\" again"
+xdotool key Escape
+show_ended() {
+    [[ -z "$(visible_windows '^Presenter$')" && -z "$(visible_windows '^FormPreview')" ]]
+}
+wait_for "$step_timeout" "Escape in the presenter window did not end the show" show_ended
+pass "Escape in the presenter window: the show and the presenter window are gone"
+
+menu_file 4  # Exit
+program_may_end=1
+wait_for "$exit_timeout" "File > Exit did not end the program after the presenter view" program_ended
+wait "$program_pid" || fail "the program ended with a failure after the presenter view"
+
 # --- The audience monitor unplugged and plugged in again, with a window manager ------------------------
 
 # openbox manages the windows here, as on the operator's desktop, undecorated so that the main window
@@ -466,7 +541,7 @@ wait_for "$step_timeout" "openbox did not start" window_manager
 pass "openbox manages the windows"
 
 write_unicode "$settings_file" "[Settings]" "CheckBoxUseWatermarking=0" "SlideshowInterval=$hotplug_interval" \
-    "RadioButtonSlideShowAutomaticAdvance=1" "RadioButtonSlideshowManualAdvance=0" \
+    "RadioButtonSlideShowAutomaticAdvance=1" "RadioButtonSlideshowManualAdvance=0" "CheckBoxShowPresenterView=0" \
     "[Display]" "Use=2" "Monitor=DUMMY1;;;"
 write_unicode "$last_list" "$png" "$jp2"
 start_program hotplug
