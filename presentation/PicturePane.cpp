@@ -35,11 +35,18 @@ void TPicturePane::paintEvent(QPaintEvent*) {
     if (at.isEmpty()) {
         return;
     }
+    const qreal ratio = devicePixelRatioF();
+    if (at.width() > Source.width()) {
+        // Enlarged (a thumbnail): interpolated as it is drawn, which costs less than a scaled copy.
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(QRectF(QPointF(at.topLeft()) / ratio, QSizeF(at.size()) / ratio), Source);
+        return;
+    }
     if (Scaled.size() != at.size()) {
         Scaled = Source.size() == at.size()
                      ? Source
                      : Source.scaled(at.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        Scaled.setDevicePixelRatio(devicePixelRatioF());
+        Scaled.setDevicePixelRatio(ratio);
     }
-    painter.drawImage(QPointF(at.topLeft()) / devicePixelRatioF(), Scaled);
+    painter.drawImage(QPointF(at.topLeft()) / ratio, Scaled);
 }

@@ -3,8 +3,9 @@
 #include <QImage>
 #include <QWidget>
 
-// A small picture in the presenter window: drawn fitted and centred on black, scaled once per picture and
-// size (smoothly; it is a glance for the operator, not the audience's picture).
+// A small picture in the presenter window: drawn fitted and centred on black, smoothly (it is a glance for
+// the operator, not the audience's picture). A reduced copy is made once per picture and size; an
+// enlarged one is interpolated as it is drawn.
 class TPicturePane : public QWidget {
     Q_OBJECT
 public:
@@ -25,5 +26,5 @@ protected:
 
 private:
     QImage Source;
-    QImage Scaled;  // Source fitted to the pane, made at the first paint at a size
+    QImage Scaled;  // Source reduced to fit the pane, made at the first paint at a size
 };

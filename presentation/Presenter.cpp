@@ -46,6 +46,10 @@ void TFormPresenter::CreateControls() {
     LabelDetails = Named(new QLabel(this), "LabelDetails");
     LabelCountdown = Named(new QLabel(this), "LabelCountdown");
     LabelCountdown->setFont(large);
+    // Texts that change with every step leave the layout as it is: nothing moves, nothing else repaints.
+    for (QLabel* label : {LabelPosition, LabelFileName, LabelDetails, LabelCountdown}) {
+        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    }
 
     const auto button = [this](const char* name, const QString& caption, TShowKey key) {
         auto* b = Named(new QPushButton(caption, this), name);
@@ -145,17 +149,38 @@ void TFormPresenter::ShowStates(bool canHold, bool held, bool blank) {
 }
 
 void TFormPresenter::ShowNeighbours(const std::vector<TNeighbourEntry>& entries) {
+    // The same entries as before: only the mark moves.
+    if (int(entries.size()) == ListNeighbours->count()) {
+        bool same = true;
+        for (int i = 0; same && i < ListNeighbours->count(); ++i) {
+            const QListWidgetItem* item = ListNeighbours->item(i);
+            same = item->data(Qt::UserRole).toInt() == entries[i].Index &&
+                   item->text() == entries[i].Caption &&
+                   item->data(Qt::UserRole + 1).toLongLong() == entries[i].Thumbnail.cacheKey();
+        }
+        if (same) {
+            for (int i = 0; i < ListNeighbours->count(); ++i) {
+                MarkNeighbour(ListNeighbours->item(i), entries[i].Shown);
+            }
+            return;
+        }
+    }
     ListNeighbours->clear();
     for (const TNeighbourEntry& entry : entries) {
         auto* item = new QListWidgetItem(QIcon(entry.Thumbnail), entry.Caption, ListNeighbours);
         item->setData(Qt::UserRole, entry.Index);
-        if (entry.Shown) {
-            QFont bold = item->font();
-            bold.setBold(true);
-            item->setFont(bold);
-            item->setBackground(palette().highlight().color().lighter(160));
-            ListNeighbours->scrollToItem(item);
-        }
+        item->setData(Qt::UserRole + 1, entry.Thumbnail.cacheKey());
+        MarkNeighbour(item, entry.Shown);
+    }
+}
+
+void TFormPresenter::MarkNeighbour(QListWidgetItem* item, bool shown) {
+    QFont font = item->font();
+    font.setBold(shown);
+    item->setFont(font);
+    item->setBackground(shown ? QBrush(palette().highlight().color().lighter(160)) : QBrush());
+    if (shown) {
+        ListNeighbours->scrollToItem(item);
     }
 }
 

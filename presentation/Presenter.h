@@ -76,6 +76,8 @@ private:
     void CreateControls();
     void Command(TShowKey key);
     void MirrorAgain();
+    // Marks the strip's entry the audience sees (bold, tinted), or unmarks it.
+    void MarkNeighbour(QListWidgetItem* item, bool shown);
 
     QImage AudienceFitted;
     QRect AudienceAt;

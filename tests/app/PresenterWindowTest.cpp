@@ -148,6 +148,18 @@ TEST_F(PresenterWindowTest, MirrorsTheAudienceWindowAndShowsWhatComesNext) {
     EXPECT_EQ(Presenter()->LabelFileName->text(), QStringLiteral("red.png"));
     EXPECT_EQ(Presenter()->LabelDetails->text(), QStringLiteral("400 \u00d7 300"));
     EXPECT_EQ(Presenter()->ListNeighbours->count(), 3);
+    const auto markedInStrip = [&] {
+        int marked = -1;
+        for (int i = 0; i < Presenter()->ListNeighbours->count(); ++i) {
+            const QListWidgetItem* item = Presenter()->ListNeighbours->item(i);
+            if (item->font().bold()) {
+                EXPECT_EQ(marked, -1) << "one entry of the strip is marked";
+                marked = item->data(Qt::UserRole).toInt();
+            }
+        }
+        return marked;
+    };
+    EXPECT_EQ(markedInStrip(), 0);
 
     // A step moves the mirror, the texts and the list's mark, not the operator's selection.
     Window->ImageList().Selection().clear();
@@ -156,6 +168,7 @@ TEST_F(PresenterWindowTest, MirrorsTheAudienceWindowAndShowsWhatComesNext) {
     EXPECT_EQ(Centre(FormPreview->grab().toImage()), QColor(Qt::green));
     EXPECT_EQ(Centre(Presenter()->Mirror()), QColor(Qt::green));
     EXPECT_EQ(Presenter()->LabelPosition->text(), QStringLiteral("2 / 3"));
+    EXPECT_EQ(markedInStrip(), 1);
     EXPECT_EQ(Window->ImageList().Model().ShownRow(), 1);
     EXPECT_EQ(Window->ImageList().FirstSelected(), -1);
 
