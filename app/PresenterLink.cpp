@@ -79,9 +79,13 @@ void TPresenterLink::ShowStarted() {
     }
 }
 
-void TPresenterLink::Open() {
+bool TPresenterLink::CanOpen() const {
     const TShowState state = Show.Status.State();
-    if (state != TShowState::Showing && state != TShowState::Paused) {
+    return (state == TShowState::Showing || state == TShowState::Paused) && AudienceElsewhere();
+}
+
+void TPresenterLink::Open() {
+    if (!CanOpen()) {
         return;
     }
     if (Presenter == nullptr) {

@@ -30,6 +30,9 @@ public:
 
     // "Play slideshow" put the audience window on its monitor.
     void ShowStarted();
+    // The "Presenter view" command can open the window: a show runs on a monitor that is not the main
+    // window's.
+    bool CanOpen() const;
     // The "Presenter view" command: opens the window (or raises it) on the operator's monitor and gives
     // it the keyboard focus.
     void Open();

@@ -277,7 +277,7 @@ void TFormMain::CreateStatusBar() {
             [this] { SwallowErrors([&] { Presenter().Open(); }); });
     connect(&Show.Status, &TShowStatus::Changed, LabelShowStatus, [this] {
         LabelShowStatus->setText(Show.Status.Text());
-        ButtonPresenterView->setVisible(Show.Status.PresenterOffered());
+        ButtonPresenterView->setVisible(Show.Status.PresenterOffered() && Presenter().CanOpen());
     });
 }
 

@@ -112,6 +112,10 @@ TEST_F(PresenterWindowTest, StaysClosedWithoutTheSettingOrASecondMonitor) {
     Window->ToolButtonPlaySlideshow->click();
     EXPECT_EQ(FormPreview->geometry(), Monitor(0));
     EXPECT_FALSE(PresenterOpen());
+    // Nor by the command: it would land on the audience monitor.
+    EXPECT_FALSE(Window->ButtonPresenterView->isVisible());
+    Window->Presenter().Open();
+    EXPECT_FALSE(PresenterOpen());
 }
 
 TEST_F(PresenterWindowTest, MirrorsTheAudienceWindowAndShowsWhatComesNext) {
