@@ -269,11 +269,23 @@ void TFormMain::CreateStatusBar() {
     LabelShowStatus = new QLabel(Show.Status.Text(), statusBar());
     LabelShowStatus->setObjectName(QStringLiteral("LabelShowStatus"));
     statusBar()->addWidget(LabelShowStatus, 1);
-    connect(&Show.Status, &TShowStatus::Changed, LabelShowStatus,
-            [this] { LabelShowStatus->setText(Show.Status.Text()); });
+    ButtonPresenterView = new QToolButton(statusBar());
+    ButtonPresenterView->setObjectName(QStringLiteral("ButtonPresenterView"));
+    ButtonPresenterView->setText(QStringLiteral("Presenter view"));
+    ButtonPresenterView->setToolTip(QStringLiteral("Open the presenter view on this monitor."));
+    ButtonPresenterView->setVisible(false);
+    statusBar()->addPermanentWidget(ButtonPresenterView);
+    connect(ButtonPresenterView, &QToolButton::clicked, this,
+            [this] { SwallowErrors([&] { Presenter().Open(); }); });
+    connect(&Show.Status, &TShowStatus::Changed, LabelShowStatus, [this] {
+        LabelShowStatus->setText(Show.Status.Text());
+        ButtonPresenterView->setVisible(Show.Status.PresenterOffered() && Presenter().CanOpen());
+    });
 }
 
 void TFormMain::ConnectShow() {
+    PresenterView = std::make_unique<TPresenterLink>(Show, Images, &CurrentSettings, this);
+    PresenterView->StopShow = [this] { EndShow(); };
     // The count and the position of the entry shown follow the list (moves change entries in place).
     const QAbstractItemModel* model = &Images.Model();
     const auto listChanged = [this] { SwallowErrors([&] { Show.ListChanged(); }); };
@@ -384,6 +396,7 @@ void TFormMain::FormClose() {
 
 void TFormMain::EndShow() {
     Show.Stop();
+    Presenter().Close();
     if (FormPreview != nullptr) {
         FormPreview->close();
     }
@@ -628,6 +641,7 @@ void TFormMain::ListerDblClick() {
 
 void TFormMain::ToolButtonPlaySlideshowClick() {
     Show.Play();
+    Presenter().ShowStarted();
 }
 
 void TFormMain::ToolButtonStopSlideshowClick() {
@@ -676,7 +690,19 @@ void TFormMain::EnableStepButtons() {
     ToolButtonSlideshowNext->setEnabled(true);
 }
 
+void TFormMain::BlankPreview(bool blank) {
+    if (FormPreview != nullptr) {
+        FormPreview->ImgView32Preview->SetBlank(blank);
+    }
+}
+
 void TFormMain::ConnectPreview(TFormPreview& preview) {
+    if (&preview == FormPreview) {
+        // The slideshow's window: the show's keys, and the presenter follows what it shows.
+        preview.ShowKey = [this](TShowKey key) { Show.Key(key); };
+        connect(preview.ImgView32Preview, &TPictureSurface::PictureChanged, this,
+                [this] { SwallowErrors([&] { Presenter().AudienceChanged(); }); });
+    }
     preview.NextImage = [this](TFormPreview& window) { Pipeline.ShowNextImage(window); };
     preview.PreviousImage = [this](TFormPreview& window) { Pipeline.ShowPreviousImage(window); };
     preview.StopSlideshow = [this] { ToolButtonStopSlideshowClick(); };

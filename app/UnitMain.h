@@ -12,6 +12,7 @@
 #include "BrowserBinding.h"
 #include "ImageList.h"
 #include "OpenRequest.h"
+#include "PresenterLink.h"
 #include "ShowImage.h"
 #include "ShowList.h"
 #include "Slideshow.h"
@@ -68,6 +69,8 @@ public:
     void ConnectPreview(TFormPreview& preview);
     TShowImage& ShowPipeline() { return Pipeline; }
     TSlideshow& Slideshow() { return Show; }
+    // The presenter window and the list's mark of the shown entry, kept in step with the show.
+    TPresenterLink& Presenter() { return *PresenterView; }
 
     // Image list files.
     void ToolButtonSaveImageListClick();
@@ -129,6 +132,8 @@ public:
     QTimer* TimerSplash = nullptr;
     // The status bar's text: what the audience monitor is doing (the slideshow's status).
     QLabel* LabelShowStatus = nullptr;
+    // On the status of the show while a show is on and its presenter window is closed: opens it again.
+    QToolButton* ButtonPresenterView = nullptr;
 
     // Thumbnails: where added entries get theirs, and the rendered ones as they arrive.
     TThumbnailAcquisition& Thumbnails() { return Acquisition; }
@@ -197,6 +202,7 @@ private:
     void ShowPreviewOver(const QRect& bounds, bool activate) override;
     void HidePreview() override;
     void EnableStepButtons() override;
+    void BlankPreview(bool blank) override;
 
     // TBrowserHost
     void BrowserFilesChosen(const QStringList& fileNames) override;
@@ -208,6 +214,7 @@ private:
     TSharedPreviewSink SharedPreview;
     TShowImage Pipeline;  // every picture shown, in a slideshow or in "View Picture"
     TSlideshow Show;
+    std::unique_ptr<TPresenterLink> PresenterView;
     QObject* ThumbnailThreadWindow = nullptr;  // the thumbnail threads' message receiver, when running
     std::unique_ptr<TThumbnailThreadControl> ThumbnailControl;
     std::unique_ptr<TThumbDatabase> ThumbDatabase;  // the catalogue of one folder at a time

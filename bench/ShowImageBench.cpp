@@ -29,9 +29,8 @@
 
 #include <vector>
 
+#include "BenchPhotographs.h"
 #include "Bitmap.h"
-#include "CameraJpeg.h"
-#include "FileMaker.h"
 #include "FormatRegistry.h"
 #include "Orientation.h"
 #include "PictureSurface.h"
@@ -48,21 +47,8 @@ const QSize Screen(1920, 1080);
 
 // The two photographs, made on first use and kept in the temporary folder.
 const QStringList& Files() {
-    static const QStringList paths = [] {
-        const QString folder = QDir::tempPath() + QStringLiteral("/orvalis-show-image-bench/");
-        QStringList made;
-        for (int i = 1; i <= 2; ++i) {
-            const QString path = folder + QStringLiteral("IMG_000%1.JPG").arg(i);
-            if (!QFile::exists(path)) {
-                testsupport::MakeFile(
-                    path + QStringLiteral(".part"),
-                    testsupport::CameraJpeg(testsupport::CameraLikePicture(Width, Height, i), Orientation));
-                QFile::rename(path + QStringLiteral(".part"), path);
-            }
-            made << path;
-        }
-        return made;
-    }();
+    static const QStringList paths = benchsupport::CameraPhotographs(
+        QStringLiteral("orvalis-show-image-bench"), 2, Width, Height, Orientation);
     return paths;
 }
 
@@ -108,22 +94,7 @@ void BM_ShowImageToFitted(benchmark::State& state) {
     }
 }
 
-// Counts the paints of a widget.
-class TPaintCounter : public QObject {
-public:
-    explicit TPaintCounter(QWidget* widget) { widget->installEventFilter(this); }
-    bool eventFilter(QObject*, QEvent* event) override {
-        Paints += event->type() == QEvent::Paint ? 1 : 0;
-        return false;
-    }
-    // Runs the event loop until the widget has been painted once more than `before`.
-    void WaitPastPaint(int before) const {
-        while (Paints == before) {
-            QApplication::processEvents();
-        }
-    }
-    int Paints = 0;
-};
+using benchsupport::TPaintCounter;
 
 // A shown 1920 x 1080 preview window stepping through the photographs with the watermark on.
 struct TShownWindow {

@@ -1,5 +1,9 @@
 #include "ImageListModel.h"
 
+#include <QBrush>
+#include <QColor>
+#include <QFont>
+
 #include <algorithm>
 
 #include "FileUtils.h"
@@ -31,6 +35,15 @@ QVariant TImageListModel::data(const QModelIndex& index, int role) const {
             return SystemIcons.SmallPixmap(entry.ImageIndex);
         case Qt::ToolTipRole:
             return entry.Data->FileName;
+        case Qt::FontRole:
+            if (index.row() == ShownRow()) {
+                QFont bold;
+                bold.setBold(true);
+                return bold;
+            }
+            return {};
+        case Qt::BackgroundRole:
+            return index.row() == ShownRow() ? QBrush(QColor(255, 214, 102)) : QVariant();
         default:
             return {};
     }
@@ -55,11 +68,13 @@ void TImageListModel::Append(std::unique_ptr<TFileData> record) {
     entry.Data = std::move(record);
     beginInsertRows(QModelIndex(), Count(), Count());
     Entries.push_back(std::move(entry));
+    ShownRowCache = -2;
     endInsertRows();
 }
 
 void TImageListModel::SwapEntries(int a, int b) {
     std::swap(Entries[a], Entries[b]);
+    ShownRowCache = -2;
 }
 
 void TImageListModel::EntriesChanged(int first, int last) {
@@ -82,6 +97,7 @@ void TImageListModel::RemoveRows(std::vector<int> rows) {
         const int last = rows[i];
         beginRemoveRows(QModelIndex(), first, last);
         Entries.erase(Entries.begin() + first, Entries.begin() + last + 1);
+        ShownRowCache = -2;
         endRemoveRows();
         i = j + 1;
     }
@@ -90,6 +106,7 @@ void TImageListModel::RemoveRows(std::vector<int> rows) {
 void TImageListModel::Clear() {
     beginResetModel();
     Entries.clear();
+    ShownRowCache = -2;
     endResetModel();
 }
 
@@ -123,6 +140,34 @@ void TImageListModel::ThumbnailReplaced(int thumbnailIndex) {
     for (int row = 0; row < Count(); ++row) {
         if (Entries[row].ImageIndex == thumbnailIndex) {
             EntriesChanged(row, row);
+        }
+    }
+}
+
+int TImageListModel::ShownRow() const {
+    if (ShownRowCache == -2) {
+        ShownRowCache = -1;
+        for (int row = 0; !ShownFile.isEmpty() && row < Count(); ++row) {
+            if (Entries[row].Data->FileName == ShownFile) {
+                ShownRowCache = row;
+                break;
+            }
+        }
+    }
+    return ShownRowCache;
+}
+
+void TImageListModel::MarkShownFile(const QString& path) {
+    if (path == ShownFile) {
+        return;
+    }
+    const int before = ShownRow();
+    ShownFile = path;
+    ShownRowCache = -2;
+    const int after = ShownRow();
+    for (int row : {before, after}) {
+        if (row >= 0) {
+            Q_EMIT dataChanged(index(row), index(row), {Qt::FontRole, Qt::BackgroundRole});
         }
     }
 }

@@ -52,6 +52,12 @@ public:
     // The thumbnail at `thumbnailIndex` was replaced: in thumbnail view, the entries that show it repaint.
     void ThumbnailReplaced(int thumbnailIndex);
 
+    // The entry the audience sees is marked (bold, on a tinted background), not selected: the first entry
+    // holding `path`; none for an empty path. The mark follows the entry when entries move.
+    void MarkShownFile(const QString& path);
+    // The marked row, -1 for none.
+    int ShownRow() const;
+
 private:
     struct TEntry {
         QString Caption;
@@ -63,4 +69,6 @@ private:
     const TThumbnailImages& Thumbnails;
     std::vector<TEntry> Entries;
     TListViewMode Mode = TListViewMode::Thumbnails;
+    QString ShownFile;
+    mutable int ShownRowCache = -2;  // -2 until looked up again after a change of the entries
 };

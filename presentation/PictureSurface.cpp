@@ -88,6 +88,7 @@ void TPictureSurface::Take(const QImage& picture, int orientation, const QImage&
         Fitted = QImage();
         FittedAt = QRect();
         FittedFor = {};
+        emit PictureChanged();
         return;
     }
     TFit fit = Fit(picture, orientation, {}, fittedAhead);
@@ -97,6 +98,15 @@ void TPictureSurface::Take(const QImage& picture, int orientation, const QImage&
     FittedAt = fit.At;
     FittedFor = FitTarget();
     update();
+    emit PictureChanged();
+}
+
+void TPictureSurface::SetBlank(bool blank) {
+    if (Blank != blank) {
+        Blank = blank;
+        update();
+        emit PictureChanged();
+    }
 }
 
 void TPictureSurface::FitIfChanged() {
@@ -110,6 +120,7 @@ void TPictureSurface::FitIfChanged() {
         TFit fit = Fit(Full, Orientation, {Fitted, FittedAt});
         Fitted = std::move(fit.Picture);
         FittedAt = fit.At;
+        emit PictureChanged();
     });
 }
 
@@ -135,7 +146,7 @@ void TPictureSurface::paintEvent(QPaintEvent*) {
     FitIfChanged();
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
-    if (!Fitted.isNull()) {
+    if (!Fitted.isNull() && !Blank) {
         // Device pixels to the painter's logical ones; with the copy's own ratio the same, one pixel of
         // the copy lands on one pixel of the screen.
         painter.drawImage(QPointF(FittedAt.topLeft()) / Fitted.devicePixelRatio(), Fitted);

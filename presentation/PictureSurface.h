@@ -49,11 +49,18 @@ public:
     QRect FittedRect();
     // The surface's size in device pixels: what the fitted copy is fitted into.
     QSize DeviceSize() const;
+    // A blank surface shows only black; it keeps its picture and fits it as before.
+    void SetBlank(bool blank);
+    bool IsBlank() const { return Blank; }
 
     // Makes the fitted copy: the Lanczos resampler (Resampler.h; `turnedAfter` when the copy is turned a
     // quarter afterwards). A null result or an exception is a failed fit.
     std::function<QImage(const QImage& picture, int width, int height, bool turnedAfter)> Resample =
         &ResampleLanczos;
+
+signals:
+    // What the surface shows changed: a new picture, a new fitted copy, or blank.
+    void PictureChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -79,4 +86,5 @@ private:
     QImage Fitted;
     QRect FittedAt;
     std::pair<QSize, qreal> FittedFor;
+    bool Blank = false;
 };

@@ -103,6 +103,12 @@ void TFormPreview::closeEvent(QCloseEvent* event) {
 
 void TFormPreview::FormKeyDown(int key) {
     if (key != Qt::Key_Escape) {
+        const TShowKey action = ShowKeyAction(key);
+        SwallowErrors([&] {
+            if (action != TShowKey::None && ShowKey) {
+                ShowKey(action);
+            }
+        });
         return;
     }
     SwallowErrors([&] {

@@ -6,6 +6,7 @@
 
 #include "PictureSurface.h"
 #include "ShowImage.h"
+#include "ShowKeys.h"
 
 class QEventLoop;
 
@@ -26,6 +27,8 @@ public:
     std::function<void(TFormPreview&)> PreviousImage;
     std::function<void()> StopSlideshow;
     std::function<void(TFormPreview&)> WindowClosed;
+    // Set for the slideshow's window: the operator's and a remote's keys other than Escape (ShowKeys.h).
+    std::function<void(TShowKey)> ShowKey;
 
     void SetPicture(const QImage& picture) override { ImgView32Preview->SetPicture(picture); }
     void SetOrientedPicture(const QImage& picture, int orientation) override {

@@ -87,6 +87,11 @@ void TFormSettings::CreateControls() {
     ButtonIdentify->setToolTip(QStringLiteral("Show each monitor's number and name on it."));
     Identification = new TMonitorIdentification(this);
     Monitors = new TMonitorWatch(this);
+    CheckBoxShowPresenterView =
+        Named(new QCheckBox(QStringLiteral("Show the presenter view"), show), "CheckBoxShowPresenterView");
+    CheckBoxShowPresenterView->setToolTip(QStringLiteral(
+        "During a show on another monitor, show what the audience sees, what comes next and the "
+        "show's controls on the operator's monitor."));
 
     auto* showGrid = new QGridLayout(show);
     showGrid->addWidget(RadioButtonSlideShowAutomaticAdvance, 0, 0);
@@ -97,6 +102,7 @@ void TFormSettings::CreateControls() {
     showGrid->addWidget(LabelUseDisplay, 2, 0);
     showGrid->addWidget(ComboBoxDisplay, 2, 1, 1, 2);
     showGrid->addWidget(ButtonIdentify, 2, 3);
+    showGrid->addWidget(CheckBoxShowPresenterView, 3, 0, 1, 4);
     showGrid->setColumnStretch(4, 1);
 
     GroupBoxWatermarking =
@@ -191,6 +197,8 @@ void TFormSettings::ConnectControls() {
             [this](int index) { Current.WatermarkPosition = index; });
     connect(CheckBoxWatermarkShadow, &QCheckBox::toggled, this,
             [this](bool on) { Current.WatermarkShadow = on; });
+    connect(CheckBoxShowPresenterView, &QCheckBox::toggled, this,
+            [this](bool on) { Current.ShowPresenterView = on; });
     connect(CheckBoxUseWatermarking, &QCheckBox::toggled, this, [this](bool on) {
         Current.UseWatermarking = on;
         UpdateWatermarkControls();
@@ -268,6 +276,7 @@ void TFormSettings::ShowValues() {
     show(RadioButtonSlideShowAutomaticAdvance,
          [&](TRadioButton* c) { c->setChecked(Current.AutomaticAdvance); });
     show(RadioButtonSlideshowManualAdvance, [&](TRadioButton* c) { c->setChecked(Current.ManualAdvance); });
+    show(CheckBoxShowPresenterView, [&](QCheckBox* c) { c->setChecked(Current.ShowPresenterView); });
     // Reloaded values may change what is enabled.
     UpdateSlideshowControls();
     UpdateWatermarkControls();

@@ -56,6 +56,7 @@ public:
     QLabel* LabelUseDisplay = nullptr;
     QComboBox* ComboBoxDisplay = nullptr;
     QPushButton* ButtonIdentify = nullptr;
+    QCheckBox* CheckBoxShowPresenterView = nullptr;
     TMonitorIdentification* Identification = nullptr;
     QGroupBox* GroupBoxWatermarking = nullptr;
     QCheckBox* CheckBoxUseWatermarking = nullptr;

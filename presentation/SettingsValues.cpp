@@ -26,6 +26,7 @@ const QString KeyMultiplier = QStringLiteral("SpinEditFontSizeMuliplier");
 const QString KeyUseWatermarking = QStringLiteral("CheckBoxUseWatermarking");
 const QString KeyAutomaticAdvance = QStringLiteral("RadioButtonSlideShowAutomaticAdvance");
 const QString KeyManualAdvance = QStringLiteral("RadioButtonSlideshowManualAdvance");
+const QString KeyShowPresenterView = QStringLiteral("CheckBoxShowPresenterView");
 
 constexpr int StyleBits = 0xF;
 
@@ -81,6 +82,7 @@ void LoadSettingsValues(const TIniFile& file, TSettingsValues& values, const QLi
     if (manual) {
         values.AutomaticAdvance = false;
     }
+    values.ShowPresenterView = file.ReadBool(Settings, KeyShowPresenterView, values.ShowPresenterView);
 }
 
 void FollowDisplayChoice(TSettingsValues& values, const QList<TMonitorInfo>& monitors) {
@@ -119,4 +121,5 @@ void SaveSettingsValues(TIniFile& file, const TSettingsValues& values) {
     file.WriteBool(Settings, KeyUseWatermarking, values.UseWatermarking);
     file.WriteBool(Settings, KeyAutomaticAdvance, values.AutomaticAdvance);
     file.WriteBool(Settings, KeyManualAdvance, values.ManualAdvance);
+    file.WriteBool(Settings, KeyShowPresenterView, values.ShowPresenterView);
 }

@@ -37,6 +37,8 @@ struct TSettingsValues {
     bool UseWatermarking = false;
     bool AutomaticAdvance = true;
     bool ManualAdvance = false;
+    // A show on another monitor opens the presenter window on the operator's.
+    bool ShowPresenterView = true;
 
     friend bool operator==(const TSettingsValues&, const TSettingsValues&) = default;
 };

@@ -22,14 +22,27 @@ int FindAudience(const QList<TMonitorInfo>& monitors, const TMonitorInfo& audien
 
 template <class F>
 void TShowStatus::Change(F&& change) {
-    const auto before = std::tuple(Now, Resume, Entry, Entries, Audience, Number, Advance);
+    const auto before =
+        std::tuple(Now, Resume, Entry, Entries, Audience, Number, Advance, Hold, Black, Presenter);
     change();
-    if (std::tuple(Now, Resume, Entry, Entries, Audience, Number, Advance) != before) {
+    if (std::tuple(Now, Resume, Entry, Entries, Audience, Number, Advance, Hold, Black, Presenter) !=
+        before) {
         emit Changed();
     }
 }
 
 QString TShowStatus::Text() const {
+    QString text = StateText();
+    if (Black) {
+        text += QStringLiteral(", audience monitor blank");
+    }
+    if (Hold) {
+        text += QStringLiteral(", advance held");
+    }
+    return text;
+}
+
+QString TShowStatus::StateText() const {
     switch (Now) {
         case TShowState::Showing: {
             const QString monitor = MonitorName(Number, Audience.Identity);
@@ -52,12 +65,15 @@ void TShowStatus::Started(const TMonitorInfo& monitor, int number, bool advancin
         Audience = monitor;
         Number = number;
         Advance = advancing;
+        Hold = false;
+        Black = false;
     });
 }
 
 void TShowStatus::Stopped() {
     Change([&] {
         Advance = false;
+        Hold = false;
         if (Now == TShowState::Showing) {
             Now = TShowState::Stopped;
         } else if (Now == TShowState::Paused) {
@@ -70,7 +86,21 @@ void TShowStatus::Closed() {
     Change([&] {
         Now = TShowState::NoShow;
         Advance = false;
+        Hold = false;
+        Black = false;
     });
+}
+
+void TShowStatus::HoldAdvance(bool hold) {
+    Change([&] { Hold = hold && Advance && Now != TShowState::NoShow; });
+}
+
+void TShowStatus::SetBlank(bool blank) {
+    Change([&] { Black = blank && Now != TShowState::NoShow; });
+}
+
+void TShowStatus::PresenterShown(bool open) {
+    Change([&] { Presenter = open; });
 }
 
 void TShowStatus::Moved(int position, int count) {

@@ -47,9 +47,18 @@ public:
     int MonitorNumber() const { return Number; }
     // The automatic advance runs, or runs again when the paused show's monitor returns.
     bool Advancing() const { return Advance; }
+    // The operator holds the automatic advance ("P"): the show stays, the timer waits.
+    bool Held() const { return Hold; }
+    // The audience monitor shows black instead of the picture ("B").
+    bool Blank() const { return Black; }
+    // The presenter window is open; while a show runs (showing, or waiting for its monitor) and it is
+    // not, the "Presenter view" command is offered.
+    bool PresenterOffered() const {
+        return (Now == TShowState::Showing || Now == TShowState::Paused) && !Presenter;
+    }
 
     // "No show", "Showing 7 of 42 on 2 — HDMI-1", "Paused: the audience monitor is not connected",
-    // "Stopped".
+    // "Stopped"; with ", audience monitor blank" and ", advance held" when so.
     QString Text() const;
 
     // "Play slideshow" put the window on `monitor`, number `number` in the system's order.
@@ -60,6 +69,12 @@ public:
     void Closed();
     // The audience window shows entry `position` (1-based, 0 for none) of `count`.
     void Moved(int position, int count);
+    // The automatic advance is held or goes on; only a show that is advancing holds.
+    void HoldAdvance(bool hold);
+    // The audience monitor turns black or shows the picture again; only during a show.
+    void SetBlank(bool blank);
+    // The presenter window opened or closed.
+    void PresenterShown(bool open);
 
     // The monitors there now, after one came, went or changed its bounds; see the table above.
     TMonitorReaction MonitorsChanged(const QList<TMonitorInfo>& monitors);
@@ -68,6 +83,7 @@ signals:
     void Changed();
 
 private:
+    QString StateText() const;
     // Runs `change` and signals when it changed anything.
     template <class F>
     void Change(F&& change);
@@ -79,4 +95,7 @@ private:
     TMonitorInfo Audience;
     int Number = 0;
     bool Advance = false;
+    bool Hold = false;
+    bool Black = false;
+    bool Presenter = false;
 };

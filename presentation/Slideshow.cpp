@@ -5,9 +5,15 @@
 #include "ErrorBoundary.h"
 
 TSlideshow::TSlideshow(TShowImage& pipeline, TShowList& list, TSlideshowHost& host, TPictureSink& preview,
-                       std::function<TSettingsValues()> settings)
-    : Pipeline(pipeline), List(list), Host(host), Preview(preview), Settings(std::move(settings)) {
-    TimerSlideShow.setTimerType(Qt::CoarseTimer);
+                       std::function<TSettingsValues()> settings, TAdvanceCountdown::TClock clock)
+    : Countdown(std::move(clock)),
+      Pipeline(pipeline),
+      List(list),
+      Host(host),
+      Preview(preview),
+      Settings(std::move(settings)) {
+    // Precise, so that the countdown the operator sees is the timer's own to the second.
+    TimerSlideShow.setTimerType(Qt::PreciseTimer);
     // A timer's handler reports what fails and the show goes on with the next tick.
     connect(&TimerSlideShow, &QTimer::timeout, this, [this] { ReportErrors(nullptr, [&] { Tick(); }); });
 }
@@ -31,21 +37,98 @@ void TSlideshow::Play() {
                            : settings.AutomaticAdvance ? true
                                                        : TimerSlideShow.isActive();
     Status.Started(monitor, chosen + 1, advancing);
+    Host.BlankPreview(false);
     Pipeline.ShowImage(Host.FirstSelected(), settings.UseWatermarking, Preview);
     ShowPosition();
     // The first tick comes one whole interval after the first picture is on the screen.
     if (settings.AutomaticAdvance) {
-        TimerSlideShow.start(SlideshowIntervalRange.Clamp(settings.SlideshowInterval) * 1000);
+        AdvanceInterval = SlideshowIntervalRange.Clamp(settings.SlideshowInterval) * 1000;
+        StartTimer(AdvanceInterval);
+    } else if (TimerSlideShow.isActive() && !settings.ManualAdvance) {
+        // Kept running as it was: the first step comes at its next tick.
+        Countdown.Start(TimerSlideShow.remainingTime());
     }
     if (settings.ManualAdvance) {
         TimerSlideShow.stop();
+        Countdown.Stop();
     }
     Host.EnableStepButtons();
 }
 
+void TSlideshow::StartTimer(qint64 first) {
+    TimerSlideShow.start(int(first));
+    Countdown.Start(first);
+}
+
 void TSlideshow::Stop() {
     TimerSlideShow.stop();
+    Countdown.Stop();
     Status.Stopped();
+}
+
+void TSlideshow::Tick() {
+    // The first tick after a held advance went on came early; from then on the whole interval.
+    if (AdvanceInterval > 0 && TimerSlideShow.isActive() && TimerSlideShow.interval() != AdvanceInterval) {
+        TimerSlideShow.setInterval(AdvanceInterval);
+    }
+    Countdown.Tick();
+    Next();
+}
+
+void TSlideshow::ShowEntry(int index) {
+    Pipeline.ShowImage(index, Settings().UseWatermarking, Preview);
+    ShowPosition();
+}
+
+void TSlideshow::Key(TShowKey key) {
+    switch (key) {
+        case TShowKey::Next:
+            Next();
+            break;
+        case TShowKey::Previous:
+            Previous();
+            break;
+        case TShowKey::First:
+            ShowEntry(0);
+            break;
+        case TShowKey::Last:
+            ShowEntry(List.Count() - 1);
+            break;
+        case TShowKey::Blank:
+            ToggleBlank();
+            break;
+        case TShowKey::Pause:
+            ToggleHold();
+            break;
+        case TShowKey::Escape:
+        case TShowKey::None:
+            break;
+    }
+}
+
+void TSlideshow::ToggleBlank() {
+    if (Status.State() == TShowState::NoShow) {
+        return;
+    }
+    Status.SetBlank(!Status.Blank());
+    Host.BlankPreview(Status.Blank());
+}
+
+void TSlideshow::ToggleHold() {
+    if (Status.Held()) {
+        Status.HoldAdvance(false);
+        if (Status.State() == TShowState::Showing) {
+            const qint64 left = Countdown.Resume();
+            TimerSlideShow.start(int(left));
+        }
+        return;
+    }
+    if (Status.State() != TShowState::Showing || !Status.Advancing() || !TimerSlideShow.isActive()) {
+        return;
+    }
+    Countdown.Pause();
+    TimerSlideShow.stop();
+    Status.HoldAdvance(true);
 }
 
 void TSlideshow::Next() {
@@ -59,6 +142,7 @@ void TSlideshow::Previous() {
 }
 
 void TSlideshow::PreviewClosed() {
+    Countdown.Stop();
     Status.Closed();
 }
 
@@ -67,12 +151,15 @@ void TSlideshow::MonitorsChanged(const QList<TMonitorInfo>& monitors) {
         case TMonitorReaction::Withdraw:
             Host.HidePreview();
             TimerSlideShow.stop();
+            if (!Status.Held()) {
+                Countdown.Stop();
+            }
             break;
         case TMonitorReaction::Return:
             Host.ShowPreviewOver(Status.Monitor().Geometry, false);
             // Restarted, the first tick comes one whole interval after the picture is back.
-            if (Status.Advancing()) {
-                TimerSlideShow.start();
+            if (Status.Advancing() && !Status.Held()) {
+                StartTimer(AdvanceInterval > 0 ? AdvanceInterval : TimerSlideShow.interval());
             }
             break;
         case TMonitorReaction::Follow:

@@ -8,9 +8,11 @@
 
 #include <functional>
 
+#include "AdvanceCountdown.h"
 #include "MonitorIdentity.h"
 #include "SettingsValues.h"
 #include "ShowImage.h"
+#include "ShowKeys.h"
 #include "ShowStatus.h"
 
 // What the slideshow asks of the main window: the list's selection, the monitors and the mouse cursor,
@@ -29,6 +31,8 @@ public:
     // Hides the shared preview window; it keeps its picture.
     virtual void HidePreview() = 0;
     virtual void EnableStepButtons() = 0;
+    // Turns the shared preview window black (the picture stays behind it) or shows the picture again.
+    virtual void BlankPreview(bool blank) { Q_UNUSED(blank); }
 };
 
 // The slideshow: the image list shown in the shared preview window, by itself at a fixed interval or
@@ -41,7 +45,8 @@ public:
     // `settings` is read at each command: the interval, advance mode and display choice at play, the
     // watermark switch at every step.
     TSlideshow(TShowImage& pipeline, TShowList& list, TSlideshowHost& host, TPictureSink& preview,
-               std::function<TSettingsValues()> settings);
+               std::function<TSettingsValues()> settings,
+               TAdvanceCountdown::TClock clock = &TAdvanceCountdown::SteadyMilliseconds);
 
     // Starts or restarts the show from the first selected entry (entry 0, selected, when none is), on the
     // monitor the display choice names among those there now (ChooseMonitor). Automatic advance starts
@@ -52,7 +57,16 @@ public:
     void Next();
     void Previous();
     // One tick of the timer: a step forward.
-    void Tick() { Next(); }
+    void Tick();
+    // Shows entry `index` (0-based) as a step does; an entry that cannot be shown changes nothing.
+    void ShowEntry(int index);
+    // The operator's keys in the presenter and the audience window (Escape is each window's own).
+    void Key(TShowKey key);
+    // "B": the audience monitor turns black, and back. Only during a show.
+    void ToggleBlank();
+    // "P": the automatic advance holds, keeping the time left until its next step, and goes on from
+    // there. Only while it advances.
+    void ToggleHold();
 
     // The shared preview window was closed (Escape, the end of the program).
     void PreviewClosed();
@@ -65,8 +79,12 @@ public:
     QTimer TimerSlideShow;
     // What the audience monitor is doing.
     TShowStatus Status;
+    // The time left until the timer's next step, kept with the timer.
+    TAdvanceCountdown Countdown;
 
 private:
+    // Starts the timer with its whole interval, its first step `first` ms from now.
+    void StartTimer(qint64 first);
     // The current image's entry, 1-based; 0 when it is in none.
     int CurrentPosition() const;
     void ShowPosition();
@@ -76,4 +94,5 @@ private:
     TSlideshowHost& Host;
     TPictureSink& Preview;
     std::function<TSettingsValues()> Settings;
+    int AdvanceInterval = 0;  // ms, the timer's interval while it advances
 };

@@ -19,6 +19,10 @@
 #     thumbnails, black frames on monitor 2, the show goes on; an entry deleted in the list view leaves
 #     every thumbnail whole in the thumbnail view; File > Exit with a decoder stalled on a file ends the
 #     program at once, its decoder processes with it;
+#   - the presenter view, with real photographs: "Play slideshow" opens the presenter window on monitor 1
+#     beside the show on monitor 2, with the keyboard focus; Page Down sent to it steps monitor 2 to the
+#     next photograph, "B" blanks monitor 2 and "B" again brings the photograph back, Escape ends the
+#     show; the screenshot of both monitors goes into the README (readme-presenter-view.png);
 #   - with openbox managing the windows, monitor 2 switched off during an automatic show (the settings
 #     remember it by name): the audience window goes, monitor 1 keeps the main window uncovered and the
 #     show pauses; switched on again, it shows the picture it had and the show goes on; a smaller
@@ -30,11 +34,12 @@
 #   BUILD_DIR  the build folder (default $ORVALIS_BUILD_DIR, else build/); bin/orvalis is built there
 #              when missing.
 #   SHOTS_DIR  where the screenshots go (default $E2E_SHOTS, else BUILD_DIR/e2e-shots), among them
-#              readme-main-window.png and readme-presentation-monitor.png for the README.
+#              readme-main-window.png, readme-presentation-monitor.png and readme-presenter-view.png
+#              for the README.
 #
 # Needs root (to start Xorg) and the Debian packages xserver-xorg-core, xserver-xorg-video-dummy,
 # x11-xserver-utils, x11-utils, xdotool, imagemagick, libimage-exiftool-perl, libopenjp2-tools,
-# python3-pil and openbox.
+# python3-pil, openbox and mate-backgrounds (the photographs).
 # Every check prints a line as it passes; the first failure ends the run with a non-zero exit status.
 set -euo pipefail
 
@@ -193,8 +198,9 @@ write_unicode() {
 }
 # Watermarking on (text from character 5, 4 characters: "1234" of IMG_1234.jpg, bottom right by
 # default), automatic advance every second.
+# The presenter view stays off until its own section: these sections drive the audience window itself.
 write_unicode "$settings_file" "[Settings]" "CheckBoxUseWatermarking=1" "SlideshowInterval=1" \
-    "RadioButtonSlideShowAutomaticAdvance=1" "RadioButtonSlideshowManualAdvance=0"
+    "RadioButtonSlideShowAutomaticAdvance=1" "RadioButtonSlideshowManualAdvance=0" "CheckBoxShowPresenterView=0"
 write_unicode "$last_list" "$jpeg" "$png" "$missing" "$jp2"
 pass "pictures, settings file and last image list in $work"
 
@@ -329,7 +335,7 @@ pass "settings file $(basename "$settings_file"): $result"
 checkerboard="$pictures/checkerboard.png"
 "${screens[@]}" checkerboard "$checkerboard"
 write_unicode "$settings_file" "[Settings]" "CheckBoxUseWatermarking=0" \
-    "RadioButtonSlideShowAutomaticAdvance=0" "RadioButtonSlideshowManualAdvance=1"
+    "RadioButtonSlideShowAutomaticAdvance=0" "RadioButtonSlideshowManualAdvance=1" "CheckBoxShowPresenterView=0"
 write_unicode "$last_list" "$checkerboard"
 scale=2
 QT_SCALE_FACTOR=$scale "$program" >"$work/orvalis-scaled.log" 2>&1 &
@@ -379,7 +385,7 @@ cp "$hostile_data/sun-raster-crashes.ras" "$crash_jpg"
 "${screens[@]}" bomb "$bomb_jpg" 60000 60000
 cp "$hostile_data/sun-raster-runs-for-a-minute.ras" "$stall_ras"
 write_unicode "$settings_file" "[Settings]" "CheckBoxUseWatermarking=1" \
-    "RadioButtonSlideShowAutomaticAdvance=0" "RadioButtonSlideshowManualAdvance=1"
+    "RadioButtonSlideShowAutomaticAdvance=0" "RadioButtonSlideshowManualAdvance=1" "CheckBoxShowPresenterView=0"
 write_unicode "$last_list" "$jpeg" "$crash_psd" "$crash_pcx" "$crash_jpg" "$bomb_jpg" "$png"
 
 # start_program NAME: starts the program afresh with the settings and last list written above and
@@ -472,6 +478,76 @@ for decoder in $running_decoders; do
 done
 pass "File > Exit with a decoder stalled on a file: the program ended in $exit_ms ms, its decoders with it"
 
+# --- The presenter view, with real photographs ---------------------------------------------------------
+
+# Five photographs of Debian's mate-backgrounds (GPL-2+, see tests/data/README.md), renamed like a
+# camera's files. Automatic advance every minute, so that the countdown shows and the steps are the
+# remote's: "Play slideshow" with the pointer on monitor 1 puts the show on monitor 2 and the presenter
+# window on monitor 1, which takes the keyboard as a presentation remote needs it.
+presenter=("$python" "$root/scripts/e2e/presenter.py")
+photo_source=/usr/share/backgrounds/mate/nature
+mapfile -t photos < <("${presenter[@]}" photographs "$pictures" "$photo_source/LadyBird.jpg" \
+    "$photo_source/YellowFlower.jpg" "$photo_source/Dune.jpg" "$photo_source/Storm.jpg" \
+    "$photo_source/Garden.jpg")
+((${#photos[@]} == 5)) || fail "the photographs of mate-backgrounds are not in $photo_source"
+write_unicode "$settings_file" "[Settings]" "CheckBoxUseWatermarking=0" "SlideshowInterval=60" \
+    "RadioButtonSlideShowAutomaticAdvance=1" "RadioButtonSlideshowManualAdvance=0" "CheckBoxShowPresenterView=1"
+write_unicode "$last_list" "${photos[@]}"
+start_program presenter
+read -r play_x play_y < <("${screens[@]}" toolbar "$(shot 18-presenter-started)") ||
+    fail "no toolbar found above the image list"
+menu_file 3  # Load Last Image List
+presenter_shown() {
+    presenter_window=$(visible_windows '^Presenter$' | head -n 1)
+    [[ -n "$presenter_window" ]]
+}
+# "Play slideshow" does nothing until the list is loaded: pressed again until the show starts.
+play_until_presenter() {
+    presenter_shown || {
+        xdotool mousemove "$play_x" "$play_y" click 1
+        sleep 1
+        presenter_shown
+    }
+}
+wait_for "$step_timeout" "\"Play slideshow\" did not open the presenter window" play_until_presenter
+eval "$(xdotool getwindowgeometry --shell "$presenter_window")"
+((X >= 0 && X + WIDTH <= monitor_w && Y >= 0 && Y + HEIGHT <= monitor_h)) ||
+    fail "the presenter window is at $X,$Y, $WIDTH x $HEIGHT, not on monitor 1"
+presenter_focused() { [[ "$(xdotool getwindowfocus 2>/dev/null)" == "$presenter_window" ]]; }
+wait_for "$step_timeout" "the presenter window does not have the keyboard focus" presenter_focused
+showing_photo() { "${presenter[@]}" audience "$(shot "$1")" "$2" >/dev/null; }
+wait_for "$first_picture_timeout" "monitor 2 does not show the first photograph" \
+    showing_photo 19-presenter-show "${photos[0]}"
+pass "presenter window on monitor 1 ($WIDTH x $HEIGHT at $X,$Y) with the keyboard focus, the first" \
+    "photograph on monitor 2"
+
+# Page Down, as a remote sends it, into the presenter window: monitor 2 steps to the next photograph.
+xdotool key Next
+wait_for "$step_timeout" "Page Down in the presenter window did not step monitor 2" \
+    showing_photo 20-presenter-page-down "${photos[1]}"
+pass "Page Down in the presenter window: monitor 2 shows the next photograph"
+# The README's picture: the presenter view on monitor 1 beside the audience monitor, both at half size.
+sleep 1  # the presenter's deferred update and the countdown's next tick
+"${presenter[@]}" readme "$(shot 21-presenter-view)" "$shots/readme-presenter-view.png" >/dev/null
+xdotool key b
+audience_black() { "${screens[@]}" black "$(shot 22-presenter-blank)" >/dev/null; }
+wait_for "$step_timeout" "\"B\" in the presenter window did not blank monitor 2" audience_black
+xdotool key b
+wait_for "$step_timeout" "\"B\" again did not bring the photograph back on monitor 2" \
+    showing_photo 23-presenter-unblank "${photos[1]}"
+pass "\"B\": monitor 2 black, and the photograph back with \"B\" again"
+xdotool key Escape
+show_ended() {
+    [[ -z "$(visible_windows '^Presenter$')" && -z "$(visible_windows '^FormPreview')" ]]
+}
+wait_for "$step_timeout" "Escape in the presenter window did not end the show" show_ended
+pass "Escape in the presenter window: the show and the presenter window are gone"
+
+menu_file 4  # Exit
+program_may_end=1
+wait_for "$exit_timeout" "File > Exit did not end the program after the presenter view" program_ended
+wait "$program_pid" || fail "the program ended with a failure after the presenter view"
+
 # --- The audience monitor unplugged and plugged in again, with a window manager ------------------------
 
 # openbox manages the windows here, as on the operator's desktop, undecorated so that the main window
@@ -496,7 +572,7 @@ wait_for "$step_timeout" "openbox did not start" window_manager
 pass "openbox manages the windows"
 
 write_unicode "$settings_file" "[Settings]" "CheckBoxUseWatermarking=0" "SlideshowInterval=$hotplug_interval" \
-    "RadioButtonSlideShowAutomaticAdvance=1" "RadioButtonSlideshowManualAdvance=0" \
+    "RadioButtonSlideShowAutomaticAdvance=1" "RadioButtonSlideshowManualAdvance=0" "CheckBoxShowPresenterView=0" \
     "[Display]" "Use=2" "Monitor=DUMMY1;;;"
 write_unicode "$last_list" "$png" "$jp2"
 start_program hotplug
@@ -638,7 +714,8 @@ photographs_run() {
     # Watermarked, stepped by hand (the first photograph stays on the screen), thumbnail view; the
     # browser opens at the folder.
     write_unicode "$settings_file" "[Settings]" "CheckBoxUseWatermarking=1" "SlideshowInterval=10" \
-        "RadioButtonSlideShowAutomaticAdvance=0" "RadioButtonSlideshowManualAdvance=1" "ListerViewModeThumbs=1"
+        "RadioButtonSlideShowAutomaticAdvance=0" "RadioButtonSlideshowManualAdvance=1" "ListerViewModeThumbs=1" \
+        "CheckBoxShowPresenterView=0"
     mkdir -p "$XDG_CONFIG_HOME/Quenmark"
     printf '[LastFolder]\n1421B16D-DC34-4B24-B32D-6F95D0F0BF56=%s\n' "$nature" \
         >"$XDG_CONFIG_HOME/Quenmark/Brackwell.ini"
@@ -651,7 +728,7 @@ photographs_run() {
     wait_for "$splash_timeout" "the start-up splash did not go away (photographs)" splash_gone
     xdotool mousemove $((monitor_w - 300)) $((monitor_h - 100))
     local listed
-    listed=$("${screens[@]}" settled "$DISPLAY" "$shots/20-photos-listed.png" 1.5 90 20000) ||
+    listed=$("${screens[@]}" settled "$DISPLAY" "$shots/30-photos-listed.png" 1.5 90 20000) ||
         fail "the photographs of the folder on the command line did not fill the image list"
     pass "started with the folder on its command line: thumbnails of $((${#names[@]} - 1)) photographs" \
         "($listed colourful samples)"
@@ -661,21 +738,21 @@ photographs_run() {
     ((status == 0)) || fail "the second start ended with status $status: $(cat "$work/orvalis-second.log")"
     kill -0 "$program_pid" 2>/dev/null || fail "the first program ended when the second started"
     local joined
-    joined=$("${screens[@]}" settled "$DISPLAY" "$shots/21-photos-joined.png" 1.5 60 $((listed + 1500))) ||
+    joined=$("${screens[@]}" settled "$DISPLAY" "$shots/31-photos-joined.png" 1.5 60 $((listed + 1500))) ||
         fail "the photograph of the second start did not join the list of the first program"
-    monitor "$shots/21-photos-joined.png" 0 "$shots/readme-main-window.png"
+    monitor "$shots/31-photos-joined.png" 0 "$shots/readme-main-window.png"
     pass "a second start with $held ended at once (status 0); the photograph joined the running" \
         "program's list ($listed -> $joined colourful samples)"
 
     local play_x play_y
-    read -r play_x play_y < <("${screens[@]}" toolbar "$shots/21-photos-joined.png") ||
+    read -r play_x play_y < <("${screens[@]}" toolbar "$shots/31-photos-joined.png") ||
         fail "no toolbar found above the image list (photographs)"
     xdotool mousemove "$play_x" "$play_y" click 1
     photo_shown() {
-        "${screens[@]}" photo "$(shot 22-photo-shown)" "$first_photo" >"$work/photo.out"
+        "${screens[@]}" photo "$(shot 32-photo-shown)" "$first_photo" >"$work/photo.out"
     }
     wait_for "$first_picture_timeout" "monitor 2 does not show ${names[0]}" photo_shown
-    monitor "$shots/22-photo-shown.png" 1 "$shots/readme-presentation-monitor.png"
+    monitor "$shots/32-photo-shown.png" 1 "$shots/readme-presentation-monitor.png"
     pass "\"Play slideshow\": monitor 2 shows ${names[0]} $(cat "$work/photo.out")"
 
     local preview

@@ -49,6 +49,8 @@ test_packages=(
     # the end-to-end run: an X server with two dummy monitors, xrandr, xdotool, screenshots, xprop, and a
     # window manager for the monitors that come and go
     xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xdotool imagemagick x11-utils openbox
+    # real photographs for the end-to-end run's presenter view and its README screenshot (GPL-2+)
+    mate-backgrounds
     # the reference for the thumbnail workers' benchmark (vipsthumbnail)
     libvips-tools
     # the reference for the end-to-end timing of a step on the X server (scripts/e2e-speed.sh)

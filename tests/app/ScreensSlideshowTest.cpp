@@ -22,6 +22,7 @@
 #include "OffscreenScreens.h"
 #include "Preview.h"
 #include "Settings.h"
+#include "ShowOnScreens.h"
 #include "SpecialFolders.h"
 #include "TempHome.h"
 #include "UnitMain.h"
@@ -32,61 +33,23 @@ using testsupport::OffscreenScreen;
 using testsupport::SetOffscreenScreens;
 using testsupport::WithoutScreen;
 
-QImage Solid(int width, int height, QColor colour) {
-    QImage picture(width, height, QImage::Format_RGB32);
-    picture.fill(colour);
-    return picture;
-}
-
-class ScreensSlideshowTest : public ::testing::Test {
+class ScreensSlideshowTest : public ShowOnScreensTest {
 protected:
     void SetUp() override {
-        ASSERT_EQ(QGuiApplication::screens().size(), 3)
-            << "run through CTest, which starts this test with three offscreen monitors (ThreeScreens.json)";
-        Original = testsupport::OffscreenScreens();
-        QDir(testsupport::UserDataFolder()).removeRecursively();
-        TFormMain::CheckForUpdateAtStartUp = false;
-        Window = std::make_unique<TFormMain>(NoBrowser);
-        FormPreview = new TFormPreview();
-        Window->ConnectPreview(*FormPreview);
         // A landscape picture and a portrait one, red and blue.
-        for (const auto& [name, picture] : {std::pair{"wide.png", Solid(400, 300, Qt::red)},
-                                            std::pair{"tall.png", Solid(300, 400, Qt::blue)}}) {
-            const QString path = Pictures.filePath(QLatin1String(name));
-            ASSERT_TRUE(picture.save(path));
-            Window->AddImageFile(path);
-        }
+        MakeWindow(3, "ThreeScreens.json",
+                   {{"wide.png", Solid(400, 300, Qt::red)}, {"tall.png", Solid(300, 400, Qt::blue)}});
         Window->show();
     }
-    void TearDown() override {
-        delete FormSettings;
-        FormSettings = nullptr;
-        delete FormPreview;
-        FormPreview = nullptr;
-        Window.reset();
-        testsupport::ResetOffscreenScreens(Original);
-    }
-    // The settings dialog reads the settings file when it is made, as at start-up.
     void UseSettings(int display, bool automatic = false) {
-        TIniFile settings(SettingsFilePath());
-        settings.WriteInteger(QStringLiteral("Display"), QStringLiteral("Use"), display);
-        settings.WriteBool(QStringLiteral("Settings"), QStringLiteral("RadioButtonSlideshowManualAdvance"),
-                           !automatic);
-        settings.WriteBool(QStringLiteral("Settings"), QStringLiteral("RadioButtonSlideShowAutomaticAdvance"),
-                           automatic);
-        settings.Save();
-        delete FormSettings;
-        FormSettings = new TFormSettings(Window.get());
+        ShowOnScreensTest::UseSettings(automatic, [&](TIniFile& settings) {
+            settings.WriteInteger(QStringLiteral("Display"), QStringLiteral("Use"), display);
+        });
     }
     static QRect Monitor(int index) { return QGuiApplication::screens().at(index)->geometry(); }
     // The preview window as the audience sees it.
     static QImage Audience() { return FormPreview->grab().toImage(); }
     QString Status() const { return Window->LabelShowStatus->text(); }
-
-    QJsonArray Original;
-    TBrowserLibrary NoBrowser;
-    QTemporaryDir Pictures;
-    std::unique_ptr<TFormMain> Window;
 };
 
 TEST_F(ScreensSlideshowTest, PlayCoversTheChosenMonitor) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QFont>
 #include <QHeaderView>
 #include <QListView>
 #include <QTemporaryDir>
@@ -229,6 +230,40 @@ TEST_F(ImageListTest, TheReportHeaderKeepsItsHeightAndColumnWidth) {
     EXPECT_EQ(header->sectionSize(0), 500);
     EXPECT_EQ(header->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Image File Name"));
     EXPECT_EQ(lister.CurrentView(), lister.ReportView());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ImageListTest, TheShownEntryIsMarkedNotSelectedAndTheMarkFollowsItsEntry) {
+    const QString a = File(QStringLiteral("a.jpg"));
+    const QString b = File(QStringLiteral("b.jpg"));
+    const QString c = File(QStringLiteral("c.jpg"));
+    for (const QString& path : {a, b, c, b}) {
+        List.AddImageFile(path);
+    }
+    Select({0});
+    const auto bold = [&](int row) {
+        return List.Model().data(List.Model().index(row), Qt::FontRole).value<QFont>().bold();
+    };
+    EXPECT_EQ(List.Model().ShownRow(), -1);
+    List.Model().MarkShownFile(b);
+    EXPECT_EQ(List.Model().ShownRow(), 1);  // the first entry holding it
+    EXPECT_TRUE(bold(1));
+    EXPECT_FALSE(bold(3));
+    EXPECT_TRUE(List.Model().data(List.Model().index(1), Qt::BackgroundRole).isValid());
+    EXPECT_FALSE(List.Model().data(List.Model().index(0), Qt::BackgroundRole).isValid());
+    EXPECT_EQ(List.FirstSelected(), 0);  // the operator's selection stays
+
+    List.MoveSelectedDown();  // a moves below b: b is now row 0
+    EXPECT_EQ(List.Model().ShownRow(), 0);
+    Select({0});
+    List.DeleteSelected();
+    EXPECT_EQ(List.Model().ShownRow(), 2);  // the other b
+    List.Model().MarkShownFile(QString());
+    EXPECT_EQ(List.Model().ShownRow(), -1);
+    EXPECT_FALSE(bold(2));
 }
 
 }  // namespace

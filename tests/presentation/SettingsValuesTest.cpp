@@ -88,10 +88,16 @@ int Color(const TSettingsValues& v) {
 int Shadow(const TSettingsValues& v) {
     return v.WatermarkShadow;
 }
+int Presenter(const TSettingsValues& v) {
+    return v.ShowPresenterView;
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Table, StoredValueTest,
     ::testing::Values(TStoredCase{"[Settings]\nSlideshowInterval=0", 1, Interval, 1},
+                      TStoredCase{"[Settings]\nCheckBoxShowPresenterView=0", 1, Presenter, 0},
+                      TStoredCase{"[Settings]\nCheckBoxShowPresenterView=1", 1, Presenter, 1},
+                      TStoredCase{"", 1, Presenter, 1},
                       TStoredCase{"[Settings]\nSlideshowInterval=60001", 1, Interval, 60000},
                       TStoredCase{"[Settings]\nSlideshowInterval=0x10", 1, Interval, 16},
                       TStoredCase{"[Settings]\nSlideshowInterval=ten", 1, Interval, 10},
@@ -217,7 +223,11 @@ TEST(SettingsValuesTest, MissingKeysKeepDesignValuesButNotFixedDefaults) {
     edited.WatermarkFont.Name = QStringLiteral("Edited");
     edited.WatermarkPosition = 0;
     edited.Display = 1;
+    edited.ShowPresenterView = false;
     const TSettingsValues values = Loaded(QStringLiteral("[Settings]\nSpinEditTextLength=6"), 1, edited);
+    EXPECT_FALSE(values.ShowPresenterView);
+    EXPECT_TRUE(
+        Loaded(QStringLiteral("[Settings]\nSpinEditTextLength=6"), 1, TSettingsValues()).ShowPresenterView);
     EXPECT_EQ(values.SlideshowInterval, 42);
     EXPECT_EQ(values.TextLength, 6);
     EXPECT_EQ(values.WatermarkFont.Style, 3);
@@ -235,6 +245,7 @@ TEST(SettingsValuesTest, SavesEveryKeyInOrderAndKeepsTheMainWindowsKey) {
     values.WatermarkFont.Color = 0x0000FF;
     values.ManualAdvance = true;
     values.AutomaticAdvance = false;
+    values.ShowPresenterView = false;
     SaveSettingsValues(file, values);
 
     const QString expected = QStringLiteral(
@@ -244,7 +255,8 @@ TEST(SettingsValuesTest, SavesEveryKeyInOrderAndKeepsTheMainWindowsKey) {
         "RadioButtonWatermarkShadow=1\r\nSpinEditWatermarkXOffset=0\r\nSpinEditWatermarkYOffset=0\r\n"
         "SpinEditTextOffsetStart=5\r\nSpinEditTextLength=4\r\nSpinEditFontSizeMuliplier=3\r\n"
         "CheckBoxUseWatermarking=0\r\nRadioButtonSlideShowAutomaticAdvance=0\r\n"
-        "RadioButtonSlideshowManualAdvance=1\r\n[Display]\r\nUse=-1\r\nMonitor=HDMI-1;ACM;;S\\;1\r\n");
+        "RadioButtonSlideshowManualAdvance=1\r\nCheckBoxShowPresenterView=0\r\n[Display]\r\nUse=-"
+        "1\r\nMonitor=HDMI-1;ACM;;S\\;1\r\n");
     QByteArray bytes("\xFF\xFE", 2);
     for (const QChar c : expected) {
         bytes.append(static_cast<char>(c.unicode() & 0xFF)).append(static_cast<char>(c.unicode() >> 8));

@@ -31,6 +31,7 @@ public:
     bool Activated = false;
     bool Shown = false;
     bool StepButtons = false;
+    bool Blank = false;
     int FirstSelected() const override { return Selected; }
     void SelectEntry(int index) override { Selected = index; }
     QList<TMonitorInfo> Monitors() const override { return Screens; }
@@ -43,6 +44,7 @@ public:
     }
     void HidePreview() override { Shown = false; }
     void EnableStepButtons() override { StepButtons = true; }
+    void BlankPreview(bool blank) override { Blank = blank; }
 };
 
 class SlideshowTest : public ::testing::Test {
@@ -52,8 +54,9 @@ protected:
     TFakeHost Host;
     TRecordingSink Sink;
     TSettingsValues Settings;
+    qint64 Now = 0;  // the countdown's clock, in ms
     TShowImage Pipeline{List, [this] { return Settings; }};
-    TSlideshow Show{Pipeline, List, Host, Sink, [this] { return Settings; }};
+    TSlideshow Show{Pipeline, List, Host, Sink, [this] { return Settings; }, [this] { return Now; }};
 
     // Entry i is a solid picture whose red channel is i + 1.
     void MakeEntries(int count) {
@@ -262,6 +265,89 @@ TEST_F(SlideshowTest, TheStatusFollowsTheStepsTheListAndTheWindow) {
     EXPECT_EQ(Show.Status.Text(), QStringLiteral("Stopped"));
     Show.PreviewClosed();
     EXPECT_EQ(Show.Status.Text(), QStringLiteral("No show"));
+}
+
+TEST_F(SlideshowTest, HoldingTheAdvanceKeepsTheTimeLeftAndTheShow) {
+    MakeEntries(3);
+    Settings.SlideshowInterval = 10;
+    Show.Play();
+    ASSERT_EQ(Show.Countdown.Remaining(), 10'000);
+    Now += 4'000;
+    Show.Key(TShowKey::Pause);
+    EXPECT_FALSE(Show.TimerSlideShow.isActive());
+    EXPECT_TRUE(Show.Status.Held());
+    EXPECT_EQ(Show.Status.State(), TShowState::Showing);
+    EXPECT_EQ(Show.Status.Text(), QStringLiteral("Showing 1 of 3 on 2 \u2014 HDMI-1, advance held"));
+    Now += 30'000;
+    Show.Key(TShowKey::Next);  // the operator still steps while the advance is held
+    EXPECT_EQ(ShownEntries(), (std::vector<int>{0, 1}));
+    EXPECT_EQ(Show.Countdown.Remaining(), 6'000);
+
+    Show.Key(TShowKey::Pause);
+    EXPECT_FALSE(Show.Status.Held());
+    ASSERT_TRUE(Show.TimerSlideShow.isActive());
+    // The timer goes on with the time that was left, and the whole interval after its next tick.
+    EXPECT_EQ(Show.TimerSlideShow.interval(), 6'000);
+    Now += 6'000;
+    Show.Tick();
+    EXPECT_EQ(Show.TimerSlideShow.interval(), 10'000);
+    EXPECT_EQ(Show.Countdown.Remaining(), 10'000);
+    EXPECT_EQ(ShownEntries(), (std::vector<int>{0, 1, 2}));
+}
+
+TEST_F(SlideshowTest, HoldIsOnlyForAnAdvancingShow) {
+    MakeEntries(2);
+    Settings.AutomaticAdvance = false;
+    Settings.ManualAdvance = true;
+    Show.Key(TShowKey::Pause);  // no show
+    EXPECT_FALSE(Show.Status.Held());
+    Show.Play();
+    Show.Key(TShowKey::Pause);  // manual advance
+    EXPECT_FALSE(Show.Status.Held());
+    EXPECT_FALSE(Show.TimerSlideShow.isActive());
+}
+
+TEST_F(SlideshowTest, AHeldShowStaysHeldWhenItsMonitorReturns) {
+    MakeEntries(2);
+    Show.Play();
+    Show.ToggleHold();
+    Show.MonitorsChanged(SideBySide({Own}));
+    Show.MonitorsChanged(SideBySide({Own, Projector}));
+    EXPECT_EQ(Show.Status.State(), TShowState::Showing);
+    EXPECT_TRUE(Show.Status.Held());
+    EXPECT_FALSE(Show.TimerSlideShow.isActive());
+}
+
+TEST_F(SlideshowTest, BlankTurnsTheAudienceMonitorBlackAndBackUntilTheShowEnds) {
+    MakeEntries(2);
+    Show.Key(TShowKey::Blank);  // no show: nothing to blank
+    EXPECT_FALSE(Host.Blank);
+    Show.Play();
+    Show.Key(TShowKey::Blank);
+    EXPECT_TRUE(Host.Blank);
+    EXPECT_TRUE(Show.Status.Blank());
+    EXPECT_EQ(Show.Status.Text(),
+              QStringLiteral("Showing 1 of 2 on 2 \u2014 HDMI-1, audience monitor blank"));
+    Show.Key(TShowKey::Blank);
+    EXPECT_FALSE(Host.Blank);
+    Show.Key(TShowKey::Blank);
+    Show.PreviewClosed();
+    EXPECT_FALSE(Show.Status.Blank());
+    Show.Play();  // a new show starts unblanked
+    EXPECT_FALSE(Host.Blank);
+}
+
+TEST_F(SlideshowTest, HomeAndEndJumpToTheFirstAndLastEntry) {
+    MakeEntries(4);
+    Host.Selected = 1;
+    Show.Play();
+    Show.Key(TShowKey::Last);
+    EXPECT_EQ(Show.Status.Position(), 4);
+    Show.Key(TShowKey::First);
+    EXPECT_EQ(Show.Status.Position(), 1);
+    Show.Key(TShowKey::Previous);
+    Show.ShowEntry(2);
+    EXPECT_EQ(ShownEntries(), (std::vector<int>{1, 3, 0, 3, 2}));
 }
 
 TEST(SlideshowWindowTest, EscapeStopsTheTimerHidesTheWindowAndKeepsTheStepButtons) {

@@ -1,0 +1,52 @@
+#include "PicturePane.h"
+
+#include <QPainter>
+
+#include <cmath>
+
+#include "PictureSurface.h"
+
+TPicturePane::TPicturePane(QWidget* parent) : QWidget(parent) {
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMinimumSize(160, 90);
+}
+
+void TPicturePane::SetImage(const QImage& image) {
+    Source = image;
+    Scaled = QImage();
+    update();
+}
+
+QSize TPicturePane::DeviceSize() const {
+    const qreal ratio = devicePixelRatioF();
+    return {int(std::lround(width() * ratio)), int(std::lround(height() * ratio))};
+}
+
+void TPicturePane::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    emit Resized();
+}
+
+void TPicturePane::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::black);
+    const QRect at = FitPictureRect(Source.size(), DeviceSize());
+    if (at.isEmpty()) {
+        return;
+    }
+    const qreal ratio = devicePixelRatioF();
+    if (at.width() > Source.width()) {
+        // Enlarged (a thumbnail): interpolated as it is drawn, which costs less than a scaled copy.
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(QRectF(QPointF(at.topLeft()) / ratio, QSizeF(at.size()) / ratio), Source);
+        return;
+    }
+    if (Scaled.size() != at.size()) {
+        Scaled = Source.size() == at.size()
+                     ? Source
+                     : Source.scaled(at.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        Scaled.setDevicePixelRatio(ratio);
+    }
+    painter.drawImage(QPointF(at.topLeft()) / ratio, Scaled);
+}

@@ -1,0 +1,77 @@
+#!/usr/bin/python3
+"""Screenshot checks for the presenter-view section of scripts/e2e.sh, with real photographs (see
+tests/data/README.md for where they come from).
+
+    presenter.py photographs FOLDER PHOTO...   copies the photographs into FOLDER as IMG_<n>.jpg (n from
+                                               3001) and prints their new paths
+    presenter.py audience SHOT PHOTO           monitor 2 shows PHOTO fitted on black (no watermark)
+    presenter.py readme SHOT OUT               the screenshot of both monitors at half size, for the
+                                               README
+
+Only Debian's python3-pil is needed; run it with /usr/bin/python3.
+"""
+
+import os
+import shutil
+import sys
+
+from PIL import Image, ImageChops, ImageOps, ImageStat
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import screens  # noqa: E402
+
+# How far a shown photograph may be from the expected one, as the mean absolute difference per channel:
+# resampling (Lanczos in the program, Pillow's here) and the JPEG decoders differ a little, another
+# photograph or black differs by far more.
+AUDIENCE_TOLERANCE = 10
+
+
+def photographs(folder, photos):
+    for n, photo in enumerate(photos, start=3001):
+        target = os.path.join(folder, f"IMG_{n}.jpg")
+        shutil.copyfile(photo, target)
+        print(target)
+
+
+def fitted(photo, width, height):
+    """PHOTO fitted on black into WIDTH x HEIGHT, as the audience window shows it."""
+    picture = ImageOps.exif_transpose(Image.open(photo)).convert("RGB")
+    scale = min(width / picture.width, height / picture.height)
+    size = (max(1, round(picture.width * scale)), max(1, round(picture.height * scale)))
+    screen = Image.new("RGB", (width, height))
+    screen.paste(picture.resize(size, Image.LANCZOS), ((width - size[0]) // 2, (height - size[1]) // 2))
+    return screen
+
+
+def difference(a, b):
+    return sum(ImageStat.Stat(ImageChops.difference(a, b)).mean) / 3
+
+
+def audience(shot_path, photo):
+    _, second = screens.monitors(shot_path)
+    off = difference(second, fitted(photo, *second.size))
+    if off > AUDIENCE_TOLERANCE:
+        screens.fail(f"monitor 2 does not show {os.path.basename(photo)} (mean difference {off:.1f})")
+    print(f"monitor 2 shows {os.path.basename(photo)} (mean difference {off:.1f})")
+
+
+def readme(shot_path, out):
+    shot = Image.open(shot_path).convert("RGB")
+    shot.resize((shot.width // 2, shot.height // 2), Image.LANCZOS).save(out, optimize=True)
+    print(out)
+
+
+def main(argv):
+    commands = {
+        "photographs": (2, lambda a: photographs(a[0], a[1:])),
+        "audience": (2, lambda a: audience(a[0], a[1])),
+        "readme": (2, lambda a: readme(a[0], a[1])),
+    }
+    if len(argv) < 2 or argv[1] not in commands or len(argv) - 2 < commands[argv[1]][0]:
+        print(__doc__, file=sys.stderr)
+        sys.exit(2)
+    commands[argv[1]][1](argv[2:])
+
+
+if __name__ == "__main__":
+    main(sys.argv)
