@@ -33,7 +33,7 @@ cmake -S "$root" -B "$tsan_build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DO
 cmake --build "$tsan_build" --target thumbnails_tests
 (
     export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$runtime"
-    export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
+    export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$root/scripts/tsan.supp"
     "$tsan_build/bin/thumbnails_tests" --gtest_repeat=5
 )
 
