@@ -190,18 +190,22 @@ def toolbar(shot_path, scale=1, button=5):
 
 def list_rows(shot_path):
     """The rows of the list view below the toolbar: the vertical centres of the lines of text at the
-    left of the list (dark text, or light text on the selection's highlight), the column header first."""
+    left of the list (dark text, or white text on the selection's highlight), the column header first."""
     groups, _, bottom = toolbar_icons(shot_path)
     first, _ = monitors(shot_path)
     pixels = first.load()
     left = groups[0][0]
     ink_rows = []
     for y in range(bottom + 4, first.size[1]):
-        if any(max(pixels[x, y]) < 128 or near(pixels[x, y], HIGHLIGHT, 30) for x in range(left + 20, left + 80)):
+        line = [pixels[x, y] for x in range(left + 20, left + 80)]
+        highlighted = any(near(pixel, HIGHLIGHT, 30) for pixel in line)
+        if any(max(pixel) < 128 or (highlighted and min(pixel) > 200) for pixel in line):
             ink_rows.append(y)
+    # Rows are 18 pixels apart; ink within 12 pixels of a row's first ink is that row's (a bold caption
+    # on the shown entry's tint may break into pieces).
     bands = []
     for y in ink_rows:
-        if bands and y - bands[-1][1] <= 2:
+        if bands and y - bands[-1][0] < 12:
             bands[-1][1] = y
         else:
             bands.append([y, y])
