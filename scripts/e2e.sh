@@ -645,9 +645,8 @@ pass "monitor unplugged and plugged in again: checked in $(($(date +%s) - hotplu
 # --- Photographs: the command line, a second start, the README's pictures -----------------------------
 #
 # A second run of the program, on real photographs: the nature photographs of Debian's mate-backgrounds
-# package (GPL-2+, their authors in the package's copyright file, copied beside them), fetched once with
-# apt-get download into BUILD_DIR/e2e-photos and renamed like a camera's files (IMG_2101_Aqua.jpg, ...),
-# so that the watermark has a number to show.
+# package (GPL-2+, their authors in the package's copyright file; the presenter's run uses five of them),
+# renamed like a camera's files (IMG_2101_Aqua.jpg, ...), so that the watermark has a number to show.
 #   - the program starts with a folder of eleven photographs on its command line, its browser pointed
 #     at that folder: the image list fills with their thumbnails;
 #   - a second start of the program with the twelfth photograph ends at once with exit status 0, and the
@@ -657,27 +656,8 @@ pass "monitor unplugged and plugged in again: checked in $(($(date +%s) - hotplu
 #     readme-presentation-monitor.png in SHOTS_DIR);
 #   - File > Exit leaves a last image list of the folder's photographs in name order, then the twelfth.
 photos_package=mate-backgrounds
-photo_cache="$build/e2e-photos"
-
-fetch_photographs() {
-    if compgen -G "$photo_cache/*.jpg" >/dev/null && [[ -f "$photo_cache/copyright" ]]; then
-        return 0
-    fi
-    local download="$work/download"
-    mkdir -p "$download" "$photo_cache"
-    local get=(apt-get download -qq -o APT::Sandbox::User=root "$photos_package")
-    (cd "$download" && { "${get[@]}" 2>/dev/null || { apt-get update -qq && "${get[@]}"; }; }) ||
-        fail "apt-get download $photos_package failed"
-    dpkg-deb --fsys-tarfile "$download/${photos_package}"_*.deb |
-        tar -x -C "$download" --wildcards './usr/share/backgrounds/mate/nature/*.jpg' \
-            "./usr/share/doc/$photos_package/copyright"
-    cp "$download"/usr/share/backgrounds/mate/nature/*.jpg "$photo_cache/"
-    cp "$download/usr/share/doc/$photos_package/copyright" "$photo_cache/copyright"
-    rm -rf "$download"
-}
 
 photographs_run() {
-    fetch_photographs
     # The photographs lie in a home of their own under /home, as on a desktop, so that the browser's
     # folder tree in the README's screenshot shows an ordinary machine rather than this run's /tmp.
     if [[ -e /home/operator ]]; then
@@ -690,15 +670,15 @@ photographs_run() {
     local nature="$HOME/Pictures/Nature" party="$HOME/Pictures/Garden party"
     mkdir -p "$nature" "$party"
     local names=() number=2101 source name
-    for source in "$photo_cache"/*.jpg; do
+    for source in "$photo_source"/*.jpg; do
         name="IMG_${number}_$(basename "$source")"
         names+=("$name")
         number=$((number + 1))
     done
-    ((${#names[@]} >= 4)) || fail "only ${#names[@]} photographs in $photo_cache"
+    ((${#names[@]} >= 4)) || fail "only ${#names[@]} photographs in $photo_source"
     local held="${names[-1]}" expected=()
     number=0
-    for source in "$photo_cache"/*.jpg; do
+    for source in "$photo_source"/*.jpg; do
         name=${names[number]}
         number=$((number + 1))
         if [[ "$name" == "$held" ]]; then

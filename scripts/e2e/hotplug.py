@@ -96,10 +96,7 @@ def main(argv):
         "shown": (3, lambda a: shown(a[0], int(a[1]), int(a[2]))),
         "returned": (6, lambda a: returned(a[0], int(a[1]), float(a[2]), float(a[3]), a[4], a[5])),
     }
-    if len(argv) < 2 or argv[1] not in commands or len(argv) - 2 < commands[argv[1]][0]:
-        print(__doc__, file=sys.stderr)
-        sys.exit(2)
-    commands[argv[1]][1](argv[2:])
+    screens.run(argv, commands, __doc__)
 
 
 if __name__ == "__main__":

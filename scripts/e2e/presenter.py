@@ -67,10 +67,7 @@ def main(argv):
         "audience": (2, lambda a: audience(a[0], a[1])),
         "readme": (2, lambda a: readme(a[0], a[1])),
     }
-    if len(argv) < 2 or argv[1] not in commands or len(argv) - 2 < commands[argv[1]][0]:
-        print(__doc__, file=sys.stderr)
-        sys.exit(2)
-    commands[argv[1]][1](argv[2:])
+    screens.run(argv, commands, __doc__)
 
 
 if __name__ == "__main__":

@@ -709,6 +709,15 @@ def photo(shot_path, photo_path):
           f"watermark: {white['bottom right']} white pixels in the bottom right corner")
 
 
+def run(argv, commands, usage):
+    """Runs the command argv[1] of `commands` (name: (least arguments, function of the arguments)), or
+    prints `usage` and exits with 2 when there is no such command or too few arguments."""
+    if len(argv) < 2 or argv[1] not in commands or len(argv) - 2 < commands[argv[1]][0]:
+        print(usage, file=sys.stderr)
+        sys.exit(2)
+    commands[argv[1]][1](argv[2:])
+
+
 def main(argv):
     commands = {
         "make": (1, lambda a: make(a[0])),
@@ -735,10 +744,7 @@ def main(argv):
         "settled": (5, lambda a: settled(a[0], a[1], float(a[2]), float(a[3]), int(a[4]))),
         "photo": (2, lambda a: photo(a[0], a[1])),
     }
-    if len(argv) < 2 or argv[1] not in commands or len(argv) - 2 < commands[argv[1]][0]:
-        print(__doc__, file=sys.stderr)
-        sys.exit(2)
-    commands[argv[1]][1](argv[2:])
+    run(argv, commands, __doc__)
 
 
 if __name__ == "__main__":
