@@ -35,7 +35,6 @@
 #include "ImageListFile.h"
 #include "IniFile.h"
 #include "Lister.h"
-#include "MonitorWatch.h"
 #include "OpenInImageList.h"
 #include "Preview.h"
 #include "ProgressWindow.h"
@@ -47,6 +46,7 @@
 #include "ThumbnailerThread.h"
 #include "ThumbnailsProcessing.h"
 #include "VersionUpdate.h"
+#include "monitors/MonitorWatch.h"
 
 TFormMain* FormMain = nullptr;
 

@@ -12,12 +12,12 @@
 #include "BrowserBinding.h"
 #include "ImageList.h"
 #include "OpenRequest.h"
-#include "PresenterLink.h"
 #include "ShowImage.h"
 #include "ShowList.h"
 #include "Slideshow.h"
 #include "ThumbDatabase.h"
 #include "ThumbnailAcquisition.h"
+#include "presenter/PresenterLink.h"
 
 class QGroupBox;
 class QLabel;

@@ -27,9 +27,9 @@
 #include "BenchPhotographs.h"
 #include "BrowserLibrary.h"
 #include "FileMaker.h"
-#include "Presenter.h"
 #include "Preview.h"
 #include "UnitMain.h"
+#include "presenter/Presenter.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <QPoint>
 #include <QRect>
 
-#include "MonitorIdentity.h"
+#include "monitors/MonitorIdentity.h"
 
 // The monitor nearest to `cursor`: the first one that contains it, else the one at the least distance
 // (the first of equals). -1 when there are no monitors.

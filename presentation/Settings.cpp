@@ -13,11 +13,11 @@
 
 #include "ErrorBoundary.h"
 #include "FileUtils.h"
-#include "IdentifyMonitors.h"
 #include "IniFile.h"
-#include "MonitorWatch.h"
 #include "SettingsControls.h"
 #include "SpecialFolders.h"
+#include "monitors/IdentifyMonitors.h"
+#include "monitors/MonitorWatch.h"
 
 TFormSettings* FormSettings = nullptr;
 

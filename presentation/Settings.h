@@ -2,9 +2,9 @@
 
 #include <QDialog>
 
-#include "MonitorIdentity.h"
 #include "SettingsValues.h"
 #include "WatermarkFontDialog.h"
+#include "monitors/MonitorIdentity.h"
 
 class QCheckBox;
 class QComboBox;

@@ -3,7 +3,7 @@
 #include <QList>
 #include <QString>
 
-#include "MonitorIdentity.h"
+#include "monitors/MonitorIdentity.h"
 
 class TIniFile;
 

@@ -2,24 +2,6 @@
 
 #include <tuple>
 
-namespace {
-
-// The audience monitor among `monitors`: by its identity, or, for a monitor the system gives neither a
-// name nor a device, by its bounds.
-int FindAudience(const QList<TMonitorInfo>& monitors, const TMonitorInfo& audience) {
-    if (!audience.Identity.IsEmpty()) {
-        return FindMonitor(monitors, audience.Identity);
-    }
-    for (int i = 0; i < monitors.size(); ++i) {
-        if (monitors[i].Identity.IsEmpty() && monitors[i].Geometry == audience.Geometry) {
-            return i;
-        }
-    }
-    return -1;
-}
-
-}  // namespace
-
 template <class F>
 void TShowStatus::Change(F&& change) {
     const auto before =
@@ -114,26 +96,24 @@ TMonitorReaction TShowStatus::MonitorsChanged(const QList<TMonitorInfo>& monitor
     if (Now == TShowState::NoShow) {
         return TMonitorReaction::Nothing;
     }
-    const int found = FindAudience(monitors, Audience);
-    TMonitorReaction reaction = TMonitorReaction::Nothing;
+    const TMonitorChange change = MonitorChangeFor(monitors, Audience, Now == TShowState::Paused);
     Change([&] {
-        if (found < 0) {
-            if (Now != TShowState::Paused) {
+        switch (change.Reaction) {
+            case TMonitorReaction::Withdraw:
                 Resume = Now;
                 Now = TShowState::Paused;
-                reaction = TMonitorReaction::Withdraw;
-            }
-            return;
+                return;
+            case TMonitorReaction::Return:
+                Now = Resume;
+                break;
+            case TMonitorReaction::Follow:
+            case TMonitorReaction::Nothing:
+                break;
         }
-        const TMonitorInfo& now = monitors[found];
-        if (Now == TShowState::Paused) {
-            Now = Resume;
-            reaction = TMonitorReaction::Return;
-        } else if (now.Geometry != Audience.Geometry) {
-            reaction = TMonitorReaction::Follow;
+        if (change.Index >= 0) {
+            Audience = monitors[change.Index];
+            Number = change.Index + 1;
         }
-        Audience = now;
-        Number = found + 1;
     });
-    return reaction;
+    return change.Reaction;
 }

@@ -4,7 +4,8 @@
 #include <QObject>
 #include <QString>
 
-#include "MonitorIdentity.h"
+#include "monitors/MonitorChanges.h"
+#include "monitors/MonitorIdentity.h"
 
 // What the audience monitor is doing.
 enum class TShowState {
@@ -12,14 +13,6 @@ enum class TShowState {
     Showing,  // the audience window covers its monitor and the show runs (automatic or manual advance)
     Paused,   // the audience monitor went away: the window waits for it, hidden, the advance paused
     Stopped,  // the audience window covers its monitor with its picture frozen ("Stop slideshow")
-};
-
-// What a change of the monitors asks of the audience window and the automatic advance.
-enum class TMonitorReaction {
-    Nothing,
-    Withdraw,  // its monitor went away: hide the window (never onto another monitor), pause the advance
-    Return,    // its monitor came back: cover it again and resume the advance if it was advancing
-    Follow,    // its monitor's bounds changed: cover them
 };
 
 // The status of the show as the operator follows it: the state, the entry shown out of how many, and the
@@ -31,9 +24,8 @@ enum class TMonitorReaction {
 //   Paused             there again                         Return     Showing or Stopped, as before
 //   any other case                                         Nothing    unchanged
 //
-// A monitor is the same one when FindMonitor finds its identity among the monitors there now (a monitor
-// without any identity is the same one while one without any has the same bounds). Every change
-// of what Text() says, or of the state, position or monitor, is signalled by Changed().
+// Whether the audience monitor is still there, and where, is decided by MonitorChangeFor. Every change of
+// what Text() says, or of the state, position or monitor, is signalled by Changed().
 class TShowStatus : public QObject {
     Q_OBJECT
 public:

@@ -9,11 +9,11 @@
 #include <functional>
 
 #include "AdvanceCountdown.h"
-#include "MonitorIdentity.h"
 #include "SettingsValues.h"
 #include "ShowImage.h"
 #include "ShowKeys.h"
 #include "ShowStatus.h"
+#include "monitors/MonitorIdentity.h"
 
 // What the slideshow asks of the main window: the list's selection, the monitors and the mouse cursor,
 // the shared preview window's placement and the toolbar's step buttons.

@@ -23,14 +23,14 @@
 #include "BrowserLibrary.h"
 #include "IniFile.h"
 #include "OffscreenScreens.h"
-#include "PicturePane.h"
-#include "Presenter.h"
 #include "Preview.h"
 #include "Settings.h"
 #include "ShowOnScreens.h"
 #include "SpecialFolders.h"
 #include "TempHome.h"
 #include "UnitMain.h"
+#include "presenter/PicturePane.h"
+#include "presenter/Presenter.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ChooseDisplay.h"
-#include "MonitorFakes.h"
+#include "monitors/MonitorFakes.h"
 
 namespace {
 

@@ -13,12 +13,12 @@
 #include <QTimer>
 
 #include "ErrorBoundary.h"
-#include "IdentifyMonitors.h"
 #include "IniFile.h"
 #include "OffscreenScreens.h"
 #include "Settings.h"
 #include "SpecialFolders.h"
 #include "TempHome.h"
+#include "monitors/IdentifyMonitors.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <functional>
 
 #include "IniFile.h"
-#include "MonitorFakes.h"
 #include "SettingsValues.h"
+#include "monitors/MonitorFakes.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <functional>
 
-#include "MonitorFakes.h"
 #include "ShowStatus.h"
+#include "monitors/MonitorFakes.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <QTest>
 
 #include "FileMaker.h"
-#include "MonitorFakes.h"
 #include "Preview.h"
 #include "ShowFakes.h"
 #include "Slideshow.h"
+#include "monitors/MonitorFakes.h"
 
 namespace {
 

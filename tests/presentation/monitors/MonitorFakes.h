@@ -3,7 +3,7 @@
 #include <QList>
 #include <QRect>
 
-#include "MonitorIdentity.h"
+#include "monitors/MonitorIdentity.h"
 
 namespace monitorfakes {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "MonitorFakes.h"
-#include "MonitorIdentity.h"
+#include "monitors/MonitorIdentity.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 
 #include <vector>
 
-#include "Presenter.h"
 #include "Preview.h"
+#include "presenter/Presenter.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "AdvanceCountdown.h"
 #include "IniFile.h"
-#include "PresenterView.h"
+#include "presenter/PresenterView.h"
 
 namespace {
 
