@@ -150,6 +150,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // Building the window (MainWindowLayout.cpp).
     void CreateControls();
     void CreateToolbar();
     void CreateMenus();
