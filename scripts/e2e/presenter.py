@@ -1,6 +1,6 @@
 #!/usr/bin/python3
-"""Screenshot checks for the presenter-view section of scripts/e2e.sh, with real photographs (see
-tests/data/README.md for where they come from).
+"""Screenshot checks for the presenter-view section of the end-to-end run (scenarios/presenter.sh), with
+real photographs (see tests/data/README.md for where they come from).
 
     presenter.py photographs FOLDER PHOTO...   copies the photographs into FOLDER as IMG_<n>.jpg (n from
                                                3001) and prints their new paths
@@ -18,7 +18,8 @@ import sys
 from PIL import Image, ImageChops, ImageOps, ImageStat
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import screens  # noqa: E402
+from compare import monitors  # noqa: E402
+from dispatch import fail, run  # noqa: E402
 
 # How far a shown photograph may be from the expected one, as the mean absolute difference per channel:
 # resampling (Lanczos in the program, Pillow's here) and the JPEG decoders differ a little, another
@@ -48,10 +49,10 @@ def difference(a, b):
 
 
 def audience(shot_path, photo):
-    _, second = screens.monitors(shot_path)
+    _, second = monitors(shot_path)
     off = difference(second, fitted(photo, *second.size))
     if off > AUDIENCE_TOLERANCE:
-        screens.fail(f"monitor 2 does not show {os.path.basename(photo)} (mean difference {off:.1f})")
+        fail(f"monitor 2 does not show {os.path.basename(photo)} (mean difference {off:.1f})")
     print(f"monitor 2 shows {os.path.basename(photo)} (mean difference {off:.1f})")
 
 
@@ -67,7 +68,7 @@ def main(argv):
         "audience": (2, lambda a: audience(a[0], a[1])),
         "readme": (2, lambda a: readme(a[0], a[1])),
     }
-    screens.run(argv, commands, __doc__)
+    run(argv, commands, __doc__)
 
 
 if __name__ == "__main__":
