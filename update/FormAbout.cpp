@@ -19,6 +19,7 @@
 #include "ErrorBoundary.h"
 #include "Exceptions.h"
 #include "OpenUrl.h"
+#include "Platform.h"
 #include "VersionInfo.h"
 
 // The logo lives in this library's resources; a static library has to load them by hand, and the call
@@ -273,7 +274,10 @@ void TFormAboutBox::SetClientHeight(int height) {
 
 void TFormAboutBox::SetAlphaBlendValue(int value) {
     AlphaBlend = value;
-    setWindowOpacity(value / double(Opaque));
+    // Where the platform cannot make a window translucent the box simply appears and goes.
+    if (CurrentPlatformTraits().WindowOpacity) {
+        setWindowOpacity(value / double(Opaque));
+    }
 }
 
 void TFormAboutBox::StartFader() {
