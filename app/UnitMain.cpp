@@ -7,6 +7,7 @@
 #include <QMimeData>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QStatusBar>
 #include <QToolButton>
 #include <QUrl>
 
@@ -45,6 +46,14 @@ const QString ViewModeKey = QStringLiteral("ListerViewModeThumbs");
 // The presentation settings in force: the settings dialog's, or the defaults before it exists.
 TSettingsValues CurrentSettings() {
     return FormSettings != nullptr ? FormSettings->Values() : TSettingsValues();
+}
+
+constexpr int HandOverMessageMilliseconds = 10000;
+
+// What the status bar says of pictures another start handed over during a show.
+QString HandOverText(int added) {
+    return added == 1 ? QStringLiteral("Another start added 1 picture to the image list")
+                      : QStringLiteral("Another start added %1 pictures to the image list").arg(added);
 }
 
 double ScreenDotsPerInch() {
@@ -381,7 +390,8 @@ QPoint TFormMain::CursorPosition() const {
 
 void TFormMain::ShowPreviewOver(const QRect& bounds, bool activate) {
     if (FormPreview != nullptr) {
-        FormPreview->ShowOver(bounds, activate);
+        // The presenter window that opens with the show takes the keyboard; the audience window leaves it.
+        FormPreview->ShowOver(bounds, activate && !Presenter().OpensWithShowOver(bounds));
     }
 }
 
@@ -406,6 +416,7 @@ void TFormMain::ConnectPreview(TFormPreview& preview) {
     if (&preview == FormPreview) {
         // The slideshow's window: the show's keys, and the presenter follows what it shows.
         preview.ShowKey = [this](TShowKey key) { Show.Key(key); };
+        preview.PlacementRefused = [this](TFormPreview&) { Show.PlacementRefused(); };
         connect(preview.ImgView32Preview, &TPictureSurface::PictureChanged, this,
                 [this] { SwallowErrors([&] { Presenter().AudienceChanged(); }); });
     }
@@ -540,9 +551,16 @@ void TFormMain::LoadListFile(const QString& path) {
 }
 
 void TFormMain::OpenFromCommandLine(const TOpenRequests& requests) {
+    const int before = Images.Count();
     OpenInImageList(
         requests, Images, Progress(), [this] { AskToClearImageList(); },
         [this](const QString& path) { LoadListFile(path); });
+    // During a show the operator's eyes are on the presenter or the audience: the main window stays
+    // where it is and says what came.
+    if (Show.Status.State() != TShowState::NoShow) {
+        statusBar()->showMessage(HandOverText(Images.Count() - before), HandOverMessageMilliseconds);
+        return;
+    }
     RaiseWindow(*this);
 }
 

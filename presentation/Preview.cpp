@@ -35,6 +35,14 @@ TFormPreview::TFormPreview(QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(ImgView32Preview);
     ImgView32Preview->installEventFilter(this);
+
+    connect(&Placement, &TPlacementWatch::Misplaced, this, [this] {
+        SwallowErrors([&] {
+            if (PlacementRefused) {
+                PlacementRefused(*this);
+            }
+        });
+    });
 }
 
 // The surface's presses and wheel turns go to the window's own handlers, so that one press or one
@@ -57,16 +65,14 @@ bool TFormPreview::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TFormPreview::ShowOver(const QRect& bounds, bool activate) {
-    // The geometry is set by hand: a screen assignment followed by a full-screen show alone can land
-    // on the wrong monitor.
-    if (!bounds.isEmpty()) {
-        setGeometry(bounds);
-    }
-    show();
+    setAttribute(Qt::WA_ShowWithoutActivating, !activate);
+    QScreen* screen = bounds.isEmpty() ? nullptr : ScreenWithBounds(bounds);
+    ShowPlaced(*this, screen, bounds.isEmpty() ? TWindowPlacement() : CoveringPlacement(bounds));
     raise();
     if (activate) {
         activateWindow();
     }
+    Placement.Watch(*this, screen);
 }
 
 void TFormPreview::ShowModal() {
@@ -86,6 +92,7 @@ void TFormPreview::ShowModal() {
 
 void TFormPreview::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
+    Placement.Stop();
     // Closing a modal instance ends its modal run.
     if (ModalLoop != nullptr) {
         ModalLoop->quit();

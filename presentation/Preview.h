@@ -7,6 +7,7 @@
 #include "PictureSurface.h"
 #include "ShowImage.h"
 #include "ShowKeys.h"
+#include "monitors/WindowPlacement.h"
 
 class QEventLoop;
 
@@ -29,6 +30,9 @@ public:
     std::function<void(TFormPreview&)> WindowClosed;
     // Set for the slideshow's window: the operator's and a remote's keys other than Escape (ShowKeys.h).
     std::function<void(TShowKey)> ShowKey;
+    // Set for the slideshow's window: the desktop showed it on another monitor than the one ShowOver
+    // named.
+    std::function<void(TFormPreview&)> PlacementRefused;
 
     void SetPicture(const QImage& picture) override { ImgView32Preview->SetPicture(picture); }
     void SetOrientedPicture(const QImage& picture, int orientation) override {
@@ -40,9 +44,12 @@ public:
     }
 
     // Covers `bounds` (a monitor's full bounds, not its work area; the window stays where it is when they
-    // are empty), shows the window there above the others and, with `activate`, gives it the keyboard
-    // focus.
+    // are empty) full screen, above the others, and, with `activate`, gives it the keyboard focus; without,
+    // it is shown without taking the focus from the window that has it. Where the desktop shows it on
+    // another monitor instead, PlacementRefused is called.
     void ShowOver(const QRect& bounds, bool activate = true);
+    // Where the window belongs and whether the desktop put it there.
+    TPlacementWatch Placement;
     // Shows the window maximised on the primary screen and returns when it is closed.
     void ShowModal();
 

@@ -5,9 +5,9 @@
 template <class F>
 void TShowStatus::Change(F&& change) {
     const auto before =
-        std::tuple(Now, Resume, Entry, Entries, Audience, Number, Advance, Hold, Black, Presenter);
+        std::tuple(Now, Resume, Entry, Entries, Audience, Number, Advance, Hold, Black, Presenter, Refusal);
     change();
-    if (std::tuple(Now, Resume, Entry, Entries, Audience, Number, Advance, Hold, Black, Presenter) !=
+    if (std::tuple(Now, Resume, Entry, Entries, Audience, Number, Advance, Hold, Black, Presenter, Refusal) !=
         before) {
         emit Changed();
     }
@@ -32,7 +32,9 @@ QString TShowStatus::StateText() const {
                              : QStringLiteral("Showing on %1").arg(monitor);
         }
         case TShowState::Paused:
-            return QStringLiteral("Paused: the audience monitor is not connected");
+            return Refusal ? QStringLiteral("Paused: the desktop did not put the show on monitor %1")
+                                 .arg(MonitorName(Number, Audience.Identity))
+                           : QStringLiteral("Paused: the audience monitor is not connected");
         case TShowState::Stopped:
             return QStringLiteral("Stopped");
         case TShowState::NoShow:
@@ -49,6 +51,7 @@ void TShowStatus::Started(const TMonitorInfo& monitor, int number, bool advancin
         Advance = advancing;
         Hold = false;
         Black = false;
+        Refusal = false;
     });
 }
 
@@ -67,6 +70,7 @@ void TShowStatus::Stopped() {
 void TShowStatus::Closed() {
     Change([&] {
         Now = TShowState::NoShow;
+        Refusal = false;
         Advance = false;
         Hold = false;
         Black = false;
@@ -85,6 +89,18 @@ void TShowStatus::PresenterShown(bool open) {
     Change([&] { Presenter = open; });
 }
 
+bool TShowStatus::Refused() {
+    if (Now != TShowState::Showing && Now != TShowState::Stopped) {
+        return false;
+    }
+    Change([&] {
+        Resume = Now;
+        Now = TShowState::Paused;
+        Refusal = true;
+    });
+    return true;
+}
+
 void TShowStatus::Moved(int position, int count) {
     Change([&] {
         Entry = position;
@@ -96,8 +112,15 @@ TMonitorReaction TShowStatus::MonitorsChanged(const QList<TMonitorInfo>& monitor
     if (Now == TShowState::NoShow) {
         return TMonitorReaction::Nothing;
     }
-    const TMonitorChange change = MonitorChangeFor(monitors, Audience, Now == TShowState::Paused);
+    TMonitorChange change = MonitorChangeFor(monitors, Audience, Now == TShowState::Paused);
     Change([&] {
+        if (Refusal) {
+            // Waits for its monitor to go; from then on it waits for its return like any other.
+            if (change.Index < 0) {
+                Refusal = false;
+            }
+            change.Reaction = TMonitorReaction::Nothing;
+        }
         switch (change.Reaction) {
             case TMonitorReaction::Withdraw:
                 Resume = Now;

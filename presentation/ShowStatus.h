@@ -11,7 +11,8 @@
 enum class TShowState {
     NoShow,   // no audience window: before the first show, after Escape, at the end
     Showing,  // the audience window covers its monitor and the show runs (automatic or manual advance)
-    Paused,   // the audience monitor went away: the window waits for it, hidden, the advance paused
+    Paused,   // the audience monitor went away, or the desktop put the window elsewhere: the window waits,
+              // hidden, the advance paused
     Stopped,  // the audience window covers its monitor with its picture frozen ("Stop slideshow")
 };
 
@@ -23,6 +24,9 @@ enum class TShowState {
 //   Showing, Stopped   there, other bounds                 Follow     unchanged
 //   Paused             there again                         Return     Showing or Stopped, as before
 //   any other case                                         Nothing    unchanged
+//
+// A show paused because the desktop did not put its window on the audience monitor (Refused) waits for
+// that monitor to go and come back, or for the next "Play slideshow": the desktop would do the same again.
 //
 // Whether the audience monitor is still there, and where, is decided by MonitorChangeFor. Every change of
 // what Text() says, or of the state, position or monitor, is signalled by Changed().
@@ -49,8 +53,12 @@ public:
         return (Now == TShowState::Showing || Now == TShowState::Paused) && !Presenter;
     }
 
+    // The desktop showed the audience window on another monitor than the audience monitor.
+    bool PlacementRefused() const { return Refusal; }
+
     // "No show", "Showing 7 of 42 on 2 — HDMI-1", "Paused: the audience monitor is not connected",
-    // "Stopped"; with ", audience monitor blank" and ", advance held" when so.
+    // "Paused: the desktop did not put the show on monitor 2 — HDMI-1", "Stopped"; with ", audience
+    // monitor blank" and ", advance held" when so.
     QString Text() const;
 
     // "Play slideshow" put the window on `monitor`, number `number` in the system's order.
@@ -67,6 +75,9 @@ public:
     void SetBlank(bool blank);
     // The presenter window opened or closed.
     void PresenterShown(bool open);
+    // The desktop put the audience window on another monitor: a show that is showing or stopped pauses.
+    // Whether it paused.
+    bool Refused();
 
     // The monitors there now, after one came, went or changed its bounds; see the table above.
     TMonitorReaction MonitorsChanged(const QList<TMonitorInfo>& monitors);
@@ -90,4 +101,5 @@ private:
     bool Hold = false;
     bool Black = false;
     bool Presenter = false;
+    bool Refusal = false;
 };

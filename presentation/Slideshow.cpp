@@ -149,11 +149,7 @@ void TSlideshow::PreviewClosed() {
 void TSlideshow::MonitorsChanged(const QList<TMonitorInfo>& monitors) {
     switch (Status.MonitorsChanged(monitors)) {
         case TMonitorReaction::Withdraw:
-            Host.HidePreview();
-            TimerSlideShow.stop();
-            if (!Status.Held()) {
-                Countdown.Stop();
-            }
+            Withdraw();
             break;
         case TMonitorReaction::Return:
             Host.ShowPreviewOver(Status.Monitor().Geometry, false);
@@ -167,6 +163,20 @@ void TSlideshow::MonitorsChanged(const QList<TMonitorInfo>& monitors) {
             break;
         case TMonitorReaction::Nothing:
             break;
+    }
+}
+
+void TSlideshow::PlacementRefused() {
+    if (Status.Refused()) {
+        Withdraw();
+    }
+}
+
+void TSlideshow::Withdraw() {
+    Host.HidePreview();
+    TimerSlideShow.stop();
+    if (!Status.Held()) {
+        Countdown.Stop();
     }
 }
 

@@ -72,6 +72,9 @@ public:
     void PreviewClosed();
     // The monitors there now, after one came, went or changed its bounds.
     void MonitorsChanged(const QList<TMonitorInfo>& monitors);
+    // The desktop showed the audience window on another monitor than the one it was put on: it goes, so
+    // that it never covers the operator's monitor, and the show pauses as for a monitor that went away.
+    void PlacementRefused();
     // The image list changed: the entry shown is counted again.
     void ListChanged();
 
@@ -83,6 +86,8 @@ public:
     TAdvanceCountdown Countdown;
 
 private:
+    // The audience window goes and the automatic advance pauses (a held advance keeps its time left).
+    void Withdraw();
     // Starts the timer with its whole interval, its first step `first` ms from now.
     void StartTimer(qint64 first);
     // The current image's entry, 1-based; 0 when it is in none.

@@ -8,14 +8,14 @@
 
 #include "ErrorBoundary.h"
 #include "MonitorWatch.h"
+#include "WindowPlacement.h"
 
 namespace {
 
 constexpr int IdentifyMilliseconds = 3000;
 constexpr int NumberPixels = 200;  // the height of the number's type
 constexpr int NamePixels = 40;
-// The window's share of its monitor, at most, and its size where the monitor is large enough.
-constexpr int MonitorFraction = 2;
+// The window's size where the monitor is large enough (CentredPlacement).
 constexpr QSize WindowSize(560, 360);
 
 QLabel* NewLabel(QWidget* parent, const char* name, const QString& text, int pixels, bool bold) {
@@ -51,11 +51,6 @@ TFormIdentifyMonitor::TFormIdentifyMonitor(int number, const TMonitorInfo& monit
     auto* column = new QVBoxLayout(this);
     column->addWidget(LabelNumber, 1);
     column->addWidget(LabelName);
-
-    const QRect bounds = monitor.Geometry;
-    QRect window(QPoint(), WindowSize.boundedTo(bounds.size() / MonitorFraction));
-    window.moveCenter(bounds.center());
-    setGeometry(window);
 }
 
 void TFormIdentifyMonitor::mousePressEvent(QMouseEvent* event) {
@@ -85,7 +80,8 @@ void TMonitorIdentification::Show() {
         window->setAttribute(Qt::WA_DeleteOnClose);
         window->Clicked = [this] { Close(); };
         Shown.append(window);
-        window->show();
+        ShowPlaced(*window, ScreenWithBounds(monitors[i].Geometry),
+                   CentredPlacement(CurrentPlatformTraits(), monitors[i].Geometry, WindowSize));
     }
     TimerIdentify.start();
 }

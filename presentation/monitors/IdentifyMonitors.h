@@ -12,7 +12,8 @@
 class QLabel;
 
 // One monitor's part of "Identify": a borderless, always-on-top window in the middle of that monitor
-// with its number in large type and its name below. A click on it asks for the end of the
+// (covering it where the platform does not place windows) with its number in large type and its name
+// below. A click on it asks for the end of the
 // identification (Clicked).
 class TFormIdentifyMonitor : public QWidget {
     Q_OBJECT

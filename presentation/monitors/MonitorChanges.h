@@ -20,10 +20,17 @@ struct TMonitorChange {
     int Index = -1;
 };
 
+// Whether the system's name for a monitor lasts: XWayland names its outputs "XWAYLAND<n>" with a number
+// that changes every time an output comes back, so such a name is no identity.
+bool HasLastingName(const TMonitorIdentity& monitor);
+
 // The monitor `covered` among `monitors`: by its identity (FindMonitor), or, for a monitor the system
-// gives neither a name nor a device, by its bounds among the others without either. -1 when it is not
-// there.
-int FindCoveredMonitor(const QList<TMonitorInfo>& monitors, const TMonitorInfo& covered);
+// gives neither a name nor a device, by its bounds among the others without either. With `waiting` (its
+// window waits for it to come back) a monitor whose name does not last is also found as one of the same
+// bounds and device whose name does not last either: the same monitor, come back under a new name. -1
+// when it is not there.
+int FindCoveredMonitor(const QList<TMonitorInfo>& monitors, const TMonitorInfo& covered,
+                       bool waiting = false);
 
 // The change for a window on `covered`, as last seen, when `monitors` are there now; `waiting` says that
 // the window already waits for its monitor to come back:

@@ -56,32 +56,37 @@ QRect TPresenterLink::OperatorArea() const {
     return screen != nullptr ? screen->availableGeometry() : QRect();
 }
 
-bool TPresenterLink::AudienceElsewhere() const {
+bool TPresenterLink::AudienceElsewhere(const QRect& audience) const {
     const QScreen* screen = Main != nullptr ? Main->screen() : nullptr;
     const QList<QScreen*> screens = QGuiApplication::screens();
     const int operatorMonitor = screen != nullptr ? int(screens.indexOf(screen)) : -1;
-    int audience = -1;
+    int audienceIndex = -1;
     for (int i = 0; i < screens.size(); ++i) {
-        if (screens[i]->geometry() == Show.Status.Monitor().Geometry) {
-            audience = i;
+        if (screens[i]->geometry() == audience) {
+            audienceIndex = i;
             break;
         }
     }
-    return PresenterOpens(true, int(screens.size()), audience, operatorMonitor);
+    return PresenterOpens(true, int(screens.size()), audienceIndex, operatorMonitor);
+}
+
+bool TPresenterLink::OpensWithShowOver(const QRect& audience) const {
+    return Settings().ShowPresenterView && AudienceElsewhere(audience);
 }
 
 void TPresenterLink::ShowStarted() {
     if (Show.Status.State() != TShowState::Showing) {
         return;
     }
-    if (Settings().ShowPresenterView && AudienceElsewhere()) {
+    if (OpensWithShowOver(Show.Status.Monitor().Geometry)) {
         Open();
     }
 }
 
 bool TPresenterLink::CanOpen() const {
     const TShowState state = Show.Status.State();
-    return (state == TShowState::Showing || state == TShowState::Paused) && AudienceElsewhere();
+    return (state == TShowState::Showing || state == TShowState::Paused) &&
+           AudienceElsewhere(Show.Status.Monitor().Geometry);
 }
 
 void TPresenterLink::Open() {

@@ -28,6 +28,10 @@ public:
                    QWidget* mainWindow);
     ~TPresenterLink() override;
 
+    // The window will open when "Play slideshow" puts the audience window over `audience` (a monitor's
+    // bounds): the setting asks for it and that monitor is not the main window's. The audience window
+    // then leaves the keyboard to it.
+    bool OpensWithShowOver(const QRect& audience) const;
     // "Play slideshow" put the audience window on its monitor.
     void ShowStarted();
     // The "Presenter view" command can open the window: a show runs on a monitor that is not the main
@@ -55,8 +59,8 @@ private:
     void SavePlace();
     // The main window's monitor's work area.
     QRect OperatorArea() const;
-    // The audience monitor is not the main window's.
-    bool AudienceElsewhere() const;
+    // The audience monitor (of bounds `audience`) is not the main window's.
+    bool AudienceElsewhere(const QRect& audience) const;
 
     TSlideshow& Show;
     TImageList& Images;

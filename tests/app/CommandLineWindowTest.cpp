@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QStatusBar>
 #include <QTemporaryDir>
+#include <QToolButton>
 
 #include <memory>
 
@@ -53,6 +55,24 @@ TEST_F(CommandLineWindowTest, HandedOverPathsJoinTheListAndTheWindowComesBack) {
         {{TOpenKind::Folder, Pictures.filePath(QStringLiteral("trip"))}, {TOpenKind::ImageListFile, list}});
     EXPECT_EQ(Asked, QStringList({QStringLiteral("Clear the existing image list?")}));
     EXPECT_EQ(Window->ImageList().FileNames(), QStringList({b, b}));
+}
+
+// During a show the operator works in the presenter and the audience window: the main window stays
+// where it is, and its status bar says what came.
+TEST_F(CommandLineWindowTest, DuringAShowHandedOverPathsJoinTheListWithoutRaisingTheWindow) {
+    const QString a = MakeFile(Pictures.filePath(QStringLiteral("a.jpg")));
+    const QString b = MakeFile(Pictures.filePath(QStringLiteral("b.jpg")));
+    const QString c = MakeFile(Pictures.filePath(QStringLiteral("c.jpg")));
+    Window->AddImageFile(a);
+    Window->ToolButtonPlaySlideshow->click();
+    ASSERT_EQ(Window->Slideshow().Status.State(), TShowState::Showing);
+    Window->showMinimized();
+
+    Window->OpenFromCommandLine({{TOpenKind::Picture, b}, {TOpenKind::Picture, c}});
+    EXPECT_EQ(Window->ImageList().FileNames(), QStringList({a, b, c}));
+    EXPECT_TRUE(Window->isMinimized());
+    EXPECT_EQ(Window->statusBar()->currentMessage(),
+              QStringLiteral("Another start added 2 pictures to the image list"));
 }
 
 }  // namespace

@@ -85,7 +85,9 @@ TEST_F(PresenterWindowTest, OpensOnTheOperatorsMonitorAndNeverOnTheAudiences) {
     EXPECT_FALSE(Presenter()->geometry().intersects(Monitor(1)));
     EXPECT_EQ(Presenter()->size(), QSize(700, 500));
     EXPECT_EQ(Presenter()->windowTitle(), QStringLiteral("Presenter"));
-    // It has the keyboard, ahead of the audience window, so that a remote drives the show at once.
+    // It has the keyboard, ahead of the audience window, so that a remote drives the show at once; the
+    // audience window does not ask for it at all.
+    EXPECT_TRUE(FormPreview->testAttribute(Qt::WA_ShowWithoutActivating));
     EXPECT_TRUE(QTest::qWaitForWindowActive(Presenter()));
     EXPECT_EQ(QApplication::activeWindow(), Presenter());
     EXPECT_TRUE(Window->isVisible());

@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QWindow>
 
 #include <memory>
 
@@ -131,6 +132,33 @@ TEST_F(ScreensSlideshowTest, TheShowWaitsHiddenForItsMonitorAndGoesOnThere) {
     EXPECT_EQ(Audience().pixelColor(960, 540), QColor(Qt::red));
     EXPECT_TRUE(Window->Slideshow().TimerSlideShow.isActive());
     EXPECT_EQ(Status(), QStringLiteral("Showing 1 of 2 on 3 \u2014 middle"));
+}
+
+// A desktop that shows the audience window on another monitor than the one it was given (a tiling
+// desktop under XWayland ignores the positions of X11 windows): the window goes instead of covering the
+// operator's monitor, the show waits and says why, and "Play slideshow" tries again.
+TEST_F(ScreensSlideshowTest, AWindowTheDesktopPutsElsewhereGoesAndTheShowSaysSo) {
+    QCursor::setPos(Monitor(0).center());
+    UseSettings(0, true);
+    FormPreview->Placement.SettleTimer.setInterval(0);
+    Window->ToolButtonPlaySlideshow->click();
+    ASSERT_EQ(FormPreview->geometry(), Monitor(1));
+    EXPECT_EQ(FormPreview->screen(), QGuiApplication::screens().at(1));
+    QTest::qWait(20);
+    EXPECT_TRUE(FormPreview->isVisible());  // where it belongs
+
+    FormPreview->windowHandle()->setGeometry(QRect(Monitor(0).topLeft(), QSize(960, 1080)));
+    EXPECT_TRUE(QTest::qWaitFor([] { return !FormPreview->isVisible(); }));
+    EXPECT_TRUE(Window->isVisible());
+    EXPECT_FALSE(Window->Slideshow().TimerSlideShow.isActive());
+    EXPECT_EQ(Status(),
+              QStringLiteral("Paused: the desktop did not put the show on monitor 2 \u2014 middle"));
+
+    Window->ToolButtonPlaySlideshow->click();
+    EXPECT_TRUE(FormPreview->isVisible());
+    EXPECT_EQ(FormPreview->geometry(), Monitor(1));
+    EXPECT_TRUE(Window->Slideshow().TimerSlideShow.isActive());
+    EXPECT_EQ(Status(), QStringLiteral("Showing 1 of 2 on 2 \u2014 middle"));
 }
 
 // The projector's resolution is switched during a show: the window covers it exactly and the picture is

@@ -145,4 +145,57 @@ TEST(ShowStatusTest, AMonitorWithoutIdentityIsKnownByItsBounds) {
     EXPECT_EQ(status.MonitorsChanged(SideBySide({Own, TMonitorIdentity()})), TMonitorReaction::Return);
 }
 
+// XWayland names an output again with a new number each time it comes back: while the show waits, a
+// monitor of that kind of name at the same place and of the same size is its monitor.
+TEST(ShowStatusTest, AMonitorWithoutALastingNameIsKnownAgainByItsPlaceWhileTheShowWaits) {
+    const TMonitorIdentity first(QStringLiteral("XWAYLAND0"));
+    TShowStatus status;
+    status.Started(Monitor(TMonitorIdentity(QStringLiteral("XWAYLAND1")), 1920), 2, true);
+    EXPECT_EQ(status.MonitorsChanged(SideBySide({first})), TMonitorReaction::Withdraw);
+    // Not at the same place: another monitor.
+    EXPECT_EQ(status.MonitorsChanged({Monitor(first), Monitor(TMonitorIdentity("XWAYLAND2"), 1920, 1080)}),
+              TMonitorReaction::Nothing);
+    EXPECT_EQ(status.MonitorsChanged(SideBySide({first, TMonitorIdentity("XWAYLAND3")})),
+              TMonitorReaction::Return);
+    EXPECT_EQ(status.Monitor().Identity.Name, QStringLiteral("XWAYLAND3"));
+    EXPECT_EQ(status.State(), TShowState::Showing);
+
+    // A lasting name is the monitor's identity: another name at its place is another monitor.
+    status.Started(Monitor(Projector, 1920), 2, true);
+    status.MonitorsChanged(OwnOnly);
+    EXPECT_EQ(status.MonitorsChanged(SideBySide({Own, TMonitorIdentity("HDMI-2")})),
+              TMonitorReaction::Nothing);
+    EXPECT_EQ(status.State(), TShowState::Paused);
+}
+
+// The desktop showed the audience window on another monitor: the show waits for its monitor to go and
+// come back, or for the next "Play slideshow", and says why.
+TEST(ShowStatusTest, AShowTheDesktopRefusedWaitsForItsMonitorToComeBack) {
+    TShowStatus status;
+    EXPECT_FALSE(status.Refused());  // no show
+    Showing(status, true);
+    EXPECT_TRUE(status.Refused());
+    EXPECT_EQ(status.State(), TShowState::Paused);
+    EXPECT_EQ(status.Text(),
+              QStringLiteral("Paused: the desktop did not put the show on monitor 2 — HDMI-1"));
+    EXPECT_FALSE(status.Refused());  // already paused
+    // Its monitor is there all along: trying again would meet the same refusal.
+    EXPECT_EQ(status.MonitorsChanged(SideBySide({Own, Projector, TMonitorIdentity("DP-1")})), R::Nothing);
+    EXPECT_EQ(status.State(), TShowState::Paused);
+    EXPECT_EQ(status.MonitorsChanged(OwnOnly), R::Nothing);
+    EXPECT_EQ(status.Text(), QStringLiteral("Paused: the audience monitor is not connected"));
+    EXPECT_EQ(status.MonitorsChanged(Both), R::Return);
+    EXPECT_EQ(status.State(), TShowState::Showing);
+
+    status.Stopped();
+    EXPECT_TRUE(status.Refused());
+    EXPECT_EQ(status.MonitorsChanged(OwnOnly), R::Nothing);
+    EXPECT_EQ(status.MonitorsChanged(Both), R::Return);
+    EXPECT_EQ(status.State(), TShowState::Stopped);  // as it was
+    status.Refused();
+    Showing(status, true);  // "Play slideshow" tries again
+    EXPECT_FALSE(status.PlacementRefused());
+    EXPECT_EQ(status.Text(), QStringLiteral("Showing on 2 — HDMI-1"));
+}
+
 }  // namespace
