@@ -30,14 +30,20 @@ QString WithoutScreenNumber(const QString& display) {
 
 QString DisplayKey(const QString& platformName, const QByteArray& x11Display,
                    const QByteArray& waylandDisplay) {
-    QString display;
-    if (platformName == u"xcb") {
-        display = WithoutScreenNumber(QString::fromLocal8Bit(x11Display));
-    } else if (platformName == u"wayland") {
-        display =
-            waylandDisplay.isEmpty() ? QStringLiteral("wayland-0") : QString::fromLocal8Bit(waylandDisplay);
+    // A platform of a desktop session is keyed by the session, whichever of its platforms the program
+    // uses: a Wayland session also runs X11 programs, through XWayland, with its DISPLAY.
+    const bool sessionPlatform = platformName == u"xcb" || platformName.startsWith(QLatin1String("wayland"));
+    if (!sessionPlatform) {
+        return FileNameSafe(platformName);
     }
-    return FileNameSafe(display.isEmpty() ? platformName : platformName + u'-' + display);
+    if (!waylandDisplay.isEmpty()) {
+        return FileNameSafe(QStringLiteral("wayland-") + QString::fromLocal8Bit(waylandDisplay));
+    }
+    if (!x11Display.isEmpty()) {
+        return FileNameSafe(QStringLiteral("x11-") + WithoutScreenNumber(QString::fromLocal8Bit(x11Display)));
+    }
+    // Qt's own defaults when the session names no display.
+    return platformName == u"xcb" ? QStringLiteral("x11") : QStringLiteral("wayland-wayland-0");
 }
 
 QString InstanceSocketPath(const QString& runtimeFolder, uint userId, const QString& displayKey) {

@@ -6,9 +6,12 @@
 // Where the program that runs for this user and display takes hand-overs: a local socket in the
 // user's private runtime folder, named after the user and the display, with its lock file beside it.
 
-// The display as part of a file name: the platform, and for X11 and Wayland the display it names
-// (an X11 screen number is left out: ":0.0" and ":0" are one display). Characters other than letters,
-// digits, '.', '-' and '_' become '_'.
+// The desktop session as part of a file name, so that there is one program per session whether it
+// runs on Qt's X11 or Wayland platform: on either, the Wayland display when the session has one
+// (WAYLAND_DISPLAY; an X11 program in a Wayland session runs through XWayland), else the X11 display
+// (an X11 screen number is left out: ":0.0" and ":0" are one display). Other platforms (offscreen,
+// ...) are keyed by their name alone. Characters other than letters, digits, '.', '-' and '_' become
+// '_'.
 QString DisplayKey(const QString& platformName, const QByteArray& x11Display,
                    const QByteArray& waylandDisplay);
 

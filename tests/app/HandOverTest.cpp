@@ -22,15 +22,19 @@ struct TDisplayCase {
     const char* Key;
 };
 
-TEST(DisplayKeyTest, OneNameForEachPlatformAndDisplay) {
+TEST(DisplayKeyTest, OneNameForEachSessionWhicheverPlatformTheProgramUses) {
     const std::vector<TDisplayCase> cases = {
-        {"xcb", ":0", "", "xcb-_0"},
-        {"xcb", ":0.0", "", "xcb-_0"},  // screen 0 of display 0 is display 0
-        {"xcb", ":1", "", "xcb-_1"},
-        {"xcb", "host.example:10.1", "", "xcb-host.example_10"},
-        {"xcb", "", "", "xcb"},
-        {"xcb", "/tmp/x/org.x:0", "", "xcb-_tmp_x_org.x_0"},  // nothing of it becomes a folder
+        {"xcb", ":0", "", "x11-_0"},
+        {"xcb", ":0.0", "", "x11-_0"},  // screen 0 of display 0 is display 0
+        {"xcb", ":1", "", "x11-_1"},
+        {"xcb", "host.example:10.1", "", "x11-host.example_10"},
+        {"xcb", "", "", "x11"},
+        {"xcb", "/tmp/x/org.x:0", "", "x11-_tmp_x_org.x_0"},  // nothing of it becomes a folder
+        // A Wayland session: its programs on XWayland and on Wayland are one.
         {"wayland", ":0", "wayland-1", "wayland-wayland-1"},
+        {"xcb", ":0", "wayland-1", "wayland-wayland-1"},
+        {"wayland-egl", "", "wayland-1", "wayland-wayland-1"},
+        {"wayland", "", "/run/user/1000/wayland-2", "wayland-_run_user_1000_wayland-2"},
         {"wayland", "", "", "wayland-wayland-0"},
         {"offscreen", ":0", "wayland-0", "offscreen"},
     };
@@ -39,8 +43,8 @@ TEST(DisplayKeyTest, OneNameForEachPlatformAndDisplay) {
                   QString::fromLatin1(c.Key))
             << c.Platform << " " << c.X11Display << " " << c.WaylandDisplay;
     }
-    EXPECT_EQ(InstanceSocketPath(QStringLiteral("/run/user/1000"), 1000, QStringLiteral("xcb-_0")),
-              QStringLiteral("/run/user/1000/orvalis-1000-xcb-_0"));
+    EXPECT_EQ(InstanceSocketPath(QStringLiteral("/run/user/1000"), 1000, QStringLiteral("x11-_0")),
+              QStringLiteral("/run/user/1000/orvalis-1000-x11-_0"));
 }
 
 // --- The message ---------------------------------------------------------------------------------------
