@@ -16,8 +16,8 @@ purpose=${1:-test}
 run_packages=(
     # tool chain
     g++ cmake ninja-build pkg-config
-    # Qt 6 (Core, Gui, Widgets, Network, Test, Concurrent) and its platform plugins
-    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
+    # Qt 6 (Core, Gui, Widgets, Network, Test, Concurrent) and its platform plugins, X11 and Wayland
+    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-wayland
     # fonts for the program's texts
     fonts-dejavu-core
     # thumbnail database: zlib for compressed frames, the TurboJPEG API for the JPEG reader
