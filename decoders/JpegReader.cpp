@@ -1,7 +1,6 @@
 #include "JpegReader.h"
 
 #include <jpeglib.h>
-#include <turbojpeg.h>
 
 #include <algorithm>
 #include <csetjmp>
@@ -11,18 +10,13 @@
 
 namespace {
 
-struct TDecoderCloser {
-    void operator()(void* handle) const { tjDestroy(handle); }
-};
-using TDecoderHandle = std::unique_ptr<void, TDecoderCloser>;
-
 // a * b / 255, rounded, in Pillow's integer arithmetic.
 inline int MulDiv255(int a, int b) {
     const int product = a * b + 128;
     return ((product >> 8) + product) >> 8;
 }
 
-// Turns the pixels that TurboJPEG gives as stored ink values C, M, Y, K (inverted, see the header) into
+// Turns the pixels that libjpeg gives as stored ink values C, M, Y, K (inverted, see the header) into
 // B, G, R, 0xFF in place.
 void InvertedCmykToRgb(QImage& image) {
     for (int y = 0; y < image.height(); ++y) {
@@ -54,19 +48,31 @@ bool AcceptedSize(int width, int height, QSize largest) {
 }
 
 // The library's way of giving up on a file: a jump back to where the decode started. The functions that
-// call into the library under such a jump hold no object with a destructor.
+// call into the library under such a jump hold no object with a destructor. The progress monitor gives
+// up on a file whose scans cost more than its size allows (JpegScanLimit), as libjpeg's own tools do
+// with -maxscans.
 struct TJpegErrors {
     jpeg_error_mgr Manager;
     std::jmp_buf Jump;
+    jpeg_progress_mgr Progress;
+    int ScanLimit = 0;
 };
 
 [[noreturn]] void LeaveOnError(j_common_ptr info) {
     std::longjmp(reinterpret_cast<TJpegErrors*>(info->err)->Jump, 1);
 }
 
-// Warnings (a file cut short, a stray marker) still leave a complete picture, as with TurboJPEG; nothing
-// is written to the standard error.
+// Warnings (a file cut short, a stray marker) still leave a complete picture; nothing is written to the
+// standard error.
 void KeepQuiet(j_common_ptr, int) {}
+
+void LimitScans(j_common_ptr info) {
+    const auto* decoder = reinterpret_cast<j_decompress_ptr>(info);
+    const auto* errors = reinterpret_cast<const TJpegErrors*>(info->err);
+    if (decoder->input_scan_number > errors->ScanLimit) {
+        std::longjmp(reinterpret_cast<TJpegErrors*>(info->err)->Jump, 1);
+    }
+}
 
 bool ReadHeader(jpeg_decompress_struct* info, TJpegErrors* errors, const QByteArray* bytes) {
     if (setjmp(errors->Jump) != 0) {
@@ -77,14 +83,15 @@ bool ReadHeader(jpeg_decompress_struct* info, TJpegErrors* errors, const QByteAr
     return jpeg_read_header(info, TRUE) == JPEG_HEADER_OK;
 }
 
-// Decodes into `bits` as the registry's TurboJPEG call does (blue, green, red, 0xFF; the accurate
-// integer transform; smooth chroma upsampling), a band of rows at a time, telling `rowsDecoded` of each.
-bool ReadRows(jpeg_decompress_struct* info, TJpegErrors* errors, uchar* bits, qsizetype stride,
+// Decodes into `bits` (blue, green, red, 0xFF; ink values as they are stored for CMYK and YCCK; the
+// accurate integer transform; smooth chroma upsampling), a band of rows at a time, telling `rowsDecoded`
+// of each when given.
+bool ReadRows(jpeg_decompress_struct* info, TJpegErrors* errors, bool inks, uchar* bits, qsizetype stride,
               const QImage* picture, const TRowsDecoded* rowsDecoded) {
     if (setjmp(errors->Jump) != 0) {
         return false;
     }
-    info->out_color_space = JCS_EXT_BGRX;
+    info->out_color_space = inks ? JCS_CMYK : JCS_EXT_BGRX;
     info->dct_method = JDCT_ISLOW;
     info->do_fancy_upsampling = TRUE;
     jpeg_start_decompress(info);
@@ -96,7 +103,9 @@ bool ReadRows(jpeg_decompress_struct* info, TJpegErrors* errors, uchar* bits, qs
             rows[i] = bits + qsizetype(info->output_scanline + JDIMENSION(i)) * stride;
         }
         jpeg_read_scanlines(info, rows, JDIMENSION(count));
-        (*rowsDecoded)(*picture, int(info->output_scanline));
+        if (rowsDecoded != nullptr && *rowsDecoded) {
+            (*rowsDecoded)(*picture, int(info->output_scanline));
+        }
     }
     jpeg_finish_decompress(info);
     return true;
@@ -104,10 +113,12 @@ bool ReadRows(jpeg_decompress_struct* info, TJpegErrors* errors, uchar* bits, qs
 
 }  // namespace
 
+int JpegScanLimit(int width, int height) {
+    const qint64 pixels = std::max<qint64>(qint64(width) * height, 1);
+    return int(std::clamp<qint64>(MaxJpegScanPixels / pixels, 1, MaxJpegScans));
+}
+
 QImage DecodeJpeg(const QByteArray& bytes, QSize largest, const TRowsDecoded& rowsDecoded) {
-    if (!rowsDecoded) {
-        return DecodeJpeg(bytes, largest);
-    }
     if (bytes.isEmpty()) {
         return {};
     }
@@ -123,62 +134,30 @@ QImage DecodeJpeg(const QByteArray& bytes, QSize largest, const TRowsDecoded& ro
         !AcceptedSize(int(info.image_width), int(info.image_height), largest)) {
         return {};
     }
-    if (info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK) {
-        // Ink values are turned into colours after the decode, in one go.
-        QImage image = DecodeJpeg(bytes, largest);
-        if (!image.isNull()) {
-            rowsDecoded(image, image.height());
-        }
-        return image;
-    }
+    errors.ScanLimit = JpegScanLimit(int(info.image_width), int(info.image_height));
+    errors.Progress = {};
+    errors.Progress.progress_monitor = LimitScans;
+    info.progress = &errors.Progress;
+    // libjpeg makes no RGB of ink values: those come as they are stored, four bytes per pixel like ours,
+    // and are turned into RGB once they are all there.
+    const bool inks = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     QImage image = NewPicture(int(info.image_width), int(info.image_height), QImage::Format_RGB32);
     if (image.isNull()) {
         return {};
     }
     uchar* bits = image.bits();  // detached here, once: the rows are written through it
-    if (!ReadRows(&info, &errors, bits, image.bytesPerLine(), &image, &rowsDecoded)) {
+    if (!ReadRows(&info, &errors, inks, bits, image.bytesPerLine(), &image, inks ? nullptr : &rowsDecoded)) {
         return {};
+    }
+    if (inks) {
+        InvertedCmykToRgb(image);
+        if (rowsDecoded) {
+            rowsDecoded(image, image.height());
+        }
     }
     return image;
 }
 
 QImage DecodeJpeg(const QByteArray& bytes, QSize largest) {
-    if (bytes.isEmpty()) {
-        return {};
-    }
-    const TDecoderHandle decoder(tjInitDecompress());
-    if (!decoder) {
-        return {};
-    }
-    const auto* source = reinterpret_cast<const unsigned char*>(bytes.constData());
-    const auto sourceSize = static_cast<unsigned long>(bytes.size());
-    int width = 0;
-    int height = 0;
-    int subsampling = 0;
-    int colorspace = 0;
-    if (tjDecompressHeader3(decoder.get(), source, sourceSize, &width, &height, &subsampling, &colorspace) !=
-            0 ||
-        !AcceptedSize(width, height, largest)) {
-        return {};
-    }
-    QImage image = NewPicture(width, height, QImage::Format_RGB32);
-    if (image.isNull()) {
-        return {};
-    }
-    // libjpeg makes no RGB of ink values: those come as they are stored, four bytes per pixel like ours,
-    // and are turned into RGB here. Format_RGB32 keeps each pixel as B, G, R, 0xFF in memory on
-    // little-endian machines.
-    const bool inks = colorspace == TJCS_CMYK || colorspace == TJCS_YCCK;
-    if (tjDecompress2(decoder.get(), source, sourceSize, image.bits(), width,
-                      static_cast<int>(image.bytesPerLine()), height, inks ? TJPF_CMYK : TJPF_BGRX,
-                      TJFLAG_ACCURATEDCT) != 0 &&
-        tjGetErrorCode(decoder.get()) != TJERR_WARNING) {
-        // A warning (a file cut short, a stray marker) still leaves a complete picture, as the libjpeg
-        // library itself would; only a fatal error loses it.
-        return {};
-    }
-    if (inks) {
-        InvertedCmykToRgb(image);
-    }
-    return image;
+    return DecodeJpeg(bytes, largest, TRowsDecoded());
 }

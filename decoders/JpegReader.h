@@ -14,8 +14,10 @@
 //
 // Returns a null image when the bytes are not a decodable JPEG, or when the header declares more than
 // MaxJpegPixels, or more than `largest` in either direction (when given): such pictures are refused
-// from their header, before anything is allocated. Never raises; safe to call from several threads at
-// once (each call uses its own decoder).
+// from their header, before anything is allocated. A file with more scans than JpegScanLimit allows for
+// its size counts as damaged too (a few hundred bytes can repeat an empty progressive scan tens of
+// thousands of times, each costing a pass over the whole picture). Never raises; safe to call from
+// several threads at once (each call uses its own decoder).
 QImage DecodeJpeg(const QByteArray& bytes, QSize largest = QSize());
 
 // Told as a decode goes on that the rows [0, rows) of `picture` are final, so that work on them can start
@@ -30,3 +32,10 @@ QImage DecodeJpeg(const QByteArray& bytes, QSize largest, const TRowsDecoded& ro
 
 // Larger pictures are refused (null image) instead of allocated.
 constexpr qint64 MaxJpegPixels = qint64(1) << 28;
+
+// The scans a JPEG may have: progressive files of cameras and encoders have about ten. At most
+// MaxJpegScans, and no more than MaxJpegScanPixels over all scans together (a second or two of work for
+// scans that carry nothing): a 24-megapixel picture may have 100 scans, a picture of 2^28 pixels 16.
+constexpr int MaxJpegScans = 100;
+constexpr qint64 MaxJpegScanPixels = qint64(1) << 32;
+int JpegScanLimit(int width, int height);

@@ -91,6 +91,24 @@ TEST(JpegReaderTest, RefusesAPictureLargerThanAskedFromItsHeader) {
     }
 }
 
+// A progressive file may have as many scans as its size allows: the ten or so of an ordinary encoder,
+// not the thousands of a file made to keep the decoder busy.
+TEST(JpegReaderTest, RefusesAFileWithMoreScansThanItsSizeAllows) {
+    EXPECT_EQ(JpegScanLimit(6000, 4000), MaxJpegScans);
+    EXPECT_EQ(JpegScanLimit(16384, 16384), 16);  // a larger picture is allowed fewer
+    EXPECT_EQ(JpegScanLimit(65535, 65535), 1);
+
+    const QByteArray progressive = picturetest::ScanBomb(256, 256, 0);
+    ASSERT_FALSE(progressive.isEmpty());
+    EXPECT_FALSE(DecodeJpeg(progressive).isNull());
+    EXPECT_FALSE(DecodeJpeg(picturetest::ScanBomb(256, 256, 60)).isNull());
+    const QByteArray bomb = picturetest::ScanBomb(256, 256, 5000);
+    EXPECT_TRUE(DecodeJpeg(bomb).isNull());
+    int told = 0;
+    EXPECT_TRUE(DecodeJpeg(bomb, QSize(), [&](const QImage&, int) { ++told; }).isNull());
+    EXPECT_EQ(told, 0);
+}
+
 TEST(JpegReaderTest, DecodesFromSeveralThreadsAtOnce) {
     const QByteArray jpeg = Saved(Filled(320, 240, Qt::green));
     const QImage expected = DecodeJpeg(jpeg);

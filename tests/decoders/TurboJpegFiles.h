@@ -44,4 +44,25 @@ inline QByteArray YcckJpeg(const QByteArray& inks, int width, int height) {
     return TurboJpeg(inks, width, height, TJPF_CMYK, TJSAMP_444);
 }
 
+// A progressive JPEG of a grey width x height picture whose last scan is repeated `repeats` more times
+// before its end: a "scan bomb", a small file whose every repeated scan costs a pass over the whole
+// picture. Empty when libjpeg-turbo fails to make the file.
+inline QByteArray ScanBomb(int width, int height, int repeats) {
+    const QByteArray pixels(qsizetype(width) * height, char(0x80));
+    const QByteArray jpeg =
+        TurboJpeg(pixels, width, height, TJPF_GRAY, TJSAMP_GRAY, TJFLAG_ACCURATEDCT | TJFLAG_PROGRESSIVE);
+    // The last scan runs from the last SOS marker to the EOI marker that ends the file.
+    const qsizetype lastScan = jpeg.lastIndexOf(QByteArray("\xFF\xDA", 2));
+    if (jpeg.isEmpty() || lastScan < 0 || !jpeg.endsWith(QByteArray("\xFF\xD9", 2))) {
+        return {};
+    }
+    const QByteArray scan = jpeg.mid(lastScan, jpeg.size() - 2 - lastScan);
+    QByteArray bomb = jpeg.left(jpeg.size() - 2);
+    bomb.reserve(bomb.size() + scan.size() * repeats + 2);
+    for (int i = 0; i < repeats; ++i) {
+        bomb += scan;
+    }
+    return bomb + QByteArray("\xFF\xD9", 2);
+}
+
 }  // namespace picturetest
