@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <functional>
+#include <utility>
 
 namespace {
 
@@ -45,6 +47,7 @@ public:
     explicit TFileDescriptor(int fd = -1) : Fd(fd) {}
     TFileDescriptor(const TFileDescriptor&) = delete;
     TFileDescriptor& operator=(const TFileDescriptor&) = delete;
+    TFileDescriptor(TFileDescriptor&& other) noexcept : Fd(std::exchange(other.Fd, -1)) {}
     ~TFileDescriptor() {
         if (Fd >= 0) {
             ::close(Fd);
@@ -52,6 +55,8 @@ public:
     }
     int Get() const { return Fd; }
     bool IsOpen() const { return Fd >= 0; }
+    // Gives the descriptor up to a new owner.
+    int Release() { return std::exchange(Fd, -1); }
     void Reset(int fd) { Fd = fd; }
     // Closes and tells whether the close succeeded; on some file systems a close is where a failed
     // write first shows.
@@ -202,42 +207,58 @@ bool CreateEmptyUnicodeFile(const QString& path) {
     return true;
 }
 
-std::optional<QByteArray> ReadRegularFile(const QString& path, qint64 maxBytes) {
+namespace {
+
+// The regular file at `path`, opened for reading. Without it, `failure` says why (empty when nothing
+// exists there).
+struct TOpenedFile {
+    std::optional<TFileDescriptor> File;
+    QString Failure;
+};
+
+TOpenedFile OpenRegular(const QString& path, struct stat& entry) {
     const QByteArray native = QFile::encodeName(path);
-    struct stat entry {};
     if (path.isEmpty() || ::stat(native.constData(), &entry) != 0) {
         if (path.isEmpty() || errno == ENOENT || errno == ENOTDIR) {
-            return std::nullopt;
+            return {};
         }
-        RaiseReadError(path, SystemErrorText(errno));
+        return {std::nullopt, SystemErrorText(errno)};
     }
     if (!S_ISREG(entry.st_mode)) {
-        RaiseReadError(path, NotRegularText());
+        return {std::nullopt, NotRegularText()};
     }
     // Not blocking, in case a FIFO took the file's place since it was looked at; what was opened is
     // checked again.
-    const TFileDescriptor file(::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    TFileDescriptor file(::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (!file.IsOpen()) {
         if (errno == ENOENT) {
-            return std::nullopt;
+            return {};
         }
-        RaiseReadError(path, SystemErrorText(errno));
+        return {std::nullopt, SystemErrorText(errno)};
     }
     if (::fstat(file.Get(), &entry) != 0 || !S_ISREG(entry.st_mode)) {
-        RaiseReadError(path, NotRegularText());
+        return {std::nullopt, NotRegularText()};
     }
-    const auto tooLarge = [&] {
-        RaiseReadError(path, QStringLiteral("It is larger than %1.").arg(SizeText(maxBytes)));
-    };
-    if (entry.st_size > maxBytes) {
-        tooLarge();
+    return {std::move(file), QString()};
+}
+
+// The same, raising EFileError for anything but a regular file or nothing.
+std::optional<TFileDescriptor> OpenRegularFile(const QString& path, struct stat& entry) {
+    TOpenedFile opened = OpenRegular(path, entry);
+    if (!opened.Failure.isEmpty()) {
+        RaiseReadError(path, opened.Failure);
     }
-    // The file may still grow while it is read: reading stops one byte past the limit.
-    QByteArray bytes;
-    bytes.reserve(qsizetype(entry.st_size));
+    return std::move(opened.File);
+}
+
+// Appends what `file` holds to `bytes` until its end, or until `bytes` would hold more than `maxBytes`:
+// then `full` is called (it may raise; reading stops when it returns).
+void ReadUpTo(const QString& path, const TFileDescriptor& file, QByteArray& bytes, qint64 maxBytes,
+              const std::function<void()>& full) {
     char buffer[65536];
     for (;;) {
-        const ssize_t count = ::read(file.Get(), buffer, sizeof buffer);
+        const qint64 room = maxBytes - bytes.size();
+        const ssize_t count = ::read(file.Get(), buffer, size_t(std::min<qint64>(sizeof buffer, room + 1)));
         if (count < 0) {
             if (errno == EINTR) {
                 continue;
@@ -245,13 +266,72 @@ std::optional<QByteArray> ReadRegularFile(const QString& path, qint64 maxBytes) 
             RaiseReadError(path, SystemErrorText(errno));
         }
         if (count == 0) {
-            return bytes;
+            return;
         }
-        if (bytes.size() + count > maxBytes) {
-            tooLarge();
+        if (count > room) {
+            bytes.append(buffer, qsizetype(room));
+            full();
+            return;
         }
         bytes.append(buffer, count);
     }
+}
+
+}  // namespace
+
+std::optional<QByteArray> ReadRegularFile(const QString& path, qint64 maxBytes, TReadExtent extent) {
+    struct stat entry {};
+    const std::optional<TFileDescriptor> file = OpenRegularFile(path, entry);
+    if (!file) {
+        return std::nullopt;
+    }
+    const auto tooLarge = [&] {
+        RaiseReadError(path, QStringLiteral("It is larger than %1.").arg(SizeText(maxBytes)));
+    };
+    if (entry.st_size > maxBytes) {
+        tooLarge();
+    }
+    QByteArray bytes;
+    bytes.reserve(qsizetype(entry.st_size));
+    if (extent == TReadExtent::StatedSize) {
+        if (entry.st_size > 0) {
+            ReadUpTo(path, *file, bytes, entry.st_size, [] {});
+        }
+        return bytes;
+    }
+    // The file may still grow while it is read (or be one of the system's whose size says nothing):
+    // reading stops one byte past the limit.
+    ReadUpTo(path, *file, bytes, maxBytes, tooLarge);
+    return bytes;
+}
+
+bool OpenRegularFile(QFile& file, const QString& path, QString& reason) {
+    struct stat entry {};
+    TOpenedFile opened = OpenRegular(path, entry);
+    if (!opened.File) {
+        reason = opened.Failure.isEmpty() ? SystemErrorText(ENOENT) : opened.Failure;
+        return false;
+    }
+    const int fd = opened.File->Release();
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        reason = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+QByteArray ReadRegularFileHead(const QString& path, qint64 count) {
+    struct stat entry {};
+    const std::optional<TFileDescriptor> file = OpenRegularFile(path, entry);
+    if (!file) {
+        RaiseReadError(path, SystemErrorText(ENOENT));
+    }
+    QByteArray bytes;
+    if (const qint64 stated = std::min<qint64>(count, entry.st_size); stated > 0) {
+        ReadUpTo(path, *file, bytes, stated, [] {});
+    }
+    return bytes;
 }
 
 void WriteFileAtomically(const QString& path, const QByteArray& bytes) {

@@ -5,6 +5,8 @@
 
 #include <optional>
 
+class QFile;
+
 // True when a regular file (not a folder) exists at `path`.
 bool FileExists(const QString& path);
 
@@ -21,7 +23,19 @@ bool CreateEmptyUnicodeFile(const QString& path);
 // place (a folder, a FIFO, a device) is never opened, so that reading can neither block nor run on
 // without end. Raises EFileError "Cannot read file ..." for such a thing, for a file larger than
 // `maxBytes`, and for a file that cannot be read.
-std::optional<QByteArray> ReadRegularFile(const QString& path, qint64 maxBytes);
+// With TReadExtent::StatedSize, reading also stops at the size the file had when it was opened: a file
+// of the system's that says it is empty (/proc/self/pagemap) and runs on without end reads as empty.
+enum class TReadExtent { UntilEnd, StatedSize };
+std::optional<QByteArray> ReadRegularFile(const QString& path, qint64 maxBytes,
+                                          TReadExtent extent = TReadExtent::UntilEnd);
+// The first `count` bytes of the regular file at `path` (all of it when it is shorter, as
+// TReadExtent::StatedSize reads), refusing what ReadRegularFile refuses; raises EFileError also when
+// nothing is there.
+QByteArray ReadRegularFileHead(const QString& path, qint64 count);
+// Opens the regular file at `path` for reading in `file` (which closes it), refusing what
+// ReadRegularFile refuses (a FIFO is never opened, so this never blocks); false with the system's
+// reason in `reason` when it cannot.
+bool OpenRegularFile(QFile& file, const QString& path, QString& reason);
 
 // Writes `bytes` to a temporary file in the folder of `path`, forces it to the disk and replaces
 // `path` with it in one rename, so that a crash or a full disk leaves either the old file or the new

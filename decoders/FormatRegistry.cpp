@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <optional>
 
+#include "FileUtils.h"
 #include "Jpeg2000Bitmap.h"
 #include "JpegReader.h"
 #include "TiffMessages.h"
@@ -169,14 +171,20 @@ QImage LoadPictureFile(const QString& path) {
     return LoadPictureFileInBands(path, {});
 }
 
-QImage LoadPictureFileInBands(const QString& path, const TRowsDecoded& rowsDecoded) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+QByteArray ReadPictureFile(const QString& path) {
+    std::optional<QByteArray> bytes = ReadRegularFile(path, MaxPictureFileBytes, TReadExtent::StatedSize);
+    if (!bytes) {
         throw EFileError(QStringLiteral("Cannot open %1").arg(path));
     }
+    return *std::move(bytes);
+}
+
+QImage LoadPictureFileInBands(const QString& path, const TRowsDecoded& rowsDecoded) {
     const QString extension = QFileInfo(path).suffix();
-    if (!file.peek(2).startsWith("BM") && FindPictureFormat(extension) == nullptr) {
+    const TPictureFormat* format = FindPictureFormat(extension);
+    // Only a file some reader here takes is read whole.
+    if (!ReadRegularFileHead(path, 2).startsWith("BM") && (format == nullptr || format->Reader == NotHere)) {
         return LoadPictureBytes(QByteArray(), extension);  // raises, without reading the file
     }
-    return LoadPictureBytes(file.readAll(), extension, rowsDecoded);
+    return LoadPictureBytes(ReadPictureFile(path), extension, rowsDecoded);
 }

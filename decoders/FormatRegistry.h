@@ -39,6 +39,17 @@ const TPictureFormat* FindPictureFormat(const QString& extension);
 // cannot read; EFileError when the file cannot be opened.
 QImage LoadPictureFile(const QString& path);
 
+// The most bytes a picture file may hold for a reader in the program's own process: four times the
+// largest working picture, far above any photograph (a 24-megapixel camera JPEG has about 10 MB, its
+// 16-bit TIFF 150 MB). A larger file is refused before it is read, and reading stops at the size the
+// file had when it was opened (a file still growing, a file of the system's that says it is empty and
+// never ends).
+constexpr qint64 MaxPictureFileBytes = qint64(1) << 30;
+
+// The bytes of the picture file at `path`, at most MaxPictureFileBytes; raises EFileError for a file
+// that is larger, not a regular file (a FIFO, a device, a folder), missing or cannot be read.
+QByteArray ReadPictureFile(const QString& path);
+
 // The same, telling `rowsDecoded` of the rows as they are decoded where the reader decodes from the top
 // down in bands (the JPEG reader; see JpegReader.h); other readers never call it.
 QImage LoadPictureFileInBands(const QString& path, const TRowsDecoded& rowsDecoded);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "FileUtils.h"
+#include "FormatRegistry.h"
 #include "Jp2Boxes.h"
 #include "PictureMemory.h"
 
@@ -472,11 +473,10 @@ QImage LoadJpeg2000File(const QString& path) {
 }
 
 void TJpeg2000Bitmap::LoadFromFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        throw EFileError(QStringLiteral("Cannot open %1").arg(path));
-    }
-    LoadFromStream(file);
+    QByteArray bytes = ReadPictureFile(path);
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    LoadFromStream(buffer);
 }
 
 void TJpeg2000Bitmap::SaveToStream(QIODevice& stream) const {

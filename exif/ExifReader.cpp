@@ -1,6 +1,7 @@
 #include "ExifReader.h"
 
 #include "Exceptions.h"
+#include "FileUtils.h"
 #include "TextFile.h"
 
 #include <QFile>
@@ -127,9 +128,10 @@ void ExifReader::Reset() {
 
 void ExifReader::LoadFromFile(const QString& path) {
     Reset();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        throw EFileError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
+    QFile file;
+    QString reason;
+    if (!OpenRegularFile(file, path, reason)) {
+        throw EFileError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, reason));
     }
     FileSource source(file);
     ParseBlock(FindExifBlock(source));

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
+#include <optional>
 
 #include "FileUtils.h"
 
@@ -199,20 +200,25 @@ void TID3v2Tag::Clear() {
     ExtendedHeader4 = TID3v2ExtendedHeader4();
 }
 
+namespace {
+// A tag's header and its frames (a 28-bit size), and room for a footer.
+constexpr qint64 MaxTagFileBytes = (qint64(1) << 28) + 20;
+}  // namespace
+
 int TID3v2Tag::LoadFromFile(const QString& path) {
     Clear();
     if (!FileExists(path)) {
         return ResultCannotOpen;
     }
-    // Read-only; other processes may go on reading the file meanwhile.
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return ResultCannotOpen;
-    }
-    // A database file is read whole anyway: one read of the file, then frames parsed from memory,
-    // their contents referring to the file's bytes instead of copies of them.
+    // Read-only; other processes may go on reading the file meanwhile. A database file is read whole
+    // anyway: one read of the file, then frames parsed from memory, their contents referring to the
+    // file's bytes instead of copies of them. A tag cannot be larger than its 28-bit size says.
     try {
-        FileBytes = file.readAll();
+        std::optional<QByteArray> bytes = ReadRegularFile(path, MaxTagFileBytes);
+        if (!bytes) {
+            return ResultCannotOpen;
+        }
+        FileBytes = *std::move(bytes);
     } catch (const std::exception&) {
         return ResultCannotOpen;
     }

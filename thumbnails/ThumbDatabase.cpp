@@ -70,7 +70,8 @@ bool TThumbDatabase::Open(const QString& path) {
     File.setFileName(path);
     // Read-only; the file-browser library may go on writing its file meanwhile: every read below is
     // checked, and a file changed under us gives no thumbnail, never a fault.
-    if (!File.open(QIODevice::ReadOnly) || Header.ReadHeader(File) != TID3v2Tag::ResultOK) {
+    QString reason;
+    if (!OpenRegularFile(File, path, reason) || Header.ReadHeader(File) != TID3v2Tag::ResultOK) {
         Close();
         return true;  // no tag: an empty catalogue
     }

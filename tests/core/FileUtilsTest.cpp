@@ -192,6 +192,13 @@ TEST_P(NotAFileTest, IsNeitherReadNorReplaced) {
 
     const QString read = FileErrorOf([&] { ReadRegularFile(path, 1 << 20); });
     EXPECT_EQ(read, QStringLiteral("Cannot read file \"%1\". It is not a regular file.").arg(path));
+    EXPECT_EQ(FileErrorOf([&] { ReadRegularFile(path, 1 << 20, TReadExtent::StatedSize); }), read);
+    EXPECT_EQ(FileErrorOf([&] { ReadRegularFileHead(path, 2); }), read);
+    QFile file;
+    QString reason;
+    EXPECT_FALSE(OpenRegularFile(file, path, reason));
+    EXPECT_EQ(reason, QStringLiteral("It is not a regular file."));
+    EXPECT_FALSE(file.isOpen());
     const QString written = FileErrorOf([&] { WriteFileAtomically(path, "new"); });
     EXPECT_EQ(written, QStringLiteral("Cannot write file \"%1\". It is not a regular file.").arg(path));
 
@@ -206,6 +213,25 @@ TEST_P(NotAFileTest, IsNeitherReadNorReplaced) {
 
 INSTANTIATE_TEST_SUITE_P(Table, NotAFileTest, ::testing::ValuesIn(NotAFileCases),
                          [](const auto& info) { return std::string(info.param.Name); });
+
+// A picture is read up to the size it says it has: a file of the system's that says it is empty and
+// never ends reads as empty.
+TEST_F(FileUtilsTest, ReadingToTheStatedSizeStopsThere) {
+    const QString path = PathOf("picture.png");
+    ASSERT_TRUE(WriteFileBytes(path, "0123456789"));
+    EXPECT_EQ(ReadRegularFile(path, 10, TReadExtent::StatedSize), QByteArray("0123456789"));
+    EXPECT_EQ(ReadRegularFileHead(path, 2), QByteArray("01"));
+    EXPECT_EQ(ReadRegularFileHead(path, 20), QByteArray("0123456789"));
+    EXPECT_EQ(ReadRegularFile(QStringLiteral("/proc/self/pagemap"), 10, TReadExtent::StatedSize),
+              QByteArray());
+    EXPECT_EQ(ReadRegularFileHead(QStringLiteral("/proc/self/pagemap"), 2), QByteArray());
+    QFile file;
+    QString reason;
+    ASSERT_TRUE(OpenRegularFile(file, path, reason));
+    EXPECT_EQ(file.readAll(), QByteArray("0123456789"));
+    EXPECT_FALSE(OpenRegularFile(file, PathOf("missing"), reason));
+    EXPECT_EQ(reason, QStringLiteral("No such file or directory"));
+}
 
 TEST_F(FileUtilsTest, ReadRegularFileReadsUpToItsLimit) {
     EXPECT_EQ(ReadRegularFile(PathOf("missing"), 10), std::nullopt);

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QLoggingCategory>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -152,6 +154,33 @@ TEST(FormatRegistryTest, LoadsFilesByTheirNames) {
     EXPECT_EQ(LoadPictureFile(png).convertToFormat(QImage::Format_RGB32), picture);
     EXPECT_THROW(LoadPictureFile(text), EInvalidPicture);
     EXPECT_THROW(LoadPictureFile(folder.filePath("missing.png")), EFileError);
+}
+
+// No file is taken whole without a ceiling, and only regular files are opened: a sparse file larger than
+// any picture, a link to a file of the system's that never ends, a FIFO that would block, a device.
+TEST(FormatRegistryTest, ReadsOnlyRegularFilesUpToThePictureFileLimit) {
+    QTemporaryDir folder;
+    const QString sparse = folder.filePath("sparse.png");
+    {
+        QFile file(sparse);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(Saved(Quadrants(6, 4), "png"));
+        ASSERT_TRUE(file.resize(MaxPictureFileBytes + 1));
+    }
+    const QString endless = folder.filePath("endless.jpg");
+    ASSERT_TRUE(QFile::link(QStringLiteral("/proc/self/pagemap"), endless));
+    const QString fifo = folder.filePath("fifo.png");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString device = folder.filePath("zero.jpg");
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), device));
+    for (const QString& path : {sparse, fifo, device, folder.path() + QStringLiteral("/")}) {
+        SCOPED_TRACE(path.toStdString());
+        EXPECT_THROW(LoadPictureFile(path), EFileError);
+    }
+    EXPECT_THROW(LoadJpeg2000File(device), EFileError);
+    // It says it is empty, and reads so.
+    EXPECT_TRUE(ReadPictureFile(endless).isEmpty());
+    EXPECT_THROW(LoadPictureFile(endless), EInvalidPicture);
 }
 
 bool HasAdobeSegment(const QByteArray& jpeg) {
