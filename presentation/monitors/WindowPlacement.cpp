@@ -44,11 +44,13 @@ void ShowPlaced(QWidget& window, QScreen* screen, const TWindowPlacement& placem
     if (screen != nullptr) {
         window.setScreen(screen);
     }
+    // As showFullScreen, but without asking for the keyboard: whether the window takes it is its
+    // shower's choice (a window that takes no focus would only draw a warning).
     if (placement.FullScreen) {
-        window.showFullScreen();
-    } else {
-        window.show();
+        window.setWindowState((window.windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized)) |
+                              Qt::WindowFullScreen);
     }
+    window.show();
 }
 
 TPlacementWatch::TPlacementWatch(QObject* parent) : QObject(parent) {

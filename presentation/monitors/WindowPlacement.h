@@ -30,7 +30,8 @@ TWindowPlacement CentredPlacement(const TPlatformTraits& platform, const QRect& 
 
 // The screen whose bounds are `bounds`; null when none is.
 QScreen* ScreenWithBounds(const QRect& bounds);
-// Shows `window` as `placement` says, on `screen` (left as it is when null).
+// Shows `window` as `placement` says, on `screen` (left as it is when null). It does not ask for the
+// keyboard focus.
 void ShowPlaced(QWidget& window, QScreen* screen, const TWindowPlacement& placement);
 
 // Tells when the desktop has put a window shown on one screen on another: on a tiling desktop under
