@@ -67,7 +67,8 @@ void BM_GenericInProcess(benchmark::State& state, const char* extension) {
 }
 
 void BM_GenericProcess(benchmark::State& state, const char* extension) {
-    Run(state, QString::fromLatin1(extension), &LoadWithGenericDecoder);
+    Run(state, QString::fromLatin1(extension),
+        [](const QString& path, QImage& picture) { return LoadWithGenericDecoder(path, picture); });
 }
 
 BENCHMARK_CAPTURE(BM_GenericInProcess, psd, "psd")->Unit(benchmark::kMillisecond)->UseRealTime();

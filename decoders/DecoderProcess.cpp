@@ -129,6 +129,9 @@ std::optional<TDecoderAnswer> TDecoderProcess::Ask(const TDecoderRequest& reques
                                   : reply->PictureSize.isEmpty() || reply->PictureAddress != 0);
     if (!consistent) {
         Kill();
+        if (received == TReceiveResult::TimedOut) {
+            outcome = TOutcome::TimedOut;
+        }
         return std::nullopt;
     }
     outcome = TOutcome::Answered;

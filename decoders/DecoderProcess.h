@@ -29,7 +29,8 @@ public:
     enum class TOutcome {
         Answered,
         NotDelivered,  // the process had already gone before the request reached it
-        Lost,          // no answer in time, the process ended, or its answer did not add up
+        TimedOut,      // no answer in time
+        Lost,          // the process ended, or its answer did not add up
     };
 
     // Sends the request and waits at most `timeout` for the answer. Anything but an answer kills the

@@ -68,6 +68,16 @@ bool LoadWithGenericDecoder(const QString& path, QImage& picture) {
     return pool != nullptr && pool->LoadPicture(path, picture);
 }
 
+bool LoadWithGenericDecoder(const QString& path, QImage& picture, TGenericDecode& call) {
+    TGenericDecoderPool* pool = Pool.load(std::memory_order_acquire);
+    return pool != nullptr && pool->LoadPicture(path, picture, &call);
+}
+
+bool GenericDecoderGaveUpOn(const QString& path) {
+    TGenericDecoderPool* pool = Pool.load(std::memory_order_acquire);
+    return pool != nullptr && pool->GaveUpOn(path);
+}
+
 bool LoadThumbnailWithGenericDecoder(const QString& path, QSize box, const QColor& background,
                                      QImage& thumbnail) {
     TGenericDecoderPool* pool = Pool.load(std::memory_order_acquire);

@@ -30,6 +30,15 @@ int GenericFileType(const QString& path);
 // `picture` untouched, for any failure, also when the decoder crashed, hung or ran out of memory on it.
 bool LoadWithGenericDecoder(const QString& path, QImage& picture);
 
+class TGenericDecode;
+
+// The same, as `call` says: its own deadline, and abandoned when another thread asks (GenericDecoderPool.h).
+bool LoadWithGenericDecoder(const QString& path, QImage& picture, TGenericDecode& call);
+
+// A decode of the file in a decoder process ran out of time lately: a decoder in the program's own
+// process is not to try it either.
+bool GenericDecoderGaveUpOn(const QString& path);
+
 // The same picture fitted into `box` on `background` as FitThumbnail fits it; the fit is done in the
 // decoder process, so only the thumbnail comes back.
 bool LoadThumbnailWithGenericDecoder(const QString& path, QSize box, const QColor& background,

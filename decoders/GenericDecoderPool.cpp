@@ -6,6 +6,40 @@
 
 #include "PictureMemory.h"
 
+namespace {
+constexpr std::size_t OutOfTimeKept = 64;
+}
+
+void TGenericDecode::Abandon() {
+    const std::lock_guard lock(Lock);
+    Abandoned_ = true;
+    if (Serving != nullptr) {
+        Serving->Kill();
+    }
+}
+
+bool TGenericDecode::Abandoned() const {
+    const std::lock_guard lock(Lock);
+    return Abandoned_;
+}
+
+bool TGenericDecode::TimedOut() const {
+    const std::lock_guard lock(Lock);
+    return TimedOut_;
+}
+
+bool TGenericDecode::Serve(TDecoderProcess* process) {
+    const std::lock_guard lock(Lock);
+    Serving = process;
+    return !Abandoned_;
+}
+
+void TGenericDecode::Served(bool timedOut) {
+    const std::lock_guard lock(Lock);
+    Serving = nullptr;
+    TimedOut_ = TimedOut_ || timedOut;
+}
+
 TGenericDecoderPool::TGenericDecoderPool(TGenericDecoderPoolOptions options) : Options(std::move(options)) {}
 
 TGenericDecoderPool::~TGenericDecoderPool() {
@@ -33,16 +67,19 @@ int TGenericDecoderPool::FileType(const QString& path) {
     return answer && answer->Reply.Status == TDecoderStatus::Done ? answer->Reply.Value : -1;
 }
 
-bool TGenericDecoderPool::LoadPicture(const QString& path, QImage& picture) {
+bool TGenericDecoderPool::LoadPicture(const QString& path, QImage& picture, TGenericDecode* call) {
     TDecoderRequest request;
     request.Operation = TDecoderOperation::Picture;
     request.Path = QFile::encodeName(path);
     QImage taken;
-    Converse(request, [&](TDecoderProcess& process, const TDecoderAnswer& answer) {
-        if (answer.Reply.Status == TDecoderStatus::Done) {
-            taken = TakePicture(process, answer.Reply);
-        }
-    });
+    Converse(
+        request,
+        [&](TDecoderProcess& process, const TDecoderAnswer& answer) {
+            if (answer.Reply.Status == TDecoderStatus::Done) {
+                taken = TakePicture(process, answer.Reply);
+            }
+        },
+        call);
     if (taken.isNull()) {
         return false;
     }
@@ -51,7 +88,7 @@ bool TGenericDecoderPool::LoadPicture(const QString& path, QImage& picture) {
 }
 
 bool TGenericDecoderPool::LoadThumbnail(const QString& path, QSize box, const QColor& background,
-                                        QImage& thumbnail) {
+                                        QImage& thumbnail, TGenericDecode* call) {
     if (box.isEmpty() || box.width() > MaxThumbnailSide || box.height() > MaxThumbnailSide) {
         return false;
     }
@@ -60,7 +97,7 @@ bool TGenericDecoderPool::LoadThumbnail(const QString& path, QSize box, const QC
     request.Path = QFile::encodeName(path);
     request.ThumbnailBox = box;
     request.Background = background.rgba();
-    const std::optional<TDecoderAnswer> answer = Ask(request);
+    const std::optional<TDecoderAnswer> answer = Ask(request, call);
     if (!answer || answer->Reply.Status != TDecoderStatus::Done || answer->Reply.PictureSize != box) {
         return false;
     }
@@ -73,24 +110,38 @@ bool TGenericDecoderPool::LoadThumbnail(const QString& path, QSize box, const QC
     return !thumbnail.isNull();
 }
 
-std::optional<TDecoderAnswer> TGenericDecoderPool::Ask(const TDecoderRequest& request) {
+std::optional<TDecoderAnswer> TGenericDecoderPool::Ask(const TDecoderRequest& request, TGenericDecode* call) {
     std::optional<TDecoderAnswer> kept;
-    Converse(request, [&](TDecoderProcess&, TDecoderAnswer& answer) { kept = std::move(answer); });
+    Converse(
+        request, [&](TDecoderProcess&, TDecoderAnswer& answer) { kept = std::move(answer); }, call);
     return kept;
 }
 
 void TGenericDecoderPool::Converse(const TDecoderRequest& request,
-                                   const std::function<void(TDecoderProcess&, TDecoderAnswer&)>& followUp) {
+                                   const std::function<void(TDecoderProcess&, TDecoderAnswer&)>& followUp,
+                                   TGenericDecode* call) {
+    const std::chrono::milliseconds deadline = call != nullptr ? call->Deadline : Options.Deadline;
     // A process that went away while it waited idle never saw the request: the next one gets it.
     for (int attempt = 0; attempt < 2; ++attempt) {
         std::unique_ptr<TDecoderProcess> process = CheckOut();
         if (!process) {
             return;
         }
+        if (call != nullptr && !call->Serve(process.get())) {
+            CheckIn(std::move(process), true);  // abandoned before it began
+            return;
+        }
         TDecoderProcess::TOutcome outcome = TDecoderProcess::TOutcome::Lost;
-        std::optional<TDecoderAnswer> answer = process->Ask(request, Options.Deadline, outcome);
+        std::optional<TDecoderAnswer> answer = process->Ask(request, deadline, outcome);
         if (answer) {
             followUp(*process, *answer);
+        }
+        const bool timedOut = outcome == TDecoderProcess::TOutcome::TimedOut;
+        if (call != nullptr) {
+            call->Served(timedOut);
+        }
+        if (timedOut) {
+            RememberOutOfTime(request.Path);
         }
         const bool healthy = !process->Dead();
         CheckIn(std::move(process), healthy);
@@ -98,6 +149,22 @@ void TGenericDecoderPool::Converse(const TDecoderRequest& request,
             return;
         }
     }
+}
+
+void TGenericDecoderPool::RememberOutOfTime(const QByteArray& path) {
+    const std::lock_guard lock(Lock);
+    if (std::find(OutOfTime.begin(), OutOfTime.end(), path) == OutOfTime.end()) {
+        if (OutOfTime.size() == OutOfTimeKept) {
+            OutOfTime.erase(OutOfTime.begin());
+        }
+        OutOfTime.push_back(path);
+    }
+}
+
+bool TGenericDecoderPool::GaveUpOn(const QString& path) const {
+    const QByteArray name = QFile::encodeName(path);
+    const std::lock_guard lock(Lock);
+    return std::find(OutOfTime.begin(), OutOfTime.end(), name) != OutOfTime.end();
 }
 
 // The picture a process keeps for us: read from its memory into a picture of our own, or, where the

@@ -79,6 +79,7 @@ const TThumbnailDecoders& StandardThumbnailDecoders() {
         &LoadJpeg2000File,
         &LoadThumbnailWithGenericDecoder,
         &LoadPictureFile,
+        &GenericDecoderGaveUpOn,
     };
     return decoders;
 }
@@ -87,7 +88,16 @@ bool RenderThumbnail(const QString& pictureFile, QImage& bitmap, const QColor& w
                      const TThumbnailDecoders& decoders) {
     QImage source;
     if (IsJpeg2000Name(pictureFile)) {
-        source = decoders.Jpeg2000(pictureFile);  // its failure ends the rendering of this file
+        // Its failure ends the rendering of this file, with the "not supported" text as any failure.
+        try {
+            source = decoders.Jpeg2000(pictureFile);
+        } catch (...) {
+            QImage target;
+            FitThumbnail(QImage(), target, ThumbnailWidth, ThumbnailHeight, windowColour);
+            DrawNotSupported(target);
+            bitmap = target;
+            return true;
+        }
     }
     if (source.isNull()) {
         // The generic decoder fits the picture where it decodes it: only the thumbnail comes back.
@@ -96,7 +106,9 @@ bool RenderThumbnail(const QString& pictureFile, QImage& bitmap, const QColor& w
             bitmap = fitted;
             return true;
         }
-        source = DecodeWithRegistry(pictureFile, decoders);
+        if (!decoders.GaveUp || !decoders.GaveUp(pictureFile)) {
+            source = DecodeWithRegistry(pictureFile, decoders);
+        }
     }
     QImage target;
     FitThumbnail(source, target, ThumbnailWidth, ThumbnailHeight, windowColour);

@@ -44,14 +44,17 @@ struct TThumbnailDecoders {
     std::function<bool(const QString&, QSize, const QColor&, QImage&)> Generic;
     // The picture-format registry (a "BM" file as a Windows bitmap, else by extension); may raise.
     std::function<QImage(const QString&)> Registry;
+    // The generic decoder ran out of time on the file (where it did not read it): the registry, which
+    // decodes in the program's own process, does not try it. Optional.
+    std::function<bool(const QString&)> GaveUp;
 };
 const TThumbnailDecoders& StandardThumbnailDecoders();
 
 // Makes `bitmap` the 160 x 120 opaque thumbnail of a picture file by decoding it whole: JPEG 2000 by
-// name (its errors are raised to the caller), else the generic decoder, else the picture-format
-// registry (its errors ignored). The picture is fitted as FitThumbnail fits it, on `windowColour`; a
-// file that no decoder reads gives the red text "Error: not supported format." with a black shadow one
-// pixel to the lower right. Returns true. Safe to call from several threads at once.
+// name, else the generic decoder, else the picture-format registry (its errors ignored), unless the
+// generic decoder ran out of time on the file. The picture is fitted as FitThumbnail fits it, on
+// `windowColour`; a file that no decoder reads gives the red text "Error: not supported format." with a black
+// shadow one pixel to the lower right. Returns true. Safe to call from several threads at once.
 bool RenderThumbnail(const QString& pictureFile, QImage& bitmap, const QColor& windowColour,
                      const TThumbnailDecoders& decoders = StandardThumbnailDecoders());
 

@@ -127,6 +127,7 @@ protected:
                 return Pool.LoadThumbnail(path, box, background, thumbnail);
             },
             &LoadPictureFile,
+            [this](const QString& path) { return Pool.GaveUpOn(path); },
         };
         ShowDecoders = TShowDecoders::Standard();
         ShowDecoders.Generic = [this](const QString& path, QImage& picture) {

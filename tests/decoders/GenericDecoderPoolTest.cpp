@@ -109,6 +109,49 @@ TEST_F(GenericDecoderPoolTest, ThumbnailsAreFittedInTheDecoderProcess) {
     EXPECT_FALSE(pool.LoadThumbnail(Picture(QStringLiteral("c.png")), QSize(0, 120), Qt::white, thumbnail));
 }
 
+// A caller that waits for its decode gives it a deadline of its own, and can abandon it from another
+// thread: only its own process is killed, at once. A file that ran out of time is remembered, so that no
+// decoder in the program's own process tries it after.
+TEST_F(GenericDecoderPoolTest, ACallHasItsOwnDeadlineAndCanBeAbandoned) {
+    TGenericDecoderPool pool({FakeDecoder, 2, 60000ms});
+    const QString hang = Picture(QStringLiteral("hang.png"));
+    const QString slow = Picture(QStringLiteral("slow.png"));
+    QElapsedTimer clock;
+    clock.start();
+    TGenericDecode quick(300ms);
+    QImage picture;
+    EXPECT_FALSE(pool.LoadPicture(hang, picture, &quick));
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_TRUE(quick.TimedOut());
+    EXPECT_TRUE(pool.GaveUpOn(hang));
+    EXPECT_FALSE(pool.GaveUpOn(slow));
+
+    // Abandoned while another caller's file decodes: that one is not touched.
+    TGenericDecode waited;
+    auto abandoned = std::async(std::launch::async, [&] {
+        QImage hung;
+        return pool.LoadPicture(hang, hung, &waited);
+    });
+    auto other = std::async(std::launch::async, [&] {
+        QImage decoded;
+        return pool.LoadPicture(slow, decoded);
+    });
+    ASSERT_TRUE(WaitUntilRunning(pool, 2));
+    std::this_thread::sleep_for(50ms);
+    clock.restart();
+    waited.Abandon();
+    ASSERT_EQ(abandoned.wait_for(5s), std::future_status::ready);
+    EXPECT_FALSE(abandoned.get());
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_FALSE(waited.TimedOut());
+    EXPECT_TRUE(other.get());
+
+    // Abandoned before it starts, it never reaches a process.
+    TGenericDecode early;
+    early.Abandon();
+    EXPECT_FALSE(pool.LoadPicture(slow, picture, &early));
+}
+
 // The program's close and the list's clear never wait for a decoder that hangs: a shutdown kills the
 // process at once, where the deadline would have taken a minute.
 TEST_F(GenericDecoderPoolTest, ShutdownAndAbortReturnAtOnceFromAHungDecoder) {

@@ -475,6 +475,7 @@ TEST_F(ThumbnailerThreadTest, CancelAndQuitDoNotWaitForAHungDecoder) {
                 return pool.LoadThumbnail(path, box, background, thumbnail);
             },
             &LoadPictureFile,
+            {},
         };
         Control = std::make_unique<TThumbnailThreadControl>(
             &Results, Colour, 1,

@@ -241,6 +241,7 @@ struct FakeRoute {
                 }
                 return Solid(qRgb(0, 0, 200));
             },
+            {},
         };
     }
 };
@@ -271,18 +272,47 @@ TEST_F(ThumbnailsProcessingTest, DecodersAreTriedJpeg2000ByNameThenGenericThenRe
     }
 }
 
-TEST_F(ThumbnailsProcessingTest, Jpeg2000ErrorsReachTheCaller) {
+// A file the generic decoder ran out of time on is not decoded again in the program's own process, where
+// nothing would stop it: it is not supported.
+TEST_F(ThumbnailsProcessingTest, AFileTheGenericDecoderGaveUpOnForTimeIsNotReadInProcess) {
+    FakeRoute route{false, false, true, {}};
+    TThumbnailDecoders decoders = route.Decoders();
+    decoders.GaveUp = [](const QString& path) { return path == QStringLiteral("slow.psd"); };
+    QImage bitmap;
+    ASSERT_TRUE(RenderThumbnail(QStringLiteral("slow.psd"), bitmap, WindowColour, decoders));
+    EXPECT_EQ(route.Calls, "G");
+    EXPECT_EQ(bitmap.pixel(80, 60), WindowColour.rgb() | 0xFF000000u);
+    route.Calls.clear();
+    ASSERT_TRUE(RenderThumbnail(QStringLiteral("quick.psd"), bitmap, WindowColour, decoders));
+    EXPECT_EQ(route.Calls, "GR");
+}
+
+// A damaged or misnamed JPEG 2000 file gets the "not supported" text like any file no decoder reads
+// (it used to keep " Generating..." for ever); no other decoder is tried for it.
+TEST_F(ThumbnailsProcessingTest, Jpeg2000ErrorsEndAsNotSupported) {
+    const auto notSupported = [](const QImage& bitmap) {
+        return !PixelBox(bitmap, [](QRgb p) {
+                    return qRed(p) > 200 && qGreen(p) < 40 && qBlue(p) < 40;
+                }).isEmpty();
+    };
     FakeRoute route{false, true, true, {}};
     TThumbnailDecoders decoders = route.Decoders();
     decoders.Jpeg2000 = [](const QString&) -> QImage {
         throw EJpeg2000Error(QStringLiteral("decoding failed"));
     };
     QImage bitmap;
-    EXPECT_THROW(RenderThumbnail(QStringLiteral("x.jp2"), bitmap, WindowColour, decoders), EJpeg2000Error);
+    ASSERT_TRUE(RenderThumbnail(QStringLiteral("x.jp2"), bitmap, WindowColour, decoders));
     EXPECT_EQ(route.Calls, "") << "no other decoder is tried";
+    EXPECT_EQ(bitmap.size(), QSize(160, 120));
+    EXPECT_TRUE(notSupported(bitmap));
 
     const QString junk = MakeFile(Path("junk.jp2"), QByteArray("not JPEG 2000 at all"));
-    EXPECT_THROW(RenderThumbnail(junk, bitmap, WindowColour), EJpeg2000Error);
+    const QString png = MakeFile(Path("picture.jp2"), Saved(Quadrants(32, 24), "png"));
+    for (const QString& file : {junk, png}) {
+        bitmap = QImage();
+        ASSERT_TRUE(RenderThumbnail(file, bitmap, WindowColour));
+        EXPECT_TRUE(notSupported(bitmap)) << file.toStdString();
+    }
 }
 
 TEST_F(ThumbnailsProcessingTest, UnreadableFileGivesRedTextWithBlackShadow) {
