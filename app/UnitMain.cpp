@@ -424,6 +424,8 @@ void TFormMain::ConnectPreview(TFormPreview& preview) {
     preview.PreviousImage = [this](TFormPreview& window) { Pipeline.ShowPreviousImage(window); };
     preview.StopSlideshow = [this] { ToolButtonStopSlideshowClick(); };
     preview.WindowClosed = [this](TFormPreview& window) {
+        // A picture still being decoded for it, and steps asked meanwhile, are given up.
+        Pipeline.Abandon();
         if (&window == FormPreview) {
             Show.PreviewClosed();
         }

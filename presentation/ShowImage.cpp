@@ -1,6 +1,9 @@
 #include "ShowImage.h"
 
+#include <QScopeGuard>
+
 #include <memory>
+#include <utility>
 
 #include "Bitmap.h"
 #include "BusyCursor.h"
@@ -11,13 +14,15 @@
 #include "Jpeg2000Bitmap.h"
 #include "Orientation.h"
 #include "ResampleAhead.h"
+#include "ShowDecode.h"
 #include "Watermark.h"
 
 TShowDecoders TShowDecoders::Standard() {
     TShowDecoders decoders;
     decoders.Jpeg2000 = &LoadJpeg2000File;
     decoders.Registry = &LoadPictureFileInBands;
-    decoders.Generic = &LoadWithGenericDecoder;
+    decoders.Generic = &LoadWhileEventsRun;
+    decoders.Abandon = &AbandonShowDecode;
     decoders.Orientation = &ReadExifOrientation;
     return decoders;
 }
@@ -143,7 +148,13 @@ TShowImage::TShowImage(TShowList& list, std::function<TSettingsValues()> setting
     : List(list), Settings(std::move(settings)), Decoders(std::move(decoders)), DotsPerInch(dotsPerInch) {}
 
 bool TShowImage::ShowImage(int index, bool watermark, TPictureSink& preview) {
-    if (index < 0 || index >= List.Count()) {
+    const bool shown = ShowOne(index, watermark, preview);
+    StepsAskedMeanwhile();
+    return shown;
+}
+
+bool TShowImage::ShowOne(int index, bool watermark, TPictureSink& preview) {
+    if (Showing || index < 0 || index >= List.Count()) {
         return false;
     }
     const QString path = List.FileName(index);
@@ -151,6 +162,8 @@ bool TShowImage::ShowImage(int index, bool watermark, TPictureSink& preview) {
         return false;
     }
     TBusyCursor busy;
+    Showing = true;
+    const auto over = qScopeGuard([this] { Showing = false; });
     try {
         // The picture stays as stored: the watermark goes where the upright picture's corner is, and only
         // the copy fitted to the screen is turned. That copy is begun while the picture is decoded.
@@ -176,7 +189,32 @@ bool TShowImage::ShowImage(int index, bool watermark, TPictureSink& preview) {
     }
 }
 
+void TShowImage::Abandon() {
+    PendingStep.reset();
+    PendingPreview = nullptr;
+    if (Decoders.Abandon) {
+        Decoders.Abandon();
+    }
+}
+
 void TShowImage::Step(TStepDirection direction, TPictureSink& preview) {
+    if (Showing) {
+        PendingStep = direction;
+        PendingPreview = &preview;
+        return;
+    }
+    Steps(direction, preview);
+    StepsAskedMeanwhile();
+}
+
+void TShowImage::StepsAskedMeanwhile() {
+    while (!Showing && PendingStep && PendingPreview != nullptr) {
+        const TStepDirection pending = *std::exchange(PendingStep, std::nullopt);
+        Steps(pending, *std::exchange(PendingPreview, nullptr));
+    }
+}
+
+void TShowImage::Steps(TStepDirection direction, TPictureSink& preview) {
     QStringList names;
     const int count = List.Count();
     names.reserve(count);
@@ -185,7 +223,7 @@ void TShowImage::Step(TStepDirection direction, TPictureSink& preview) {
     }
     const bool watermark = Settings().UseWatermarking;
     for (int target : StepCandidates(names, List.CurrentImage(), direction)) {
-        if (ShowImage(target, watermark, preview)) {
+        if (ShowOne(target, watermark, preview)) {
             return;
         }
     }

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "JpegReader.h"
@@ -30,8 +31,11 @@ struct TShowDecoders {
     // The picture-format registry (a "BM" file as a Windows bitmap, else by extension); may raise. Tells
     // the rows as they are decoded where its reader decodes in bands (FormatRegistry.h).
     std::function<QImage(const QString&, const TRowsDecoded&)> Registry;
-    // The generic decoder; false when it cannot read the file.
+    // The generic decoder; false when it cannot read the file. The program's own lets the GUI's events
+    // go on while it decodes (ShowDecode.h).
     std::function<bool(const QString&, QImage&)> Generic;
+    // Gives up on the generic decode under way, if any (optional).
+    std::function<void()> Abandon;
     // The main directory's EXIF orientation, 0 when there is none; never raises.
     std::function<int(const QString&)> Orientation;
 
@@ -89,11 +93,26 @@ public:
     void ShowNextImage(TPictureSink& preview);
     void ShowPreviousImage(TPictureSink& preview);
 
+    // A picture is being shown: the GUI's events may run meanwhile (a slow file in the generic decoder),
+    // and a show or a step asked then does not start another one. ShowImage returns false; steps asked
+    // meanwhile are merged into one, the last asked, made once the picture is shown.
+    bool Busy() const { return Showing; }
+    // The preview went away: the picture being decoded for it is given up, and so is a step waiting.
+    void Abandon();
+
 private:
     void Step(TStepDirection direction, TPictureSink& preview);
+    // One step: the candidates tried in turn.
+    void Steps(TStepDirection direction, TPictureSink& preview);
+    bool ShowOne(int index, bool watermark, TPictureSink& preview);
+    void StepsAskedMeanwhile();
 
     TShowList& List;
     std::function<TSettingsValues()> Settings;
     TShowDecoders Decoders;
     double DotsPerInch;
+    bool Showing = false;
+    // The step asked while a picture was being shown, for its preview.
+    std::optional<TStepDirection> PendingStep;
+    TPictureSink* PendingPreview = nullptr;
 };

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <utility>
+
 #include <QColor>
 #include <QTemporaryDir>
 
@@ -239,6 +242,43 @@ TEST_F(ShowPipeline, IndexOutsideTheListOrMissingFileChangesNothing) {
         EXPECT_FALSE(pipeline.ShowImage(index, false, Sink)) << index;
     }
     EXPECT_TRUE(Sink.Shown.empty());
+    EXPECT_EQ(List.Current, List.Names[0]);
+}
+
+// While a slow file is decoded the GUI's events go on (the generic decoder waits with them): a show or a
+// step asked meanwhile never re-enters the pipeline. Steps are merged into the last one asked, made once
+// the picture is shown, and given up when its preview goes.
+TEST_F(ShowPipeline, StepsAskedWhileAPictureDecodesAreMergedIntoOne) {
+    MakeEntries({E::Undecodable, E::Good, E::Good, E::Good});  // entry 0 is the generic decoder's
+    std::function<void()> meanwhile;
+    TShowDecoders decoders = WithGeneric(false);
+    decoders.Generic = [&](const QString&, QImage& picture) {
+        if (meanwhile) {
+            std::exchange(meanwhile, {})();
+        }
+        picture = Solid(8, 6, Qt::blue);
+        return true;
+    };
+    TShowImage pipeline = Pipeline(decoders);
+    meanwhile = [&] {
+        EXPECT_TRUE(pipeline.Busy());
+        EXPECT_FALSE(pipeline.ShowImage(2, false, Sink));
+        pipeline.ShowNextImage(Sink);
+        pipeline.ShowNextImage(Sink);
+        pipeline.ShowPreviousImage(Sink);
+    };
+    ASSERT_TRUE(pipeline.ShowImage(0, false, Sink));
+    EXPECT_FALSE(pipeline.Busy());
+    // Entry 0, then one step back from it: the last entry.
+    EXPECT_EQ(Sink.Shown.size(), 2u);
+    EXPECT_EQ(List.Current, List.Names[3]);
+
+    meanwhile = [&] {
+        pipeline.ShowNextImage(Sink);
+        pipeline.Abandon();
+    };
+    ASSERT_TRUE(pipeline.ShowImage(0, false, Sink));
+    EXPECT_EQ(Sink.Shown.size(), 3u);
     EXPECT_EQ(List.Current, List.Names[0]);
 }
 
