@@ -81,15 +81,19 @@ check_fail() {
     failure_report "$@"
     failures=$((failures + 1))
 }
-# The FAIL line and the screen as it was at the failure.
+# The FAIL line and the screen as it was at the failure, on the run's standard error also when a failure
+# comes from within a condition of wait_for, whose standard error that collects.
+exec {failure_output}>&2
 failure_report() {
     local picture="$shots/failure.png"
     ((failures == 0)) || picture="$shots/failure-$((failures + 1)).png"
-    echo "FAIL $*" >&2
-    if [[ -n "$display" ]] && grab_screen "$picture" 2>/dev/null; then
-        echo "     screenshot: $picture" >&2
-    fi
-    echo "     screenshots and logs: $shots" >&2
+    {
+        echo "FAIL $*"
+        if [[ -n "$display" ]] && grab_screen "$picture" 2>/dev/null; then
+            echo "     screenshot: $picture"
+        fi
+        echo "     screenshots and logs: $shots"
+    } >&"$failure_output"
 }
 
 session_begin() {

@@ -10,7 +10,8 @@ driver asks of it.
                                regular expression PATTERN, one a line
     windows.py geometry ID     a list on stdin: "X=.. Y=.. WIDTH=.. HEIGHT=.." of window ID, for the
                                shell's eval
-    windows.py focused ID      a list on stdin: exits 1 unless window ID has the keyboard focus
+    windows.py focused ID      a list on stdin: exits 1 unless window ID has the keyboard focus, saying
+                               which window has it
 
 A list is a JSON array of {"id", "title", "x", "y", "width", "height", "focused", "visible"}, the position in
 the compositor's global coordinates (monitor 1 at 0,0, monitor 2 right of it).
@@ -71,7 +72,10 @@ def geometry(ident):
 
 
 def focused(ident):
-    if not window(window_list(), ident)["focused"]:
+    windows = window_list()
+    if not window(windows, ident)["focused"]:
+        holders = [entry["title"] or "(no title)" for entry in windows if entry["focused"]]
+        print(f"the keyboard is with {', '.join(holders) or 'no window'}", file=sys.stderr)
         sys.exit(1)
 
 

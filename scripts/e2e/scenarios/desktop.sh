@@ -172,10 +172,8 @@ desktop_show() {
 # operator_uncovered NAME WHEN: monitor 1, in the screenshot NAME just taken, shows what it showed before
 # the show but where the presenter window lies.
 operator_uncovered() {
-    local window rect=()
-    window=$(visible_windows '^Presenter( |$)' | head -n 1)
-    if [[ -n "$window" ]]; then
-        window_geometry "$window"
+    local rect=()
+    if window_place '^Presenter( |$)'; then
         rect=("$X" "$Y" "$WIDTH" "$HEIGHT")
     fi
     if "${desktop[@]}" operator "$shots/$1.png" "$shots/04-before-show.png" "${rect[@]}" \
@@ -203,12 +201,19 @@ desktop_unplaced() {
 
 # No FormPreview window visible; says where it is when there is one.
 no_audience_window() {
-    local window
-    window=$(visible_windows '^FormPreview' | head -n 1)
-    [[ -n "$window" ]] || return 0
-    window_geometry "$window"
+    window_place '^FormPreview' || return 0
     echo "FormPreview at $X,$Y, $WIDTH x $HEIGHT" >&2
     return 1
+}
+
+# window_place PATTERN: sets X, Y, WIDTH and HEIGHT to where the first visible window whose title matches
+# PATTERN is, from one window list (the program may close it meanwhile); returns 1 when there is none.
+window_place() {
+    local list window
+    list=$(compositor_windows)
+    window=$("${windows[@]}" find "$1" <<<"$list" | head -n 1)
+    [[ -n "$window" ]] || return 1
+    eval "$("${windows[@]}" geometry "$window" <<<"$list")"
 }
 
 # Monitor 2 taken away during the show and put back.
