@@ -16,6 +16,7 @@
 
 sway_pid=""
 wayvnc_pid=""
+wayvnc_2_pid=""
 vnc_port=5900  # the namespace has a network of its own
 
 sway_start() {
@@ -41,6 +42,11 @@ CONF
     done
     as_user wayvnc -o HEADLESS-1 127.0.0.1 "$vnc_port" >"$work/wayvnc.log" 2>&1 &
     wayvnc_pid=$!
+    # A second server, which nobody uses, on output 2: while wayvnc copies output 1 alone, sway 1.7's
+    # headless backend draws no new window on output 2 (a window there stays unseen by grim and by
+    # anything else).
+    as_user wayvnc -o HEADLESS-2 127.0.0.1 "$((vnc_port + 1))" >"$work/wayvnc-2.log" 2>&1 &
+    wayvnc_2_pid=$!
     until "$python" "$e2e/vnc.py" move "$vnc_port" 0 0 2>/dev/null; do
         kill -0 "$wayvnc_pid" 2>/dev/null && ((SECONDS < deadline)) || return 1
         sleep 0.1
@@ -48,13 +54,21 @@ CONF
 }
 
 sway_stop() {
-    stop_processes "$wayvnc_pid" "$sway_pid"
+    stop_processes "$wayvnc_pid" "$wayvnc_2_pid" "$sway_pid"
     wayvnc_pid=""
+    wayvnc_2_pid=""
     sway_pid=""
 }
 
 compositor_windows() { as_user swaymsg -t get_tree | "${windows[@]}" sway; }
-grab_outputs() { as_user grim "$1"; }
+# Each output on its own, side by side: grim's picture of the whole layout leaves output 2 as its
+# background while output 1 holds a full-screen window (sway 1.7, headless), though output 2 shows its
+# own full-screen window all the same.
+grab_outputs() {
+    as_user grim -o HEADLESS-1 "$work/output-1.png"
+    as_user grim -o HEADLESS-2 "$work/output-2.png"
+    convert "$work/output-1.png" "$work/output-2.png" +append "$1"
+}
 pointer_move() { "$python" "$e2e/vnc.py" move "$vnc_port" "$1" "$2"; }
 pointer_click() { "$python" "$e2e/vnc.py" click "$vnc_port" "$1" "$2"; }
 key_press() { "$python" "$e2e/vnc.py" key "$vnc_port" "$1"; }
