@@ -7,8 +7,8 @@
 #   package  run, plus what building and checking the Debian package takes (scripts/package.sh,
 #            scripts/check-package.sh)
 #   test     everything scripts/test.sh, scripts/e2e.sh, scripts/sanitize.sh and .ci/run use: package,
-#            plus the test and benchmark libraries, the fuzzing tool chain, the reference tools and the
-#            X server of the end-to-end run (the default)
+#            plus the test and benchmark libraries, the fuzzing tool chain, the reference tools, and the
+#            X server and the Wayland compositors of the end-to-end run (the default)
 set -euo pipefail
 
 purpose=${1:-test}
@@ -51,6 +51,10 @@ test_packages=(
     xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xdotool imagemagick x11-utils openbox
     # real photographs for the end-to-end run's presenter view and its README screenshot (GPL-2+)
     mate-backgrounds
+    # the end-to-end run's Wayland sessions: GNOME Shell and sway headless, each with XWayland, gdbus
+    # for GNOME's interfaces, grim and wayvnc for sway's screenshots and input, Qt's Wayland platform,
+    # and the loopback of the sessions' own network
+    gnome-shell mutter sway xwayland dbus libglib2.0-bin grim wayvnc qt6-wayland iproute2
     # the reference for the thumbnail workers' benchmark (vipsthumbnail)
     libvips-tools
     # the reference for the end-to-end timing of a step on the X server (scripts/e2e-speed.sh)

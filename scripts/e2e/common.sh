@@ -1,13 +1,17 @@
 # shellcheck shell=bash disable=SC2034
 # (Sourced: the variables it sets are read by the scripts that source it.)
 # Sourced by scripts/e2e.sh and by the entry of each kind of session of the end-to-end run
-# (scripts/e2e/xorg.sh): what every session shares whatever its desktop. Whatever talks to the desktop
-# comes from the session's driver (scripts/e2e/x11.sh on X): visible_windows, window_geometry,
-# window_focused, shot, grab_screen, move_pointer, click_at, click, press and menu_file. The session
-# defines stop_session, which ends its display server, and sets display once that server is up.
+# (scripts/e2e/xorg.sh, gnome.sh, sway.sh): what every session shares whatever its desktop. Whatever talks
+# to the desktop comes from the session's driver (scripts/e2e/x11.sh on X, scripts/e2e/wayland.sh on a
+# Wayland compositor): visible_windows, window_geometry, window_focused, shot, grab_screen, move_pointer,
+# click_at, click, press and menu_file. The session defines stop_session, which ends its display server,
+# and sets display once that server is up.
 #
 #   pass TEXT...             prints the line of a check that passed
 #   fail TEXT...             ends the run with a FAIL line, a screenshot of the session once it is up
+#   check_fail TEXT...       a check of the program failed: as fail, but with E2E_KEEP_GOING=1 (when
+#                            exploring; not for CI) the run goes on after the FAIL line and its screenshot,
+#                            and ends with status 1 once the session is over
 #   session_begin BUILD_DIR SHOTS_DIR
 #                            the program in BUILD_DIR, the screenshots and logs to SHOTS_DIR, a fresh work
 #                            folder; whatever happens, the program and the session end with the run and
@@ -15,6 +19,9 @@
 #   wait_for SECONDS WHAT COMMAND...
 #                            runs COMMAND until it succeeds; fails the run with WHAT once SECONDS have
 #                            passed, or at once when the program has ended
+#   wait_check SECONDS WHAT COMMAND...
+#                            as wait_for for a check of the program: check_fail instead of fail, and then
+#                            returns 1 (the run goes on only with E2E_KEEP_GOING=1)
 #   monitor SHOT INDEX OUT   monitor INDEX (0 or 1) of a screenshot as a picture of its own
 #   user_folders             fresh per-user folders for the program (sets settings_file and last_list)
 #   write_unicode FILE LINE...
@@ -22,7 +29,9 @@
 #   make_pictures            the show's pictures in the work folder (sets pictures, jpeg, png, missing,
 #                            jp2)
 #   launch_program LOG [ARG...]
-#                            starts the program, its output in the work folder's LOG
+#                            starts the program (through program_runner, which the session may set), its
+#                            output in the work folder's LOG, its standard error in LOG-stderr.log (sets
+#                            program_stderr)
 #   program_up [WHAT]        waits for the main window and for the start-up splash to go
 #   start_program NAME       both, the output in orvalis-NAME.log
 #   awaited_exit WHAT        once the program was told to end: waits until it has, sets program_status
@@ -57,17 +66,34 @@ photo_home=""       # the photographs' home under /home, made by their run
 program_pid=""
 program_may_end=""  # set once the program is asked to end
 program_status=""   # the exit status of the program that ended last
+program_runner=()   # what starts the program: the session's user, say
+program_stderr=""   # the standard error of the program started last
 scale=1             # the program's scale factor (QT_SCALE_FACTOR), for the driver's clicks
+failures=0          # the checks that failed while E2E_KEEP_GOING=1 let the run go on
 
 pass() { echo "ok   $*"; }
 fail() {
-    echo "FAIL $*" >&2
-    # The screen as it was at the failure.
-    if [[ -n "$display" ]]; then
-        grab_screen "$shots/failure.png" 2>/dev/null || true
-    fi
-    echo "     screenshots and logs: $shots" >&2
+    failure_report "$@"
     exit 1
+}
+check_fail() {
+    [[ "${E2E_KEEP_GOING:-}" == 1 ]] || fail "$@"
+    failure_report "$@"
+    failures=$((failures + 1))
+}
+# The FAIL line and the screen as it was at the failure, on the run's standard error also when a failure
+# comes from within a condition of wait_for, whose standard error that collects.
+exec {failure_output}>&2
+failure_report() {
+    local picture="$shots/failure.png"
+    ((failures == 0)) || picture="$shots/failure-$((failures + 1)).png"
+    {
+        echo "FAIL $*"
+        if [[ -n "$display" ]] && grab_screen "$picture" 2>/dev/null; then
+            echo "     screenshot: $picture"
+        fi
+        echo "     screenshots and logs: $shots"
+    } >&"$failure_output"
 }
 
 session_begin() {
@@ -83,6 +109,10 @@ session_begin() {
 
 cleanup() {
     local status=$?
+    if ((status == 0 && failures > 0)); then
+        echo "FAIL $failures checks failed (E2E_KEEP_GOING=1)" >&2
+        status=1
+    fi
     if [[ -n "$program_pid" ]] && kill -0 "$program_pid" 2>/dev/null; then
         kill "$program_pid" 2>/dev/null || true
         sleep 0.5
@@ -97,15 +127,20 @@ cleanup() {
     exit "$status"
 }
 
-wait_for() {
-    local seconds=$1 what=$2
-    shift 2
+wait_for() { waited fail "$@"; }
+wait_check() { waited check_fail "$@"; }
+waited() {
+    local failed=$1 seconds=$2 what=$3
+    shift 3
     local deadline=$((SECONDS + seconds))
     until "$@" 2>"$work/wait.err"; do
         if [[ -n "$program_pid" && -z "$program_may_end" ]] && ! kill -0 "$program_pid" 2>/dev/null; then
             fail "$what: the program ended unexpectedly"
         fi
-        ((SECONDS < deadline)) || fail "$what (waited $seconds s) $(cat "$work/wait.err")"
+        if ((SECONDS >= deadline)); then
+            "$failed" "$what (waited $seconds s) $(sed 's/^FAIL: //' "$work/wait.err")"
+            return 1
+        fi
         sleep 0.2
     done
 }
@@ -157,7 +192,8 @@ make_pictures() {
 launch_program() {
     local log=$1
     shift
-    "$program" "$@" >"$work/$log" 2>&1 &
+    program_stderr="$work/${log%.log}-stderr.log"
+    "${program_runner[@]}" "$program" "$@" >"$work/$log" 2>"$program_stderr" &
     program_pid=$!
     program_may_end=""
 }

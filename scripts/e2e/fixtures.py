@@ -60,6 +60,20 @@ def make(folder):
     Image.new("RGB", PICTURES["IMG_9012.jp2"]["stored"], ORANGE).save(f"{folder}/IMG_9012.ppm")
 
 
+# The desktop sessions' pictures ----------------------------------------------------------------------
+
+# One colour each and as large as a monitor, so that a screenshot tells at a glance which monitor the show
+# covers and which picture it shows.
+SOLID = {"red.png": RED, "green.png": GREEN, "blue.png": BLUE}
+SOLID_SIZE = (1920, 1080)
+
+
+def make_solid(folder):
+    """Writes red.png, green.png and blue.png of 1920 x 1080 into `folder`."""
+    for name, colour in SOLID.items():
+        Image.new("RGB", SOLID_SIZE, colour).save(f"{folder}/{name}")
+
+
 # A monitor scaled 2x: the checkerboard -----------------------------------------------------------------
 
 CHECKERBOARD_SIZE = (1920, 1080)  # the size of a monitor
