@@ -3,6 +3,7 @@
 #include <jpeglib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <csetjmp>
 #include <memory>
 
@@ -66,10 +67,15 @@ struct TJpegErrors {
 // standard error.
 void KeepQuiet(j_common_ptr, int) {}
 
-void LimitScans(j_common_ptr info) {
+// Set once, when the program closes.
+std::atomic<bool> DecodesAbandoned{false};
+
+// Called by the library every few rows: gives up on a file with too many scans, and on every file once
+// the program is closing.
+void MonitorProgress(j_common_ptr info) {
     const auto* decoder = reinterpret_cast<j_decompress_ptr>(info);
     const auto* errors = reinterpret_cast<const TJpegErrors*>(info->err);
-    if (decoder->input_scan_number > errors->ScanLimit) {
+    if (decoder->input_scan_number > errors->ScanLimit || DecodesAbandoned.load(std::memory_order_relaxed)) {
         std::longjmp(reinterpret_cast<TJpegErrors*>(info->err)->Jump, 1);
     }
 }
@@ -113,13 +119,17 @@ bool ReadRows(jpeg_decompress_struct* info, TJpegErrors* errors, bool inks, ucha
 
 }  // namespace
 
+void AbandonJpegDecodes() {
+    DecodesAbandoned.store(true);
+}
+
 int JpegScanLimit(int width, int height) {
     const qint64 pixels = std::max<qint64>(qint64(width) * height, 1);
     return int(std::clamp<qint64>(MaxJpegScanPixels / pixels, 1, MaxJpegScans));
 }
 
 QImage DecodeJpeg(const QByteArray& bytes, QSize largest, const TRowsDecoded& rowsDecoded) {
-    if (bytes.isEmpty()) {
+    if (bytes.isEmpty() || DecodesAbandoned.load()) {
         return {};
     }
     jpeg_decompress_struct info;
@@ -136,7 +146,7 @@ QImage DecodeJpeg(const QByteArray& bytes, QSize largest, const TRowsDecoded& ro
     }
     errors.ScanLimit = JpegScanLimit(int(info.image_width), int(info.image_height));
     errors.Progress = {};
-    errors.Progress.progress_monitor = LimitScans;
+    errors.Progress.progress_monitor = MonitorProgress;
     info.progress = &errors.Progress;
     // libjpeg makes no RGB of ink values: those come as they are stored, four bytes per pixel like ours,
     // and are turned into RGB once they are all there.

@@ -30,6 +30,10 @@ using TRowsDecoded = std::function<void(const QImage& picture, int rows)>;
 // than only returning the picture. The pixels are those of DecodeJpeg.
 QImage DecodeJpeg(const QByteArray& bytes, QSize largest, const TRowsDecoded& rowsDecoded);
 
+// From now on every decode under way or to come gives up, with a null picture, within a few rows: the
+// program is closing, and waits for no picture.
+void AbandonJpegDecodes();
+
 // Larger pictures are refused (null image) instead of allocated.
 constexpr qint64 MaxJpegPixels = qint64(1) << 28;
 

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QElapsedTimer>
 #include <QImage>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdlib>
 #include <thread>
 #include <vector>
 
@@ -107,6 +110,26 @@ TEST(JpegReaderTest, RefusesAFileWithMoreScansThanItsSizeAllows) {
     int told = 0;
     EXPECT_TRUE(DecodeJpeg(bomb, QSize(), [&](const QImage&, int) { ++told; }).isNull());
     EXPECT_EQ(told, 0);
+}
+
+// At the program's close every JPEG decode gives up within a few rows, a large scan bomb's too, and none
+// starts any more. (In a process of its own: nothing decodes there after.)
+TEST(JpegReaderDeathTest, TheCloseAbandonsEveryDecode) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            const QByteArray bomb = picturetest::ScanBomb(4096, 4096, 5000);
+            QImage decoded(1, 1, QImage::Format_RGB32);
+            std::thread decoding([&] { decoded = DecodeJpeg(bomb); });
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            QElapsedTimer clock;
+            clock.start();
+            AbandonJpegDecodes();
+            decoding.join();
+            const bool given = clock.elapsed() < 200 && decoded.isNull();
+            std::exit(given && DecodeJpeg(picturetest::ScanBomb(16, 16, 0)).isNull() ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 TEST(JpegReaderTest, DecodesFromSeveralThreadsAtOnce) {
