@@ -22,6 +22,7 @@
 #include "ImageFilter.h"
 #include "ImageListFile.h"
 #include "IniFile.h"
+#include "JpegReader.h"
 #include "Lister.h"
 #include "OpenInImageList.h"
 #include "Preview.h"
@@ -154,9 +155,11 @@ void TFormMain::EndShow() {
 }
 
 void TFormMain::FormDestroy() {
-    // No thread is left waiting for a decoder that hangs: the decoder processes go first. Then the quit
-    // request, and every thumbnail thread has ended before the window and the application go away.
+    // No thread is left waiting for a decoder: the decoder processes go first, and the JPEG decodes in
+    // the workers give up. Then the quit request, and every thumbnail thread has ended before the
+    // window and the application go away.
     ShutdownGenericDecoders();
+    AbandonJpegDecodes();
     StopThumbnailThreadControl();
     FreeThumbDatabase();
     Acquisition.Placeholder = QPixmap();
