@@ -104,3 +104,18 @@ def bomb(path, width, height):
         fail("Pillow wrote no baseline frame header")
     struct.pack_into(">HH", data, frame + 5, height, width)
     open(path, "wb").write(bytes(data))
+
+
+def scan_bomb(path, width, height, repeats):
+    """A progressive JPEG of a grey width x height picture whose last scan is repeated `repeats` more
+    times before its end: a small file whose every scan costs the decoder a pass over the picture."""
+    import io
+    buffer = io.BytesIO()
+    Image.new("L", (width, height), 128).save(buffer, "JPEG", quality=90, progressive=True)
+    data = buffer.getvalue()
+    last = data.rfind(b"\xff\xda")
+    if last < 0 or not data.endswith(b"\xff\xd9"):
+        fail("Pillow wrote no progressive scans")
+    scan = data[last:-2]
+    open(path, "wb").write(data[:-2] + scan * repeats + b"\xff\xd9")
+

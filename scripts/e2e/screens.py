@@ -28,6 +28,7 @@ the program runs).
                                                   monitor 2 shows the pictures NAME... in this order
                                                   while the program PID runs
     screens.py bomb FILE WIDTH HEIGHT             a small JPEG declaring WIDTH x HEIGHT pixels
+    screens.py scanbomb FILE WIDTH HEIGHT REPEATS a progressive JPEG repeating its last scan REPEATS times
     screens.py notsupported SHOT                  how many thumbnails say "not supported"
     screens.py listfile FILE PATH...              an image list file in the program's encoding naming PATHs
     screens.py settings FILE KEY=VALUE...         a settings file in the program's encoding holding the keys
@@ -79,6 +80,7 @@ def main(argv):
         "checkerboard-entry": (2, lambda a: mainwindow.checkerboard_entry(a[0], int(a[1]))),
         "exact": (2, lambda a: compare.exact(a[0], a[1])),
         "bomb": (3, lambda a: fixtures.bomb(a[0], int(a[1]), int(a[2]))),
+        "scanbomb": (4, lambda a: fixtures.scan_bomb(a[0], int(a[1]), int(a[2]), int(a[3]))),
         "notsupported": (1, lambda a: mainwindow.not_supported(a[0])),
         "listcolour": (1, lambda a: mainwindow.listcolour(a[0])),
         "settled": (5, lambda a: watching.settled(a[0], a[1], float(a[2]), float(a[3]), int(a[4]))),

@@ -8,7 +8,10 @@
 #   - damaged files in the list (crashing FreeImage, stalling it, declaring gigapixels): "not supported"
 #     thumbnails, black frames on monitor 2, the show goes on; an entry deleted in the list view leaves
 #     every thumbnail whole in the thumbnail view; File > Exit with a decoder stalled on a file ends the
-#     program at once, its decoder processes with it.
+#     program at once, its decoder processes with it;
+#   - a show step onto a file that stalls the decoder, with four progressive JPEGs of thousands of scans
+#     ("scan bombs") in the list: the main window's menu still opens while the step waits, and File >
+#     Exit ends the program in under a second.
 #
 #   damaged_run   the whole section, once make_pictures and user_folders have run
 
@@ -34,6 +37,7 @@ damaged_run() {
 
     damaged_show
     damaged_exit_while_stalled
+    damaged_exit_during_a_stalled_step
 }
 
 # The list with the crashing files and the bomb: their thumbnails, the show over them, the list view.
@@ -123,3 +127,34 @@ damaged_exit_while_stalled() {
     done
     pass "File > Exit with a decoder stalled on a file: the program ended in $exit_ms ms, its decoders with it"
 }
+
+# The show steps onto the stalling file: the step waits for the decoder while the GUI goes on, and File >
+# Exit meanwhile ends the program at once. Four scan bombs are rendering as thumbnails at the same time.
+damaged_exit_during_a_stalled_step() {
+    local bombs=() i play_x play_y exit_asked exit_ms
+    for i in 1 2 3 4; do
+        bombs+=("$pictures/IMG_230$i.jpg")
+        "${screens[@]}" scanbomb "${bombs[-1]}" 4096 4096 20000
+    done
+    write_unicode "$last_list" "$png" "$stall_ras" "${bombs[@]}"
+    start_program stalled-step
+    read -r play_x play_y < <("${screens[@]}" toolbar "$(shot 15-stalled-step-started)") ||
+        fail "no toolbar found above the image list"
+    menu_file 3  # Load Last Image List
+    png_listed() { "${screens[@]}" entry "$(shot 15-stalled-step-list)" IMG_5678.png >/dev/null; }
+    wait_for "$step_timeout" "the image list does not show IMG_5678.png" png_listed
+    click_at "$play_x" "$play_y"  # nothing selected: the show starts at the PNG
+    showing() { [[ "$("${screens[@]}" shown "$(shot 15-stalled-step-show)")" == "$1" ]]; }
+    wait_for "$first_picture_timeout" "the show of the PNG did not start" showing IMG_5678.png
+    click_at $((monitor_w + monitor_w / 2)) $((monitor_h / 2))  # a step onto the stalling file
+    sleep 1  # well inside the decode by now, far from the show's deadline
+    menu_file 4  # Exit: the menu opens while the step waits
+    exit_asked=$(date +%s%N)
+    awaited_exit "File > Exit while a show step waited for a stalled decoder did not end the program"
+    exit_ms=$((($(date +%s%N) - exit_asked) / 1000000))
+    ((program_status == 0)) || fail "the program ended with a failure during a stalled show step"
+    ((exit_ms < 1000)) || fail "File > Exit during a stalled show step took $exit_ms ms"
+    pass "a show step onto a stalling file, scan bombs in the list: the menu answered, File > Exit ended" \
+        "the program in $exit_ms ms"
+}
+
