@@ -2,7 +2,10 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QScopeGuard>
+
+#include <climits>
 
 #include "BusyCursor.h"
 #include "ErrorBoundary.h"
@@ -35,6 +38,14 @@ private:
     QElapsedTimer Clock;
 };
 
+// The longest path the system opens, in bytes of its encoding, terminating NUL included.
+constexpr qsizetype MaxPathBytes = PATH_MAX;
+
+bool CanBePath(const QString& line) {
+    // Each UTF-16 unit is at least one byte: most lines are decided without encoding them.
+    return line.size() < MaxPathBytes && QFile::encodeName(line).size() < MaxPathBytes;
+}
+
 }  // namespace
 
 QStringList ReadImageListLines(const QString& path) {
@@ -58,6 +69,10 @@ void ReadImageListFile(const QString& path, TImageList& list, TProgressDisplay& 
     progress.Begin(static_cast<int>(lines.size()) - 1);
     events.RunNow();
     for (const QString& line : lines) {
+        // A line longer than any path names no file: it is not even shown.
+        if (!CanBePath(line)) {
+            continue;
+        }
         progress.Step(FileNameOf(line));
         events.Run();
         if (CancelRequested) {

@@ -8,6 +8,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "ElidedLabel.h"
+
 bool CancelRequested = false;
 TFormProgress* FormProgress = nullptr;
 
@@ -27,11 +29,12 @@ TFormProgress::TFormProgress(QWidget* mainWindow)
     ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
     ProgressBar->setTextVisible(false);
     ProgressBar->setFixedWidth(281);
-    LabelProgressCurrent = new QLabel(QStringLiteral("..."), GroupBox1);
+    LabelProgressCurrent = new TElidedLabel(GroupBox1);
     LabelProgressCurrent->setObjectName(QStringLiteral("LabelProgressCurrent"));
     LabelProgressCurrent->setAlignment(Qt::AlignCenter);
     LabelProgressCurrent->setAutoFillBackground(true);
     LabelProgressCurrent->setFixedWidth(281);
+    LabelProgressCurrent->SetFullText(QStringLiteral("..."));
     ButtonCancel = new QPushButton(QStringLiteral("Cancel"), GroupBox1);
     ButtonCancel->setObjectName(QStringLiteral("ButtonCancel"));
     connect(ButtonCancel, &QPushButton::clicked, this, &TFormProgress::ButtonCancelClick);
@@ -48,7 +51,7 @@ TFormProgress::TFormProgress(QWidget* mainWindow)
 void TFormProgress::Begin(int maximum) {
     ProgressBar->setRange(0, std::max(maximum, 0));
     ProgressBar->setValue(0);
-    LabelProgressCurrent->setText(QStringLiteral("Processing..."));
+    LabelProgressCurrent->SetFullText(QStringLiteral("Processing..."));
     show();
 }
 
@@ -56,7 +59,7 @@ void TFormProgress::Step(const QString& name) {
     // The bar repaints itself when a step shows; the label paints its own background, so that a new
     // name repaints the label alone and not the group around it.
     ProgressBar->setValue(std::min(ProgressBar->value() + 1, ProgressBar->maximum()));
-    LabelProgressCurrent->setText(name);
+    LabelProgressCurrent->SetFullText(name);
 }
 
 void TFormProgress::End() {

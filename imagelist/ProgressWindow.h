@@ -4,6 +4,8 @@
 
 class QGroupBox;
 class QLabel;
+class TElidedLabel;
+class TElidedLabel;
 class QProgressBar;
 class QPushButton;
 
@@ -38,7 +40,7 @@ public:
 
     QGroupBox* GroupBox1 = nullptr;
     QProgressBar* ProgressBar = nullptr;
-    QLabel* LabelProgressCurrent = nullptr;
+    TElidedLabel* LabelProgressCurrent = nullptr;  // the name of the file at hand, shortened to fit
     QPushButton* ButtonCancel = nullptr;
 
 public Q_SLOTS:

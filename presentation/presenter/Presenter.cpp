@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ElidedLabel.h"
 #include "ErrorBoundary.h"
 #include "PicturePane.h"
 #include "PresenterView.h"
@@ -42,12 +43,13 @@ void TFormPresenter::CreateControls() {
     large.setPointSizeF(large.pointSizeF() * 2);
     large.setBold(true);
     LabelPosition->setFont(large);
-    LabelFileName = Named(new QLabel(this), "LabelFileName");
+    LabelFileName = Named(new TElidedLabel(this), "LabelFileName");
     LabelDetails = Named(new QLabel(this), "LabelDetails");
     LabelCountdown = Named(new QLabel(this), "LabelCountdown");
     LabelCountdown->setFont(large);
     // Texts that change with every step leave the layout as it is: nothing moves, nothing else repaints.
-    for (QLabel* label : {LabelPosition, LabelFileName, LabelDetails, LabelCountdown}) {
+    for (QLabel* label :
+         std::initializer_list<QLabel*>{LabelPosition, LabelFileName, LabelDetails, LabelCountdown}) {
         label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     }
 
@@ -134,7 +136,7 @@ void TFormPresenter::ShowNext(const QImage& picture) {
 
 void TFormPresenter::ShowTexts(const QString& position, const QString& fileName, const QString& details) {
     LabelPosition->setText(position);
-    LabelFileName->setText(fileName);
+    LabelFileName->SetFullText(fileName);
     LabelDetails->setText(details);
 }
 

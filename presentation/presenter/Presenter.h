@@ -13,6 +13,7 @@ class QLabel;
 class QListWidget;
 class QListWidgetItem;
 class QPushButton;
+class TElidedLabel;
 class TPicturePane;
 
 // One entry of the presenter's strip of neighbouring entries.
@@ -35,7 +36,7 @@ public:
     TPicturePane* PaneAudience = nullptr;
     TPicturePane* PaneNext = nullptr;
     QLabel* LabelPosition = nullptr;
-    QLabel* LabelFileName = nullptr;
+    TElidedLabel* LabelFileName = nullptr;
     QLabel* LabelDetails = nullptr;  // the picture's size and date taken
     QLabel* LabelCountdown = nullptr;
     QPushButton* ButtonPrevious = nullptr;

@@ -21,6 +21,7 @@
 #include <memory>
 
 #include "BrowserLibrary.h"
+#include "ElidedLabel.h"
 #include "IniFile.h"
 #include "OffscreenScreens.h"
 #include "Preview.h"

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include <QTemporaryDir>
 
 #include "AddingLoops.h"
@@ -82,6 +84,18 @@ TEST_F(AddingLoopsTest, ListFileAddsTheFilesThatExistInFileOrder) {
     TRecordingProgress single;
     ReadImageListFile(ListFile({a}), List, single);
     EXPECT_EQ(single.Maximums, QList<int>{0});
+}
+
+// A line longer than any path (60 MiB, or just past the system's limit) names no file: it is passed over
+// without being shown, where laying it out in the progress window took more than a minute.
+TEST_F(AddingLoopsTest, LinesLongerThanAnyPathAreNeitherShownNorAdded) {
+    const QString a = Picture("a.jpg");
+    const QString b = Picture("b.jpg");
+    const QString huge = QString(60 << 20, u'x');
+    const QString justTooLong = Folder.path() + u'/' + QString(PATH_MAX, u'y');
+    ReadImageListFile(ListFile({a, huge, justTooLong, b}), List, Progress);
+    EXPECT_EQ(List.FileNames(), (QStringList{a, b}));
+    EXPECT_EQ(Progress.Shown, (QStringList{QStringLiteral("a.jpg"), QStringLiteral("b.jpg")}));
 }
 
 TEST_F(AddingLoopsTest, CancelWhileReadingStopsBeforeTheShownFile) {

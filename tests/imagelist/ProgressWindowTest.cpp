@@ -6,6 +6,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "ElidedLabel.h"
 #include "ProgressWindow.h"
 
 namespace {
@@ -26,6 +27,17 @@ TEST(ProgressWindowTest, ShowsStepsAndCancelsWithoutClosing) {
     }
     EXPECT_EQ(window.ProgressBar->value(), 2);
     EXPECT_EQ(window.LabelProgressCurrent->text(), QStringLiteral("c.jpg"));
+    // A name longer than the label is shortened in its middle, and the window keeps its size.
+    const QSize size = window.size();
+    const QString longName = QStringLiteral("IMG_") + QString(2000, u'1') + QStringLiteral("_end.jpg");
+    window.Step(longName);
+    const QString shown = window.LabelProgressCurrent->text();
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("IMG_1")) && shown.endsWith(QStringLiteral("end.jpg")))
+        << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QChar(0x2026)));
+    EXPECT_LE(window.LabelProgressCurrent->fontMetrics().horizontalAdvance(shown),
+              window.LabelProgressCurrent->contentsRect().width());
+    EXPECT_EQ(window.size(), size);
 
     CancelRequested = false;
     QCloseEvent close;
