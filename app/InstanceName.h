@@ -17,6 +17,14 @@ QString DisplayKey(const QString& platformName, const QByteArray& x11Display,
 
 QString InstanceSocketPath(const QString& runtimeFolder, uint userId, const QString& displayKey);
 
-// The socket path of this process: its runtime folder, its user and the display of the running
-// QGuiApplication.
+// The folder for the running program's lock and socket, which no other user may have made or may write:
+// `runtimeDir` (XDG_RUNTIME_DIR) when it is an absolute path to a folder of this user's that nobody else
+// may enter (not a link); else `cacheHome`/Quenmark/Orvalis-runtime, made with mode 0700 where it is
+// missing, refused when it is a link or belongs to someone else, and closed to others when it is this
+// user's. Empty when neither will do, or when a socket there would be too long a path for the system:
+// the program then runs on its own. Never the current folder, never a name in a shared folder.
+QString PrivateRuntimeFolder(const QByteArray& runtimeDir, const QString& cacheHome);
+
+// The socket path of this process: its private runtime folder, its user and the display of the running
+// QGuiApplication; empty when there is no private folder, or the path would be too long for a socket.
 QString InstanceSocketPath();

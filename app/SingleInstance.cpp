@@ -29,7 +29,8 @@ void Drop(QLocalSocket* socket) {
 TSingleInstance::TSingleInstance(QString socketPath, QObject* parent)
     : QObject(parent),
       SocketPath(std::move(socketPath)),
-      Lock(SocketPath + QStringLiteral(".lock")),
+      // Without a private folder there is no lock at all (never one in the current folder).
+      Lock(SocketPath.isEmpty() ? QString() : SocketPath + QStringLiteral(".lock")),
       Server(new QLocalServer(this)) {
     // The lock stays held for the whole run, however long: only a lock whose process is gone is stale.
     Lock.setStaleLockTime(0);
@@ -42,6 +43,9 @@ TSingleInstance::~TSingleInstance() {
 }
 
 TSingleInstance::TRole TSingleInstance::Start(const TOpenRequests& requests, QDeadlineTimer deadline) {
+    if (SocketPath.isEmpty()) {
+        return TRole::Run;  // nowhere private to meet another start: this one runs on its own
+    }
     for (;;) {
         if (Lock.tryLock(0)) {
             Listen();

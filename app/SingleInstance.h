@@ -14,7 +14,8 @@ class QLocalSocket;
 // whole run and listens on a local socket beside it; a later start finds the lock held and hands its
 // requests over the socket instead of running. A program that crashed leaves a lock naming a process
 // that is gone and a socket nobody listens on: the next start takes the lock over and replaces the
-// socket.
+// socket. The lock and the socket live in a folder of the user's own (PrivateRuntimeFolder); without
+// one (an empty socket path) every start runs on its own.
 class TSingleInstance : public QObject {
     Q_OBJECT
 public:

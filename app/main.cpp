@@ -59,10 +59,16 @@ int main(int argc, char* argv[]) {
         case TSingleInstance::TRole::HandedOver:
             return 0;
         case TSingleInstance::TRole::NoAnswer:
-            std::fputs("orvalis: Orvalis is already running but does not answer.\n", stderr);
-            QMessageBox::critical(nullptr, QStringLiteral("Orvalis"),
-                                  QStringLiteral("Orvalis is already running but does not answer."));
-            return 1;
+            // Said, then this start runs on its own: a program that hangs, or a lock someone else holds,
+            // must not keep the operator from working.
+            std::fputs(
+                "orvalis: Orvalis is already running but does not answer; this start runs on its own.\n",
+                stderr);
+            QMessageBox::warning(
+                nullptr, QStringLiteral("Orvalis"),
+                QStringLiteral(
+                    "Orvalis is already running but does not answer. This start runs on its own."));
+            break;
         case TSingleInstance::TRole::Run:
         case TSingleInstance::TRole::OtherUsersProgram:
             break;

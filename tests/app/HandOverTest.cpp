@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QDataStream>
+#include <QDir>
+#include <QFile>
 #include <QIODevice>
+#include <QTemporaryDir>
 #include <QtEndian>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <vector>
 
@@ -45,6 +51,53 @@ TEST(DisplayKeyTest, OneNameForEachSessionWhicheverPlatformTheProgramUses) {
     }
     EXPECT_EQ(InstanceSocketPath(QStringLiteral("/run/user/1000"), 1000, QStringLiteral("x11-_0")),
               QStringLiteral("/run/user/1000/orvalis-1000-x11-_0"));
+}
+
+// The lock and the socket only ever go into a folder of the user's own that nobody else may enter: the
+// runtime folder when it is such a folder, else one made in the cache folder; never a folder another user
+// could have made or linked, never the current folder.
+TEST(PrivateRuntimeFolderTest, OnlyAFolderOfTheUsersOwnThatNobodyElseMayEnter) {
+    QTemporaryDir home;
+    const QString runtime = home.filePath(QStringLiteral("runtime"));
+    const QString cache = home.filePath(QStringLiteral("cache"));
+    const QString made = cache + QStringLiteral("/Quenmark/Orvalis-runtime");
+    const auto native = [](const QString& path) { return QFile::encodeName(path); };
+    const auto mode = [&](const QString& path) {
+        struct stat entry {};
+        return ::lstat(native(path).constData(), &entry) == 0 ? int(entry.st_mode & 0777) : -1;
+    };
+    ASSERT_EQ(::mkdir(native(runtime).constData(), 0700), 0);
+    EXPECT_EQ(PrivateRuntimeFolder(native(runtime), cache), runtime);
+
+    // Open to others, a link to it, a relative path, none at all: the cache folder's own, made 0700.
+    ASSERT_EQ(::chmod(native(runtime).constData(), 0755), 0);
+    const QString link = home.filePath(QStringLiteral("link"));
+    ASSERT_EQ(::mkdir(native(home.filePath(QStringLiteral("private"))).constData(), 0700), 0);
+    ASSERT_TRUE(QFile::link(home.filePath(QStringLiteral("private")), link));
+    for (const QByteArray& runtimeDir :
+         {native(runtime), native(link), QByteArray("runtime"), QByteArray()}) {
+        SCOPED_TRACE(runtimeDir.toStdString());
+        EXPECT_EQ(PrivateRuntimeFolder(runtimeDir, cache), made);
+        EXPECT_EQ(mode(made), 0700);
+    }
+    // A folder of the user's that was opened up is closed again.
+    ASSERT_EQ(::chmod(native(made).constData(), 0777), 0);
+    EXPECT_EQ(PrivateRuntimeFolder(QByteArray(), cache), made);
+    EXPECT_EQ(mode(made), 0700);
+
+    // Someone's link in its place, or a folder of another user's: none at all.
+    ASSERT_TRUE(QDir(made).removeRecursively());
+    ASSERT_TRUE(QFile::link(home.filePath(QStringLiteral("private")), made));
+    EXPECT_EQ(PrivateRuntimeFolder(QByteArray(), cache), QString());
+    ASSERT_TRUE(QFile::remove(made));
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::mkdir(native(made).constData(), 0700), 0);
+        ASSERT_EQ(::chown(native(made).constData(), 65534, 65534), 0);
+        EXPECT_EQ(PrivateRuntimeFolder(QByteArray(), cache), QString());
+    }
+    // Too deep for a socket's path.
+    EXPECT_EQ(PrivateRuntimeFolder(QByteArray(), home.filePath(QString(120, u'c'))), QString());
+    EXPECT_EQ(PrivateRuntimeFolder(QByteArray(), QStringLiteral("relative/cache")), QString());
 }
 
 // --- The message ---------------------------------------------------------------------------------------
