@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <random>
@@ -19,6 +20,7 @@
 #include "PictureFiles.h"
 #include "ShowImage.h"
 #include "ThumbnailsProcessing.h"
+#include "TurboJpegFiles.h"
 
 using namespace std::chrono_literals;
 using namespace picturetest;
@@ -193,6 +195,18 @@ TEST_F(HostileFilesTest, FilesThatCrashOrStallTheLibraryAreNotSupportedAndTheSho
     hostile << testsupport::MakeFile(Folder.filePath("IMG_0001.JPG"),
                                      testsupport::ReadBytes(data.filePath("sun-raster-crashes.ras")));
     hostile << testsupport::MakeFile(Folder.filePath("declared-gigapixels.jpg"), DeclaredJpeg(60000, 60000));
+    // A progressive JPEG repeating an empty scan twenty thousand times, a sparse file larger than any
+    // picture, and a link to a file of the system's that never ends.
+    hostile << testsupport::MakeFile(Folder.filePath("IMG_0002.JPG"), picturetest::ScanBomb(512, 512, 20000));
+    const QString sparse = Folder.filePath("IMG_0003.png");
+    {
+        QFile file(sparse);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(qint64(3) << 30));
+    }
+    hostile << sparse;
+    const QString endless = Folder.filePath("IMG_0004.jpg");
+    ASSERT_TRUE(QFile::link(QStringLiteral("/proc/self/pagemap"), endless));
+    hostile << endless;
     for (const QString& file : hostile) {
         SCOPED_TRACE(file.toStdString());
         QImage thumbnail;
