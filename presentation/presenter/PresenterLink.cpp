@@ -19,6 +19,7 @@ namespace {
 
 constexpr int NeighboursEachSide = 3;
 constexpr int CountdownPeriod = 200;  // ms
+constexpr int ActivateAgainMilliseconds = 400;
 
 }  // namespace
 
@@ -114,6 +115,15 @@ void TPresenterLink::Open() {
     Presenter->raise();
     Presenter->activateWindow();
     Presenter->setFocus(Qt::ActiveWindowFocusReason);
+    // A desktop that was still busy with the audience window's full screen may have let the request go
+    // by: asked once more, a moment later.
+    QTimer::singleShot(ActivateAgainMilliseconds, Presenter, [presenter = Presenter] {
+        SwallowErrors([&] {
+            if (presenter != nullptr && presenter->isVisible() && !presenter->isActiveWindow()) {
+                presenter->activateWindow();
+            }
+        });
+    });
     Show.Status.PresenterShown(true);
     CountdownTimer.start();
     Update();
