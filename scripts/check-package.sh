@@ -50,7 +50,7 @@ recommends=$(field Recommends)
 # The names alone, one a line.
 names() { tr ',|' '\n\n' <<<"$1" | sed 's/([^)]*)//; s/^ *//; s/ *$//' | sed '/^$/d'; }
 for needed in libc6 libstdc++6 libgcc-s1 libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 \
-    libturbojpeg0 libopenjp2-7 zlib1g qt6-qpa-plugins qt6-wayland; do
+    libjpeg62-turbo libopenjp2-7 zlib1g qt6-qpa-plugins qt6-wayland; do
     names "$depends" | grep -qx "$needed" || fail "Depends lacks $needed: $depends"
 done
 names "$depends" | grep -qx libfreeimage3 && fail "FreeImage is a dependency, not a recommendation: $depends"
@@ -106,7 +106,7 @@ if ! simulate; then
     apt-get update -qq
     simulate || fail "apt cannot install the package on a bare machine: $(tail -n 20 "$work/simulate")"
 fi
-for needed in libqt6widgets6 qt6-qpa-plugins qt6-wayland libturbojpeg0 libopenjp2-7; do
+for needed in libqt6widgets6 qt6-qpa-plugins qt6-wayland libjpeg62-turbo libopenjp2-7; do
     grep -q "^Inst $needed " "$work/simulate" || fail "installing on a bare machine does not bring $needed"
 done
 grep -q "^Inst orvalis " "$work/simulate" || fail "apt does not install orvalis itself: $(tail -n 5 "$work/simulate")"
