@@ -18,7 +18,7 @@ QString TShowStatus::Text() const {
     if (Black) {
         text += QStringLiteral(", audience monitor blank");
     }
-    if (Hold) {
+    if (AdvanceWaits()) {
         text += QStringLiteral(", advance held");
     }
     return text;

@@ -45,20 +45,23 @@ public:
     bool Advancing() const { return Advance; }
     // The operator holds the automatic advance ("P"): the show stays, the timer waits.
     bool Held() const { return Hold; }
+    // The automatic advance waits: held by the operator, or while the audience monitor is blank, so that
+    // the audience comes back to the picture it left.
+    bool AdvanceWaits() const { return Advance && (Hold || Black); }
     // The audience monitor shows black instead of the picture ("B").
     bool Blank() const { return Black; }
-    // The presenter window is open; while a show runs (showing, or waiting for its monitor) and it is
-    // not, the "Presenter view" command is offered.
-    bool PresenterOffered() const {
-        return (Now == TShowState::Showing || Now == TShowState::Paused) && !Presenter;
-    }
+    // The presenter window is open.
+    bool PresenterOpen() const { return Presenter; }
+    // While a show runs (showing, or waiting for its monitor) the "Presenter view" command is offered: it
+    // opens the presenter window, or brings it forward.
+    bool PresenterOffered() const { return Now == TShowState::Showing || Now == TShowState::Paused; }
 
     // The desktop showed the audience window on another monitor than the audience monitor.
     bool PlacementRefused() const { return Refusal; }
 
     // "No show", "Showing 7 of 42 on 2 — HDMI-1", "Paused: the audience monitor is not connected",
     // "Paused: the desktop did not put the show on monitor 2 — HDMI-1", "Stopped"; with ", audience
-    // monitor blank" and ", advance held" when so.
+    // monitor blank" and ", advance held" when so (a blank monitor holds the advance too).
     QString Text() const;
 
     // "Play slideshow" put the window on `monitor`, number `number` in the system's order.

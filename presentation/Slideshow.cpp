@@ -110,25 +110,38 @@ void TSlideshow::ToggleBlank() {
     if (Status.State() == TShowState::NoShow) {
         return;
     }
+    // Nothing steps unseen while the audience sees black: the advance waits, with the time it had left.
+    const bool waited = Status.AdvanceWaits();
     Status.SetBlank(!Status.Blank());
     Host.BlankPreview(Status.Blank());
+    AdvanceWaitChanged(waited);
 }
 
 void TSlideshow::ToggleHold() {
+    const bool waited = Status.AdvanceWaits();
     if (Status.Held()) {
         Status.HoldAdvance(false);
-        if (Status.State() == TShowState::Showing) {
-            const qint64 left = Countdown.Resume();
-            TimerSlideShow.start(int(left));
-        }
+    } else if (Status.State() == TShowState::Showing && Status.Advancing() &&
+               (TimerSlideShow.isActive() || Countdown.Paused())) {
+        Status.HoldAdvance(true);
+    }
+    AdvanceWaitChanged(waited);
+}
+
+void TSlideshow::AdvanceWaitChanged(bool waited) {
+    const bool waits = Status.AdvanceWaits();
+    if (waits == waited || Status.State() != TShowState::Showing) {
         return;
     }
-    if (Status.State() != TShowState::Showing || !Status.Advancing() || !TimerSlideShow.isActive()) {
-        return;
+    if (waits && TimerSlideShow.isActive()) {
+        Countdown.Pause();
+        TimerSlideShow.stop();
+    } else if (!waits && Countdown.Paused()) {
+        TimerSlideShow.start(int(Countdown.Resume()));
+    } else if (!waits && Status.Advancing() && !TimerSlideShow.isActive()) {
+        // It began to wait while its monitor was away: a whole interval from now.
+        StartTimer(AdvanceInterval > 0 ? AdvanceInterval : TimerSlideShow.interval());
     }
-    Countdown.Pause();
-    TimerSlideShow.stop();
-    Status.HoldAdvance(true);
 }
 
 void TSlideshow::Next() {
@@ -154,7 +167,7 @@ void TSlideshow::MonitorsChanged(const QList<TMonitorInfo>& monitors) {
         case TMonitorReaction::Return:
             Host.ShowPreviewOver(Status.Monitor().Geometry, false);
             // Restarted, the first tick comes one whole interval after the picture is back.
-            if (Status.Advancing() && !Status.Held()) {
+            if (Status.Advancing() && !Status.AdvanceWaits()) {
                 StartTimer(AdvanceInterval > 0 ? AdvanceInterval : TimerSlideShow.interval());
             }
             break;
@@ -175,7 +188,7 @@ void TSlideshow::PlacementRefused() {
 void TSlideshow::Withdraw() {
     Host.HidePreview();
     TimerSlideShow.stop();
-    if (!Status.Held()) {
+    if (!Status.AdvanceWaits()) {
         Countdown.Stop();
     }
 }

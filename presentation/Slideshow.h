@@ -62,10 +62,11 @@ public:
     void ShowEntry(int index);
     // The operator's keys in the presenter and the audience window (Escape is each window's own).
     void Key(TShowKey key);
-    // "B": the audience monitor turns black, and back. Only during a show.
+    // "B": the audience monitor turns black, and back. Only during a show. While it is black the
+    // automatic advance waits, as held, and goes on with the time it had left when the picture is back.
     void ToggleBlank();
     // "P": the automatic advance holds, keeping the time left until its next step, and goes on from
-    // there. Only while it advances.
+    // there (once the audience monitor is not blank). Only while it advances.
     void ToggleHold();
 
     // The shared preview window was closed (Escape, the end of the program).
@@ -88,6 +89,9 @@ public:
 private:
     // The audience window goes and the automatic advance pauses (a held advance keeps its time left).
     void Withdraw();
+    // The advance began or ceased to wait (AdvanceWaits; `waited` before the change): the timer stops
+    // with the time left kept, or goes on with it.
+    void AdvanceWaitChanged(bool waited);
     // Starts the timer with its whole interval, its first step `first` ms from now.
     void StartTimer(qint64 first);
     // The current image's entry, 1-based; 0 when it is in none.

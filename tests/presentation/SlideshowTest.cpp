@@ -327,7 +327,7 @@ TEST_F(SlideshowTest, BlankTurnsTheAudienceMonitorBlackAndBackUntilTheShowEnds) 
     EXPECT_TRUE(Host.Blank);
     EXPECT_TRUE(Show.Status.Blank());
     EXPECT_EQ(Show.Status.Text(),
-              QStringLiteral("Showing 1 of 2 on 2 \u2014 HDMI-1, audience monitor blank"));
+              QStringLiteral("Showing 1 of 2 on 2 \u2014 HDMI-1, audience monitor blank, advance held"));
     Show.Key(TShowKey::Blank);
     EXPECT_FALSE(Host.Blank);
     Show.Key(TShowKey::Blank);
@@ -335,6 +335,54 @@ TEST_F(SlideshowTest, BlankTurnsTheAudienceMonitorBlackAndBackUntilTheShowEnds) 
     EXPECT_FALSE(Show.Status.Blank());
     Show.Play();  // a new show starts unblanked
     EXPECT_FALSE(Host.Blank);
+}
+
+// Nothing steps unseen: while the audience monitor is blank the automatic advance waits with the time it
+// had left, as held, and goes on from there when the picture is back. Held by "P" as well, it waits for
+// both; blanked while its monitor is away, it waits once the monitor is back.
+TEST_F(SlideshowTest, ABlankAudienceMonitorHoldsTheAdvance) {
+    MakeEntries(3);
+    Settings.SlideshowInterval = 10;
+    Show.Play();
+    Now += 4'000;
+    Show.Key(TShowKey::Blank);
+    EXPECT_FALSE(Show.TimerSlideShow.isActive());
+    EXPECT_TRUE(Show.Countdown.Paused());
+    EXPECT_TRUE(Show.Status.AdvanceWaits());
+    EXPECT_FALSE(Show.Status.Held());  // the operator's "P" is not pressed
+    EXPECT_EQ(Show.Status.Text(),
+              QStringLiteral("Showing 1 of 3 on 2 \u2014 HDMI-1, audience monitor blank, advance held"));
+    Now += 30'000;
+    Show.Key(TShowKey::Blank);
+    ASSERT_TRUE(Show.TimerSlideShow.isActive());
+    EXPECT_EQ(Show.TimerSlideShow.interval(), 6'000);
+    EXPECT_EQ(ShownEntries(), (std::vector<int>{0}));
+
+    struct TStep {
+        TShowKey Key;
+        bool Advancing;  // the timer runs after it
+    };
+    for (const TStep& step : {TStep{TShowKey::Pause, false}, TStep{TShowKey::Blank, false},
+                              TStep{TShowKey::Pause, false}, TStep{TShowKey::Blank, true},
+                              TStep{TShowKey::Blank, false}, TStep{TShowKey::Pause, false},
+                              TStep{TShowKey::Blank, false}, TStep{TShowKey::Pause, true}}) {
+        Show.Key(step.Key);
+        EXPECT_EQ(Show.TimerSlideShow.isActive(), step.Advancing);
+    }
+
+    Show.Key(TShowKey::Blank);
+    Show.MonitorsChanged(SideBySide({Own}));
+    Show.MonitorsChanged(SideBySide({Own, Projector}));
+    EXPECT_FALSE(Show.TimerSlideShow.isActive());
+    Show.Key(TShowKey::Blank);
+    EXPECT_TRUE(Show.TimerSlideShow.isActive());
+    Show.MonitorsChanged(SideBySide({Own}));
+    Show.Key(TShowKey::Blank);  // while it is away
+    Show.MonitorsChanged(SideBySide({Own, Projector}));
+    EXPECT_FALSE(Show.TimerSlideShow.isActive());
+    Show.Key(TShowKey::Blank);
+    EXPECT_TRUE(Show.TimerSlideShow.isActive());
+    EXPECT_EQ(Show.TimerSlideShow.interval(), 10'000);
 }
 
 TEST_F(SlideshowTest, HomeAndEndJumpToTheFirstAndLastEntry) {
