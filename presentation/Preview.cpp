@@ -1,5 +1,6 @@
 #include "Preview.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -9,12 +10,16 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+#include "BusyCursor.h"
 #include "ErrorBoundary.h"
 
 TFormPreview* FormPreview = nullptr;
 
 namespace {
 constexpr int WheelNotch = 120;  // eighths of a degree
+constexpr int PointerRestMilliseconds = 2000;
+// How long after it was shown without the keyboard the window hands a keyboard it gets back.
+constexpr int KeyboardReturnMilliseconds = 1000;
 }
 
 TFormPreview::TFormPreview(QWidget* parent)
@@ -35,6 +40,15 @@ TFormPreview::TFormPreview(QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(ImgView32Preview);
     ImgView32Preview->installEventFilter(this);
+    // The audience sees neither a resting pointer nor the busy cursor.
+    setProperty(AudienceWindowProperty, true);
+    setMouseTracking(true);
+    ImgView32Preview->setMouseTracking(true);
+    KeyboardReturn.setSingleShot(true);
+    KeyboardReturn.setInterval(KeyboardReturnMilliseconds);
+    PointerRest.setSingleShot(true);
+    PointerRest.setInterval(PointerRestMilliseconds);
+    connect(&PointerRest, &QTimer::timeout, this, [this] { SwallowErrors([&] { setCursor(Qt::BlankCursor); }); });
 
     connect(&Placement, &TPlacementWatch::Misplaced, this, [this] {
         SwallowErrors([&] {
@@ -57,6 +71,9 @@ bool TFormPreview::eventFilter(QObject* watched, QEvent* event) {
             case QEvent::Wheel:
                 wheelEvent(static_cast<QWheelEvent*>(event));
                 return true;
+            case QEvent::MouseMove:
+                PointerMoved();
+                break;
             default:
                 break;
         }
@@ -66,11 +83,17 @@ bool TFormPreview::eventFilter(QObject* watched, QEvent* event) {
 
 void TFormPreview::ShowOver(const QRect& bounds, bool activate) {
     setAttribute(Qt::WA_ShowWithoutActivating, !activate);
+    QWidget* const typing = QApplication::activeWindow();
     QScreen* screen = bounds.isEmpty() ? nullptr : ScreenWithBounds(bounds);
     ShowPlaced(*this, screen, bounds.isEmpty() ? TWindowPlacement() : CoveringPlacement(bounds));
     raise();
     if (activate) {
         activateWindow();
+    } else if (typing != nullptr && typing != this) {
+        // A desktop may give a window the keyboard when it is shown, asked or not: for a moment, the
+        // keyboard this window gets goes back to the window the operator was typing in.
+        KeyboardOwner = typing;
+        KeyboardReturn.start();
     }
     Placement.Watch(*this, screen);
 }
@@ -90,8 +113,37 @@ void TFormPreview::ShowModal() {
     ModalLoop = nullptr;
 }
 
+bool TFormPreview::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate && KeyboardReturn.isActive()) {
+        SwallowErrors([&] {
+            if (KeyboardOwner != nullptr && KeyboardOwner->isVisible()) {
+                KeyboardOwner->activateWindow();
+            }
+        });
+    }
+    return QWidget::event(event);
+}
+
+void TFormPreview::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    PointerMoved();
+}
+
+void TFormPreview::mouseMoveEvent(QMouseEvent* event) {
+    QWidget::mouseMoveEvent(event);
+    PointerMoved();
+}
+
+void TFormPreview::PointerMoved() {
+    if (testAttribute(Qt::WA_SetCursor)) {
+        unsetCursor();
+    }
+    PointerRest.start();
+}
+
 void TFormPreview::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
+    PointerRest.stop();
     Placement.Stop();
     // Closing a modal instance ends its modal run.
     if (ModalLoop != nullptr) {

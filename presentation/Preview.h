@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
@@ -12,7 +14,8 @@
 class QEventLoop;
 
 // The full-screen picture window that shows pictures to the audience: borderless, always on top,
-// black, with one picture surface filling it. It steps through the pictures with the mouse buttons and
+// black, with one picture surface filling it. The mouse pointer hides over it once it rests, and the
+// busy cursor never shows there. It steps through the pictures with the mouse buttons and
 // the wheel and leaves with Escape; what a step does is the main window's business, given through the
 // three handlers below.
 class TFormPreview : public QWidget, public TPictureSink {
@@ -50,6 +53,13 @@ public:
     void ShowOver(const QRect& bounds, bool activate = true);
     // Where the window belongs and whether the desktop put it there.
     TPlacementWatch Placement;
+    // Shown without the keyboard, the window hands a keyboard the desktop gives it anyway, for a moment,
+    // to the window the operator was typing in, or to `window` from now on (the presenter window that
+    // opens with the show).
+    void HandKeyboardTo(QWidget* window) { KeyboardOwner = window; }
+    // The mouse pointer is hidden when it has rested this long over the window (2 s), and shown again
+    // when it moves.
+    QTimer PointerRest;
     // Shows the window maximised on the primary screen and returns when it is closed.
     void ShowModal();
 
@@ -59,7 +69,10 @@ public:
     void ImgView32PreviewMouseWheel(bool up);
 
 protected:
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -68,7 +81,13 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The pointer moved: it shows, and rests again from now.
+    void PointerMoved();
+
     QEventLoop* ModalLoop = nullptr;
+    // Shown without the keyboard: the window that had it, to which it goes back for a moment.
+    QPointer<QWidget> KeyboardOwner;
+    QTimer KeyboardReturn;
     int WheelRemainder = 0;  // eighths of a degree not yet making up a notch
 };
 

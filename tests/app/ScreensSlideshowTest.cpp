@@ -4,12 +4,14 @@
 // audience window stays with its monitor when monitors are unplugged, plugged in and changed.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDir>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
@@ -19,6 +21,7 @@
 #include <memory>
 
 #include "BrowserLibrary.h"
+#include "BusyCursor.h"
 #include "IniFile.h"
 #include "OffscreenScreens.h"
 #include "Preview.h"
@@ -159,6 +162,46 @@ TEST_F(ScreensSlideshowTest, AWindowTheDesktopPutsElsewhereGoesAndTheShowSaysSo)
     EXPECT_EQ(FormPreview->geometry(), Monitor(1));
     EXPECT_TRUE(Window->Slideshow().TimerSlideShow.isActive());
     EXPECT_EQ(Status(), QStringLiteral("Showing 1 of 2 on 2 \u2014 middle"));
+}
+
+// The projector comes back while the operator types in the main window: the keyboard stays there, so
+// that a typed "b" or Escape never reaches the show.
+TEST_F(ScreensSlideshowTest, AReturningMonitorLeavesTheKeyboardWhereItWas) {
+    QCursor::setPos(Monitor(0).center());
+    UseSettings(0, true);
+    Window->ToolButtonPlaySlideshow->click();
+    ASSERT_TRUE(FormPreview->isVisible());
+    Window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Window.get()));
+
+    SetOffscreenScreens(WithoutScreen(Original, QStringLiteral("middle")));
+    SetOffscreenScreens(Original);
+    ASSERT_TRUE(QTest::qWaitFor([] { return FormPreview->isVisible(); }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::activeWindow(), Window.get());
+    EXPECT_TRUE(FormPreview->testAttribute(Qt::WA_ShowWithoutActivating));
+}
+
+// The pointer left over the audience window hides once it rests, shows again when it moves, and the busy
+// cursor of a decode never shows there.
+TEST_F(ScreensSlideshowTest, ThePointerHidesOverTheAudienceWindowWhenItRests) {
+    QCursor::setPos(Monitor(0).center());
+    UseSettings(0);
+    FormPreview->PointerRest.setInterval(20);
+    Window->ToolButtonPlaySlideshow->click();
+    ASSERT_TRUE(FormPreview->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([] { return FormPreview->cursor().shape() == Qt::BlankCursor; }));
+
+    QMouseEvent move(QEvent::MouseMove, QPointF(50, 50), QPointF(Monitor(1).topLeft() + QPoint(50, 50)),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(FormPreview->ImgView32Preview, &move);
+    EXPECT_EQ(FormPreview->cursor().shape(), Qt::ArrowCursor);
+    {
+        TBusyCursor busy;
+        EXPECT_EQ(FormPreview->cursor().shape(), Qt::ArrowCursor);
+        EXPECT_EQ(Window->cursor().shape(), Qt::WaitCursor);
+    }
+    EXPECT_TRUE(QTest::qWaitFor([] { return FormPreview->cursor().shape() == Qt::BlankCursor; }));
 }
 
 // The projector's resolution is switched during a show: the window covers it exactly and the picture is

@@ -1,7 +1,7 @@
 #include "BusyCursor.h"
 
 #include <QCursor>
-#include <QGuiApplication>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -9,30 +9,38 @@
 
 namespace {
 
-bool BusyShown() {
-    const QCursor* cursor = QGuiApplication::overrideCursor();
-    return cursor != nullptr && cursor->shape() == Qt::WaitCursor;
-}
-
-TEST(BusyCursorTest, NestedGuardsRestoreOnEveryWayOut) {
-    ASSERT_EQ(QGuiApplication::overrideCursor(), nullptr);
+// The busy cursor shows over the program's windows while a guard lives, also nested, and every window
+// gets its cursor back on every way out; a window the audience sees never shows it.
+TEST(BusyCursorTest, NestedGuardsRestoreOnEveryWayOutAndSpareTheAudience) {
+    QWidget main;
+    QWidget withOwnCursor;
+    withOwnCursor.setCursor(Qt::CrossCursor);
+    QWidget audience;
+    audience.setProperty(AudienceWindowProperty, true);
+    audience.setCursor(Qt::BlankCursor);
+    const auto shapes = [&] {
+        return std::vector<Qt::CursorShape>{main.cursor().shape(), withOwnCursor.cursor().shape(),
+                                            audience.cursor().shape()};
+    };
+    const std::vector<Qt::CursorShape> before = shapes();
+    const std::vector<Qt::CursorShape> busy = {Qt::WaitCursor, Qt::WaitCursor, Qt::BlankCursor};
     {
         TBusyCursor outer;
-        EXPECT_TRUE(BusyShown());
+        EXPECT_EQ(shapes(), busy);
         {
             TBusyCursor inner;
-            EXPECT_TRUE(BusyShown());
+            EXPECT_EQ(shapes(), busy);
         }
-        EXPECT_TRUE(BusyShown());
+        EXPECT_EQ(shapes(), busy);
     }
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(shapes(), before);
 
     try {
-        TBusyCursor busy;
+        TBusyCursor guard;
         throw std::runtime_error("failed while busy");
     } catch (const std::runtime_error&) {
     }
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(shapes(), before);
 }
 
 }  // namespace
