@@ -26,7 +26,9 @@ constexpr QSize StripThumbnail{96, 72};
 
 }  // namespace
 
-TFormPresenter::TFormPresenter(QWidget* parent) : QWidget(parent, Qt::Window) {
+// A tool window of the main window: the desktop keeps it above the main window, however the operator
+// works there.
+TFormPresenter::TFormPresenter(QWidget* parent) : QWidget(parent, Qt::Tool) {
     setObjectName(QStringLiteral("FormPresenter"));
     setWindowTitle(QStringLiteral("Presenter"));
     setFocusPolicy(Qt::StrongFocus);

@@ -1,6 +1,7 @@
 #include "PresenterLink.h"
 
 #include <QGuiApplication>
+#include <QPalette>
 #include <QScreen>
 #include <QWidget>
 
@@ -32,13 +33,15 @@ TPresenterLink::TPresenterLink(TSlideshow& show, TImageList& images,
     CountdownTimer.setInterval(CountdownPeriod);
     connect(&CountdownTimer, &QTimer::timeout, this, [this] { SwallowErrors([&] { UpdateCountdown(); }); });
 
+    // A step of the show changes the status: the window follows it at once, so that it never shows an
+    // entry the audience no longer sees (a burst of steps would otherwise leave it behind).
     connect(&Show.Status, &TShowStatus::Changed, this, [this] {
         SwallowErrors([&] {
             const TShowState state = Show.Status.State();
             if (state == TShowState::Stopped || state == TShowState::NoShow) {
                 Close();
             }
-            ScheduleUpdate();
+            Update();
         });
     });
     // A thumbnail that arrives, or entries that move, change what the window shows.
@@ -107,12 +110,19 @@ void TPresenterLink::Open() {
             SavePlace();
             CountdownTimer.stop();
             Show.Status.PresenterShown(false);
+            // The keyboard goes back to the operator's main window, never to the audience's.
+            if (Main != nullptr && Main->isVisible()) {
+                Main->activateWindow();
+            }
         };
     }
     const TIniFile settings(SettingsFilePath());
     Presenter->setGeometry(PresenterPlacement(LoadPresenterPlace(settings), OperatorArea()));
     Presenter->show();
     Presenter->raise();
+    if (FormPreview != nullptr) {
+        FormPreview->HandKeyboardTo(Presenter);
+    }
     Presenter->activateWindow();
     Presenter->setFocus(Qt::ActiveWindowFocusReason);
     // A desktop that was still busy with the audience window's full screen may have let the request go
@@ -158,11 +168,17 @@ void TPresenterLink::Update() {
     if (Presenter == nullptr || !Presenter->isVisible()) {
         return;
     }
-    // The mirror is made from the copy the audience window fitted, never from the picture itself.
-    if (FormPreview != nullptr && FormPreview->isVisible()) {
+    // The mirror is made from the copy the audience window fitted, never from the picture itself. The
+    // details are those of the picture the audience sees, or would see while its monitor is away: the
+    // audience window keeps the picture of every step.
+    if (FormPreview != nullptr) {
         TPictureSurface* surface = FormPreview->ImgView32Preview;
-        Presenter->ShowAudience(surface->FittedPicture(), surface->FittedRect(), surface->DeviceSize(),
-                                surface->IsBlank());
+        if (FormPreview->isVisible()) {
+            Presenter->ShowAudience(surface->FittedPicture(), surface->FittedRect(), surface->DeviceSize(),
+                                    surface->IsBlank());
+        } else {
+            Presenter->ShowAudience({}, {}, {}, true);
+        }
         if (current != DetailsFor) {
             DetailsFor = current;
             const QString size =
@@ -180,7 +196,9 @@ void TPresenterLink::Update() {
         return Images.ImageListThumbnails().At(Images.Model().Record(row).ThumbnailIndex);
     };
     const int next = NextShownEntry(names, current, [&](int row) { return FileExists(names[row]); });
-    Presenter->ShowNext(next >= 0 ? thumbnail(next).toImage() : QImage());
+    // The list draws its thumbnails on its base colour.
+    const QColor listColour = QGuiApplication::palette().color(QPalette::Base);
+    Presenter->ShowNext(next >= 0 ? ThumbnailPicture(thumbnail(next).toImage(), listColour) : QImage());
     Presenter->ShowTexts(PositionText(status.Position(), count), FileNameOf(current), Details);
     Presenter->ShowStates(status.State() == TShowState::Showing && status.Advancing(), status.Held(),
                           status.Blank());

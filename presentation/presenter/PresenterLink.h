@@ -19,8 +19,9 @@ class TSlideshow;
 // main window's (when the setting asks for it) on the main window's monitor, mirrors the audience window,
 // shows the picture that comes next, where the show is and the countdown, and hands the window's
 // commands to the slideshow. Closing it stops nothing; a stopped or ended show closes it. It also marks
-// the entry the audience sees in the image list, with or without the window. Every update waits for the
-// event loop, so that no step waits for the presenter.
+// the entry the audience sees in the image list, with or without the window. A step of the show updates
+// it at once, so that it always shows the entry the audience sees; changes of the list and of the
+// audience window's picture wait for the event loop.
 class TPresenterLink : public QObject {
     Q_OBJECT
 public:

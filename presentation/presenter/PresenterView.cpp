@@ -131,3 +131,49 @@ void SavePresenterPlace(TIniFile& file, const QRect& place) {
     file.WriteInteger(PresenterSection, QStringLiteral("Width"), place.width());
     file.WriteInteger(PresenterSection, QStringLiteral("Height"), place.height());
 }
+
+namespace {
+
+// Whether row `y` (or column, with `columns`) of `picture` is all of `colour`.
+bool Uniform(const QImage& picture, int index, bool columns, QRgb colour) {
+    const int length = columns ? picture.height() : picture.width();
+    for (int i = 0; i < length; ++i) {
+        if (picture.pixel(columns ? index : i, columns ? i : index) != colour) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// How many rows (or columns) at each edge are all of `colour`, the same number at both.
+int Band(const QImage& picture, bool columns, QRgb colour) {
+    const int count = columns ? picture.width() : picture.height();
+    int band = 0;
+    while (2 * (band + 1) < count && Uniform(picture, band, columns, colour) &&
+           Uniform(picture, count - 1 - band, columns, colour)) {
+        ++band;
+    }
+    return band;
+}
+
+}  // namespace
+
+QImage ThumbnailPicture(const QImage& thumbnail, const QColor& background) {
+    if (thumbnail.isNull()) {
+        return thumbnail;
+    }
+    const QImage opaque = thumbnail.convertToFormat(QImage::Format_RGB32);
+    const QRgb colour = background.rgb() | 0xFF000000u;
+    const int rows = Band(opaque, false, colour);
+    const int columns = Band(opaque, true, colour);
+    // The picture fills the thumbnail one way, and the bands run the other: bands both ways are the
+    // picture's own edges of that colour, which stay.
+    if (rows > 0 && columns == 0) {
+        return thumbnail.copy(0, rows, thumbnail.width(), thumbnail.height() - 2 * rows);
+    }
+    if (columns > 0 && rows == 0) {
+        return thumbnail.copy(columns, 0, thumbnail.width() - 2 * columns, thumbnail.height());
+    }
+    return thumbnail;
+}
+

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QImage>
 #include <QRect>
 #include <QSize>
@@ -41,6 +42,13 @@ QString DateTakenText(const QString& path);
 // black when `blank`. Made from the copy the audience sees (its watermark included), never from the
 // full picture. Null when there is no screen or pane.
 QImage MirrorPicture(const QImage& fitted, const QRect& fittedAt, QSize screen, QSize pane, bool blank);
+
+// The picture part of a list thumbnail: the thumbnail's picture is fitted into it and centred, with
+// bands of the list's colour `background` above and below it or left and right of it, which the
+// presenter does not show (its panes are black). The bands are the rows (or columns) at both edges that
+// are all of that colour, as many at each; the thumbnail itself when there are none, or when there are
+// such bands both ways (a picture with edges of that colour).
+QImage ThumbnailPicture(const QImage& thumbnail, const QColor& background);
 
 // The presenter window opens with a show when the setting asks for it and the audience monitor is not
 // the operator's (indices into the same list of monitors; -1 is none).

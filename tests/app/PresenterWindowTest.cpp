@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QWindow>
 
 #include <memory>
 
@@ -86,6 +87,9 @@ TEST_F(PresenterWindowTest, OpensOnTheOperatorsMonitorAndNeverOnTheAudiences) {
     EXPECT_FALSE(Presenter()->geometry().intersects(Monitor(1)));
     EXPECT_EQ(Presenter()->size(), QSize(700, 500));
     EXPECT_EQ(Presenter()->windowTitle(), QStringLiteral("Presenter"));
+    // A tool window of the main window, which the desktop keeps above it.
+    EXPECT_EQ(Presenter()->windowType(), Qt::Tool);
+    EXPECT_EQ(Presenter()->windowHandle()->transientParent(), Window->windowHandle());
     // It has the keyboard, ahead of the audience window, so that a remote drives the show at once; the
     // audience window does not ask for it at all.
     EXPECT_TRUE(FormPreview->testAttribute(Qt::WA_ShowWithoutActivating));
@@ -186,6 +190,37 @@ TEST_F(PresenterWindowTest, MirrorsTheAudienceWindowAndShowsWhatComesNext) {
     EXPECT_EQ(Presenter()->LabelPosition->text(), QStringLiteral("3 / 3"));
 }
 
+// Steps while the audience monitor is away, and a burst of steps: at once after each (no event loop in
+// between) the presenter shows the entry the audience would see, with that picture's size.
+TEST_F(PresenterWindowTest, ItAlwaysShowsTheEntryTheAudienceSeesWithItsOwnDetails) {
+    UseSettings(true);
+    Window->ToolButtonPlaySlideshow->click();
+    Settle();
+    ASSERT_TRUE(PresenterOpen());
+    testsupport::SetOffscreenScreens(testsupport::WithoutScreen(Original, QStringLiteral("HDMI-1")));
+    ASSERT_FALSE(FormPreview->isVisible());
+    ASSERT_TRUE(PresenterOpen());
+    const struct {
+        const char* Position;
+        const char* Name;
+        const char* Size;
+    } steps[] = {{"2 / 3", "green.png", "300 \u00d7 300"}, {"3 / 3", "blue.png", "300 \u00d7 400"},
+                 {"1 / 3", "red.png", "400 \u00d7 300"}};
+    for (const auto& step : steps) {
+        Window->Slideshow().Key(TShowKey::Next);
+        EXPECT_EQ(Presenter()->LabelPosition->text(), QString::fromUtf8(step.Position));
+        EXPECT_EQ(Presenter()->LabelFileName->FullText(), QString::fromLatin1(step.Name));
+        EXPECT_EQ(Presenter()->LabelDetails->text(), QString::fromUtf8(step.Size));
+    }
+    testsupport::SetOffscreenScreens(Original);
+    for (int i = 0; i < 4; ++i) {
+        Window->Slideshow().Key(TShowKey::Previous);
+    }
+    EXPECT_EQ(Presenter()->LabelPosition->text(), QStringLiteral("3 / 3"));
+    EXPECT_EQ(Presenter()->LabelDetails->text(), QStringLiteral("300 \u00d7 400"));
+    EXPECT_EQ(Presenter()->ListNeighbours->count(), 3);
+}
+
 TEST_F(PresenterWindowTest, BlankTurnsTheAudienceAndTheMirrorBlack) {
     UseSettings(true);
     Window->ToolButtonPlaySlideshow->click();
@@ -207,14 +242,17 @@ TEST_F(PresenterWindowTest, ClosingItLeavesTheShowRunningAndEndingTheShowClosesI
     Window->ToolButtonPlaySlideshow->click();
     Settle();
     ASSERT_TRUE(PresenterOpen());
-    EXPECT_FALSE(Window->ButtonPresenterView->isVisible());
+    EXPECT_TRUE(Window->ButtonPresenterView->isVisible());  // it brings the window forward
     EXPECT_FALSE(Presenter()->LabelCountdown->text().isEmpty());
 
+    // Closed (Alt+F4, say), it gives the keyboard back to the main window, not to the audience's.
     Presenter()->close();
     EXPECT_TRUE(FormPreview->isVisible());
     EXPECT_TRUE(Window->Slideshow().TimerSlideShow.isActive());
     EXPECT_EQ(Window->Slideshow().Status.State(), TShowState::Showing);
     EXPECT_TRUE(Window->ButtonPresenterView->isVisible());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(Window.get()));
+    EXPECT_NE(QApplication::activeWindow(), FormPreview);
 
     // Opened again from the status of the show; Escape in the audience window closes it with the show.
     Window->ButtonPresenterView->click();

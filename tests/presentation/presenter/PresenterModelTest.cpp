@@ -201,4 +201,38 @@ TEST(MirrorPictureTest, IsTheAudienceScreenScaledDownFromTheFittedCopy) {
     EXPECT_TRUE(MirrorPicture(fitted, QRect(), QSize(), QSize(480, 400), false).isNull());
 }
 
+// The "Next" pane shows the picture of a list thumbnail, not the list's white bands round it; a picture
+// that fills the thumbnail is kept whole, whatever its own edges.
+TEST(PresenterThumbnailTest, ThePictureWithoutTheListsBands) {
+    const auto thumbnail = [](QRect picture, QColor colour, QColor inside = QColor()) {
+        QImage image(160, 120, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        for (int y = picture.top(); y <= picture.bottom(); ++y) {
+            for (int x = picture.left(); x <= picture.right(); ++x) {
+                image.setPixelColor(x, y, colour);
+            }
+        }
+        if (inside.isValid()) {
+            image.setPixelColor(picture.center(), inside);
+        }
+        return image;
+    };
+    const struct {
+        QRect Picture;
+        QRect Expected;
+    } cases[] = {
+        {QRect(0, 15, 160, 90), QRect(0, 15, 160, 90)},  // landscape 16:9
+        {QRect(35, 0, 90, 120), QRect(35, 0, 90, 120)},  // portrait
+        {QRect(0, 0, 160, 120), QRect(0, 0, 160, 120)},  // 4:3 fills it
+    };
+    for (const auto& c : cases) {
+        const QImage picture = ThumbnailPicture(thumbnail(c.Picture, Qt::darkGreen, Qt::red), Qt::white);
+        EXPECT_EQ(picture.size(), c.Expected.size()) << c.Picture.width() << " x " << c.Picture.height();
+        EXPECT_EQ(picture.pixelColor(0, 0), QColor(Qt::darkGreen));
+    }
+    EXPECT_EQ(ThumbnailPicture(thumbnail(QRect(0, 0, 160, 120), Qt::white), Qt::white).size(), QSize(160, 120));
+    EXPECT_TRUE(ThumbnailPicture(QImage(), Qt::white).isNull());
+}
+
 }  // namespace
+
