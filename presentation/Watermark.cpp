@@ -113,7 +113,10 @@ QRect DrawWatermark(QImage& picture, const QString& text, const TSettingsValues&
     const QFont font = WatermarkFont(settings.WatermarkFont, settings.FontSizeMultiplier, dotsPerInch);
     const QSize upright = UprightSize(picture.size(), orientation);
     const QSize extent = TextExtent(font, text);
-    const std::optional<QPoint> at = WatermarkPlacement(settings.WatermarkPosition, upright, extent,
+    // The margins hold for the watermark as drawn, its shadow included: in the right and bottom corners
+    // the shadow, not the text, stands at the margin, so that nothing of it is cut off.
+    const QSize drawn = settings.WatermarkShadow ? extent + QSize(ShadowDistance, ShadowDistance) : extent;
+    const std::optional<QPoint> at = WatermarkPlacement(settings.WatermarkPosition, upright, drawn,
                                                         settings.WatermarkXOffset, settings.WatermarkYOffset);
     if (!at) {
         return {};

@@ -92,24 +92,32 @@ TEST(WatermarkTest, TheFontSizeStaysASizeAFontCanHave) {
     }
 }
 
-TEST(WatermarkTest, BottomRightStandsThreePixelsFromTheCornerWithTheShadowFiveBelowRight) {
+// At the default settings the text stands in the bottom right corner with its shadow 5 pixels below and
+// right of it, and the shadow's edges 3 pixels from the corner: nothing of either is cut off. Without the
+// shadow the text's own edges stand there.
+TEST(WatermarkTest, BottomRightKeepsTheTextAndItsShadowThreePixelsFromTheCorner) {
     TSettingsValues settings = Defaults();
     QImage picture = GreyPicture();
     DrawWatermark(picture, QStringLiteral("1234"), settings, 96.0);
 
     const QRect text = Lighter(picture);
     ASSERT_FALSE(text.isEmpty());
-    EXPECT_NEAR(text.right(), picture.width() - 1 - 3, 1);
-    EXPECT_NEAR(text.bottom(), picture.height() - 1 - 3, 1);
     EXPECT_NEAR(text.height(),
                 TextExtent(WatermarkFont(settings.WatermarkFont, 3, 96.0), QStringLiteral("1234")).height(),
                 1);
-    // The shadow is the same ink 5 pixels right and down; the text covers its top-left part, and the
-    // picture's edge cuts its right and bottom.
     const QRect shadow = Darker(picture);
-    EXPECT_EQ(shadow.right(), picture.width() - 1);
-    EXPECT_EQ(shadow.bottom(), picture.height() - 1);
+    EXPECT_NEAR(shadow.right(), picture.width() - 1 - 3, 1);
+    EXPECT_NEAR(shadow.bottom(), picture.height() - 1 - 3, 1);
+    EXPECT_EQ(shadow.right(), text.right() + 5);
+    EXPECT_EQ(shadow.bottom(), text.bottom() + 5);
 
+    settings.WatermarkShadow = false;
+    QImage plain = GreyPicture();
+    DrawWatermark(plain, QStringLiteral("1234"), settings, 96.0);
+    EXPECT_NEAR(Lighter(plain).right(), plain.width() - 1 - 3, 1);
+    EXPECT_NEAR(Lighter(plain).bottom(), plain.height() - 1 - 3, 1);
+
+    settings.WatermarkShadow = true;
     settings.WatermarkPosition = 0;
     QImage topLeft = GreyPicture();
     DrawWatermark(topLeft, QStringLiteral("1234"), settings, 96.0);
@@ -119,6 +127,31 @@ TEST(WatermarkTest, BottomRightStandsThreePixelsFromTheCornerWithTheShadowFiveBe
     const QRect topShadow = Darker(topLeft);
     EXPECT_EQ(topShadow.right(), topText.right() + 5);
     EXPECT_EQ(topShadow.bottom(), topText.bottom() + 5);
+}
+
+// In every corner and at every size, the whole watermark stays inside the picture, its margins from the
+// edges never less than 1 pixel.
+TEST(WatermarkTest, TheWholeWatermarkStaysInsideInEveryCornerAndSize) {
+    TSettingsValues settings = Defaults();
+    for (const bool shadow : {true, false}) {
+        for (const int position : {0, 1, 2, 3}) {
+            for (const int multiplier : {1, 2, 3, 5, 8}) {
+                SCOPED_TRACE(testing::Message() << "shadow " << shadow << ", corner " << position << ", size x"
+                                                << multiplier);
+                settings.WatermarkShadow = shadow;
+                settings.WatermarkPosition = position;
+                settings.FontSizeMultiplier = multiplier;
+                QImage picture = GreyPicture();
+                DrawWatermark(picture, QStringLiteral("1234"), settings, 96.0);
+                const QRect drawn = Lighter(picture).united(shadow ? Darker(picture) : QRect());
+                ASSERT_FALSE(drawn.isEmpty());
+                EXPECT_GE(drawn.left(), 1);
+                EXPECT_GE(drawn.top(), 0);
+                EXPECT_LE(drawn.right(), picture.width() - 1 - 2);
+                EXPECT_LE(drawn.bottom(), picture.height() - 1 - 2);
+            }
+        }
+    }
 }
 
 TEST(WatermarkTest, OffsetsKeepTheirSignInEveryCorner) {
