@@ -32,6 +32,8 @@
 #   presenter.sh    the presenter view on monitor 1 with real photographs, driven as by a remote
 #                   (readme-presenter-view.png for the README)
 #   hotplug.sh      monitor 2 switched off and on again during a show, and to another resolution
+#   evening.sh      the operator's evening: the pointer hidden over monitor 2, "B" holding the advance,
+#                   the keyboard staying in the main window while monitor 2 comes back
 #   photographs.sh  real photographs: a folder on the command line, a second start handing a photograph
 #                   to the running program, the README's readme-main-window.png and
 #                   readme-presentation-monitor.png
