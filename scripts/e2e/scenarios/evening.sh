@@ -17,25 +17,11 @@
 evening=("$python" "$e2e/evening.py")
 
 evening_run() {
-    local started play_x play_y had preview
+    local started had preview
     started=$(date +%s)
     local interval=3  # seconds
-    write_unicode "$settings_file" "[Settings]" "CheckBoxUseWatermarking=0" "SlideshowInterval=$interval" \
-        "RadioButtonSlideShowAutomaticAdvance=1" "RadioButtonSlideshowManualAdvance=0" "CheckBoxShowPresenterView=0" \
-        "[Display]" "Use=2" "Monitor=$audience_output;;;"
-    write_unicode "$last_list" "$png" "$jp2"
-    start_program evening
-    read -r play_x play_y < <("${screens[@]}" toolbar "$(shot 40-evening-started)") ||
-        fail "no toolbar found above the image list (evening)"
-    menu_file 3  # Load Last Image List
-    both_listed() {
-        "${screens[@]}" entry "$(shot 40-evening-list)" IMG_5678.png >/dev/null &&
-            "${screens[@]}" entry "$shots/40-evening-list.png" IMG_9012.jp2 >/dev/null
-    }
-    wait_for "$step_timeout" "the image list does not show IMG_5678.png and IMG_9012.jp2" both_listed
-    click_at "$play_x" "$play_y"
+    automatic_show evening "$interval" 40-evening
     evening_showing() { [[ "$("${screens[@]}" shown "$(shot 41-evening-show)")" == IMG_* ]]; }
-    wait_for "$first_picture_timeout" "the show did not start on monitor 2 (evening)" evening_showing
 
     # The pointer parked over the audience: hidden once it rests.
     move_pointer $((monitor_w + monitor_w / 2)) $((monitor_h / 2))

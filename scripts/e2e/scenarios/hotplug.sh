@@ -10,6 +10,8 @@
 #     and the show pauses; switched on again, it shows the picture it had and the show goes on; a smaller
 #     resolution on it is followed by the window and the picture.
 #
+#   automatic_show NAME INTERVAL SHOT
+#                 the show this section and the operator's evening start from (below)
 #   hotplug_run   the whole section, once make_pictures and user_folders have run, under a window
 #                 manager. The session names them, window_manager and audience_output (monitor 2's
 #                 name, as the settings remember it), and switches monitor 2: audience_off (returns once
@@ -18,8 +20,32 @@
 
 hotplug=("$python" "$e2e/hotplug.py")
 
+# automatic_show NAME INTERVAL SHOT: the program started afresh (start_program NAME) with an automatic
+# show of IMG_5678.png and IMG_9012.jp2 every INTERVAL seconds on monitor 2, remembered by its name
+# ($audience_output): the last image list loaded and "Play slideshow" pressed; returns once monitor 2
+# shows IMG_5678.png. Its screenshots are SHOT-started, SHOT-list and SHOT-show.
+automatic_show() {
+    local name=$1 interval=$2 prefix=$3 play_x play_y
+    write_unicode "$settings_file" "[Settings]" "CheckBoxUseWatermarking=0" "SlideshowInterval=$interval" \
+        "RadioButtonSlideShowAutomaticAdvance=1" "RadioButtonSlideshowManualAdvance=0" "CheckBoxShowPresenterView=0" \
+        "[Display]" "Use=2" "Monitor=$audience_output;;;"
+    write_unicode "$last_list" "$png" "$jp2"
+    start_program "$name"
+    read -r play_x play_y < <("${screens[@]}" toolbar "$(shot "$prefix-started")") ||
+        fail "no toolbar found above the image list ($name)"
+    menu_file 3  # Load Last Image List
+    both_listed() {
+        "${screens[@]}" entry "$(shot "$prefix-list")" IMG_5678.png >/dev/null &&
+            "${screens[@]}" entry "$shots/$prefix-list.png" IMG_9012.jp2 >/dev/null
+    }
+    wait_for "$step_timeout" "the image list does not show IMG_5678.png and IMG_9012.jp2" both_listed
+    click_at "$play_x" "$play_y"
+    first_shown() { [[ "$("${screens[@]}" shown "$(shot "$prefix-show")")" == IMG_5678.png ]]; }
+    wait_for "$first_picture_timeout" "the show did not start on monitor 2 ($name)" first_shown
+}
+
 hotplug_run() {
-    local started play_x play_y had status_showing status_paused check result preview
+    local started had status_showing status_paused check result preview
     started=$(date +%s)
     local interval=4  # seconds; the show is unplugged well before its first step
 
@@ -28,22 +54,7 @@ hotplug_run() {
     # Switched on again, monitor 2 shows the picture it had and the show goes on. Then its resolution is
     # switched: the audience window follows it. The settings remember the monitor by its name, the status
     # bar says what happens (its screenshots are kept).
-    write_unicode "$settings_file" "[Settings]" "CheckBoxUseWatermarking=0" "SlideshowInterval=$interval" \
-        "RadioButtonSlideShowAutomaticAdvance=1" "RadioButtonSlideshowManualAdvance=0" "CheckBoxShowPresenterView=0" \
-        "[Display]" "Use=2" "Monitor=$audience_output;;;"
-    write_unicode "$last_list" "$png" "$jp2"
-    start_program hotplug
-    read -r play_x play_y < <("${screens[@]}" toolbar "$(shot 14-hotplug-started)") ||
-        fail "no toolbar found above the image list under $window_manager"
-    menu_file 3  # Load Last Image List
-    both_listed() {
-        "${screens[@]}" entry "$(shot 14-hotplug-list)" IMG_5678.png >/dev/null &&
-            "${screens[@]}" entry "$shots/14-hotplug-list.png" IMG_9012.jp2 >/dev/null
-    }
-    wait_for "$step_timeout" "the image list does not show IMG_5678.png and IMG_9012.jp2" both_listed
-    click_at "$play_x" "$play_y"
-    hotplug_showing() { [[ "$("${screens[@]}" shown "$(shot 15-hotplug-show)")" == "$1" ]]; }
-    wait_for "$first_picture_timeout" "the show did not start on monitor 2" hotplug_showing IMG_5678.png
+    automatic_show hotplug "$interval" 14-hotplug
     pass "under $window_manager: the show runs on $audience_output, remembered by name"
 
     # The picture on monitor 2 just before it goes.
