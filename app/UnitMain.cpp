@@ -76,6 +76,11 @@ TFormMain::TFormMain(TBrowserLibrary& browserLibrary)
           },
           [this](std::unique_ptr<TThumbFileInfoData> request) {
               PostThumbRequest(ThumbnailThreadWindow, std::move(request));
+          },
+          [this](std::unique_ptr<TThumbPreference> preference) {
+              if (ThumbnailThreadWindow != nullptr) {
+                  PostThumbPreference(ThumbnailThreadWindow, std::move(preference));
+              }
           }) {
     CreateControls();
     FormCreate();

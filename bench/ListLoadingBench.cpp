@@ -24,7 +24,9 @@ class TPlaceholderOnly : public TImageListHooks {
 public:
     explicit TPlaceholderOnly(TImageList*& list) : List(list) {}
     void OpenThumbDatabase(const QString&) override {}
-    qint32 AcquireThumbnail(const QString&) override { return List->ImageListThumbnails().Add(Placeholder); }
+    qint32 AcquireThumbnail(const QString&) override {
+        return List->ImageListThumbnails().AddPlaceholder(Placeholder);
+    }
 
 private:
     TImageList*& List;

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <memory>
+#include <vector>
 
 // The messages between the main window and the thumbnail threads. Each is a Qt event posted with
 // QCoreApplication::postEvent to an object that lives in the GUI thread, so that every one of them is
@@ -17,6 +18,7 @@ inline constexpr QEvent::Type ThumbResult = QEvent::Type(0xC03);          // wor
 inline constexpr QEvent::Type ThumbRequest = QEvent::Type(0xC04);         // main window -> control window
 inline constexpr QEvent::Type ThumbQuit = QEvent::Type(0xC05);            // main window -> control window
 inline constexpr QEvent::Type ThumbCancel = QEvent::Type(0xC06);          // main window -> control window
+inline constexpr QEvent::Type ThumbPrefer = QEvent::Type(0xC07);          // main window -> control window
 
 // A request for one thumbnail: made by the main window for a placeholder it has just appended, owned by
 // the thread control from the moment it is posted.
@@ -25,6 +27,14 @@ struct TThumbFileInfoData {
     qint32 ImageIndex = -1;  // the placeholder's index in the thumbnail image list, which the result replaces
     qint32 Generation = 0;   // the list generation when the request was made
     QColor BackgroundColour;  // the list's background colour; carried, the worker draws on the control's
+};
+
+// Requests to serve before the others: those for the images at these indices of the list generation,
+// in this order. Made by the main window for the thumbnails that were asked for (in view) and are not at
+// hand; owned by the thread control once posted.
+struct TThumbPreference {
+    std::vector<qint32> ImageIndices;
+    qint32 Generation = 0;
 };
 
 // What one worker works from: copied from its request and from the control, owned by the worker.
@@ -77,6 +87,7 @@ private:
 
 using TThumbRequestMessage = TThumbMessage<ThumbRequest, std::unique_ptr<TThumbFileInfoData>>;
 using TThumbResultMessage = TThumbMessage<ThumbResult, std::unique_ptr<TThumbPacket>>;
+using TThumbPreferMessage = TThumbMessage<ThumbPrefer, std::unique_ptr<TThumbPreference>>;
 using TThumbWorkerFinishedMessage = TThumbMessage<ThumbWorkerFinished, quint64>;
 
 // Posts a message to `receiver`, which must live in the GUI thread. A null receiver only frees the
@@ -94,6 +105,9 @@ void PostThumbMessage(QObject* receiver, T value) {
 // the event, its type included.
 inline void PostThumbRequest(QObject* controlWindow, std::unique_ptr<TThumbFileInfoData> request) {
     PostThumbMessage<ThumbRequest>(controlWindow, std::move(request));
+}
+inline void PostThumbPreference(QObject* controlWindow, std::unique_ptr<TThumbPreference> preference) {
+    PostThumbMessage<ThumbPrefer>(controlWindow, std::move(preference));
 }
 inline std::unique_ptr<TThumbPacket> TakeThumbPacket(QEvent* event) {
     AcquireThumbMessages();

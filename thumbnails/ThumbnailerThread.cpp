@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <system_error>
+#include <unordered_map>
 
 #include "ErrorBoundary.h"
 #include "FreeImageLoader.h"
@@ -33,6 +34,15 @@ public:
                 SwallowErrors([&] {
                     if (auto* message = dynamic_cast<TThumbRequestMessage*>(event)) {
                         Control.Enqueue(message->Take());
+                    }
+                });
+                return true;
+            case int(ThumbPrefer):
+                SwallowErrors([&] {
+                    if (auto* message = dynamic_cast<TThumbPreferMessage*>(event)) {
+                        if (auto preference = message->Take()) {
+                            Control.Prefer(*preference);
+                        }
                     }
                 });
                 return true;
@@ -222,6 +232,22 @@ void TThumbnailThreadControl::Dispatch() {
     PendingRequests.pop_front();
     ++RunningCount_;
     Workers_.push_back(std::move(worker));
+}
+
+void TThumbnailThreadControl::Prefer(const TThumbPreference& preference) {
+    // Each waiting request is looked at once: the queue may hold a whole archive's worth.
+    std::unordered_map<qint32, size_t> rank;
+    for (size_t i = 0; i < preference.ImageIndices.size(); ++i) {
+        rank.emplace(preference.ImageIndices[i], i);
+    }
+    const auto preferred = [&](const std::unique_ptr<TThumbFileInfoData>& request) {
+        return request->Generation == preference.Generation && rank.count(request->ImageIndex) != 0;
+    };
+    const std::lock_guard lock(Lock);
+    const auto end = std::stable_partition(PendingRequests.begin(), PendingRequests.end(), preferred);
+    std::stable_sort(PendingRequests.begin(), end, [&](const auto& a, const auto& b) {
+        return rank.at(a->ImageIndex) < rank.at(b->ImageIndex);
+    });
 }
 
 void TThumbnailThreadControl::WorkerFinished(quint64 worker) {

@@ -124,15 +124,18 @@ public:
     // Starts the control thread: Dispatch every 20 ms until StopAll.
     void Start();
 
-    // The receiver of ThumbRequest, ThumbQuit, ThumbCancel and ThumbWorkerFinished; lives in the GUI
-    // thread. Any other message gets QObject's default handling.
+    // The receiver of ThumbRequest, ThumbPrefer, ThumbQuit, ThumbCancel and ThumbWorkerFinished; lives in the
+    // GUI thread. Any other message gets QObject's default handling.
     QObject* ControlWindow() const { return ControlWindow_.get(); }
 
     // What the control window's messages do; GUI thread only. No exception leaves the message handler.
     void Enqueue(std::unique_ptr<TThumbFileInfoData> request);  // ThumbRequest
     void WorkerFinished(quint64 worker);                        // ThumbWorkerFinished
     void StopAll();                                             // ThumbQuit
-    void CancelAll();                                           // ThumbCancel
+    // ThumbPrefer: the waiting requests for the preferred images go first, in the preference's order;
+    // the others keep their order behind them.
+    void Prefer(const TThumbPreference& preference);
+    void CancelAll();  // ThumbCancel
 
     // Starts at most one worker: none while 2 x ProcessorCount run, the queue is empty, or after StopAll.
     // A request leaves the queue only when its worker's thread is running: one whose thread cannot be

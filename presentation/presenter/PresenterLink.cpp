@@ -50,7 +50,16 @@ TPresenterLink::TPresenterLink(TSlideshow& show, TImageList& images,
     connect(model, &QAbstractItemModel::rowsInserted, this, listChanged);
     connect(model, &QAbstractItemModel::rowsRemoved, this, listChanged);
     connect(model, &QAbstractItemModel::modelReset, this, listChanged);
-    connect(model, &QAbstractItemModel::dataChanged, this, listChanged);
+    // Thumbnails arrive all the time while a long list is being rendered: only those of the entries the
+    // window shows matter to it.
+    connect(model, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& first, const QModelIndex& last) {
+                SwallowErrors([&] {
+                    if (first.row() <= ShownRows.second && last.row() >= ShownRows.first) {
+                        ScheduleUpdate();
+                    }
+                });
+            });
 }
 
 TPresenterLink::~TPresenterLink() = default;
@@ -166,6 +175,7 @@ void TPresenterLink::Update() {
     const QString current = Images.CurrentImage;
     Images.Model().MarkShownFile(status.State() != TShowState::NoShow ? current : QString());
     if (Presenter == nullptr || !Presenter->isVisible()) {
+        ShownRows = {0, std::numeric_limits<int>::max()};
         return;
     }
     // The mirror is made from the copy the audience window fitted, never from the picture itself. The
@@ -192,7 +202,12 @@ void TPresenterLink::Update() {
 
     const QStringList names = Images.FileNames();
     const int count = int(names.size());
+    ShownRows = {count, -1};
+    const auto shows = [&](int row) {
+        ShownRows = {std::min(ShownRows.first, row), std::max(ShownRows.second, row)};
+    };
     const auto thumbnail = [&](int row) {
+        shows(row);
         return Images.ImageListThumbnails().At(Images.Model().Record(row).ThumbnailIndex);
     };
     const int next = NextShownEntry(names, current, [&](int row) { return FileExists(names[row]); });

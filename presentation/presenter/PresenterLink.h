@@ -7,6 +7,8 @@
 #include <QTimer>
 
 #include <functional>
+#include <limits>
+#include <utility>
 
 #include "Presenter.h"
 #include "SettingsValues.h"
@@ -70,6 +72,9 @@ private:
     QPointer<TFormPresenter> Presenter;
     QTimer UpdateSoon;
     QTimer CountdownTimer;
+    // The rows whose thumbnails the window shows, first and last; all of them while it is closed, so
+    // that it is brought up to date when it opens.
+    std::pair<int, int> ShownRows{0, std::numeric_limits<int>::max()};
     QString DetailsFor;  // the file whose details are shown
     QString Details;
 };

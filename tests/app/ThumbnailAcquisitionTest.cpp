@@ -28,10 +28,14 @@ protected:
     std::map<QString, QImage> ExifThumbnails, DatabaseThumbnails;
     std::vector<std::unique_ptr<TThumbFileInfoData>> Requests;
     TImageList Images{*this};
+    std::vector<std::unique_ptr<TThumbPreference>> Preferences;
     TThumbnailAcquisition Acquisition{
         Images, [this](const QString& file, QImage& bitmap) { return Find(ExifThumbnails, file, bitmap); },
         [this](const QString& file, QImage& bitmap) { return Find(DatabaseThumbnails, file, bitmap); },
-        [this](std::unique_ptr<TThumbFileInfoData> request) { Requests.push_back(std::move(request)); }};
+        [this](std::unique_ptr<TThumbFileInfoData> request) { Requests.push_back(std::move(request)); },
+        [this](std::unique_ptr<TThumbPreference> preference) {
+            Preferences.push_back(std::move(preference));
+        }};
     QTemporaryDir Folder;
 
     void SetUp() override {
@@ -135,6 +139,62 @@ TEST_F(ThumbnailAcquisitionTest, LateResultsOfAClearedListChangeNothing) {
     Acquisition.ThumbnailResultReceived(Result(*Requests[1], Qt::green));
     EXPECT_EQ(ThumbnailOf(0).pixelColor(0, 0), QColor(Qt::green));
     Acquisition.ThumbnailResultReceived(nullptr);  // nothing to apply
+}
+
+TEST_F(ThumbnailAcquisitionTest, AThumbnailGivenUpIsMadeAgainFromItsSourceWhenItIsAskedFor) {
+    // Room for one ready thumbnail and nothing packed: every other one is given up at once.
+    constexpr qint64 one = 160 * 120 * 4;
+    Images.ImageListThumbnails().SetBudget(one, one);
+    ExifThumbnails[QStringLiteral("a.jpg")] = Solid(160, 120, Qt::red);
+    ExifThumbnails[QStringLiteral("b.jpg")] = Solid(160, 120, Qt::green);
+    Add(QStringLiteral("a.jpg"));
+    const QString tiff = Add(QStringLiteral("c.tif"));
+    Acquisition.ThumbnailResultReceived(Result(*Requests[0], Qt::blue));
+    Add(QStringLiteral("b.jpg"));
+    ASSERT_EQ(Requests.size(), 1u);
+
+    // The given-up thumbnails show the placeholder until the event loop serves them.
+    EXPECT_EQ(ThumbnailOf(0).pixelColor(0, 0), QColor(Qt::gray));
+    EXPECT_EQ(ThumbnailOf(1).pixelColor(0, 0), QColor(Qt::gray));
+    QSignalSpy repainted(&Images.Model(), &QAbstractItemModel::dataChanged);
+    Acquisition.ServeWanted();
+    // The EXIF thumbnail is read again at once; the rendered one is asked of the threads again, first.
+    EXPECT_EQ(ThumbnailOf(0).pixelColor(0, 0), QColor(Qt::red));
+    ASSERT_EQ(repainted.size(), 1);
+    EXPECT_EQ(repainted[0][0].toModelIndex().row(), 0);
+    ASSERT_EQ(Requests.size(), 2u);
+    EXPECT_EQ(Requests[1]->FileName, tiff);
+    EXPECT_EQ(Requests[1]->ImageIndex, 1);
+    ASSERT_EQ(Preferences.size(), 1u);
+    EXPECT_EQ(Preferences[0]->ImageIndices, (std::vector<qint32>{1}));
+
+    // Asked for again before it is back, it is not requested twice.
+    ThumbnailOf(1);
+    Acquisition.ServeWanted();
+    EXPECT_EQ(Requests.size(), 2u);
+    Acquisition.ThumbnailResultReceived(Result(*Requests[1], Qt::blue));
+    EXPECT_EQ(ThumbnailOf(1).pixelColor(0, 0), QColor(Qt::blue));
+}
+
+TEST_F(ThumbnailAcquisitionTest, WaitingRenderingsInViewArePreferredOncePerChange) {
+    for (const char* name : {"0.tif", "1.tif", "2.tif"}) {
+        Add(QLatin1String(name));
+    }
+    const auto preferred = [&] {
+        Acquisition.ServeWanted();
+        return Preferences.empty() ? std::vector<qint32>() : Preferences.back()->ImageIndices;
+    };
+    ThumbnailOf(2);
+    ThumbnailOf(0);
+    EXPECT_EQ(preferred(), (std::vector<qint32>{0, 2}));
+    EXPECT_EQ(Preferences.back()->Generation, 0);
+    ThumbnailOf(2);  // a view standing still asks for the same ones again
+    ThumbnailOf(0);
+    preferred();
+    EXPECT_EQ(Preferences.size(), 1u);
+    ThumbnailOf(1);
+    EXPECT_EQ(preferred(), (std::vector<qint32>{1}));
+    EXPECT_EQ(Requests.size(), 3u);
 }
 
 TEST_F(ThumbnailAcquisitionTest, AFailingSourceEndsWithTheIndexSoFar) {

@@ -196,6 +196,36 @@ TEST_F(ThumbnailerThreadTest, TwoProcessorsRunFourWorkersAndTheFifthStartsOnTheF
     EXPECT_EQ(indices.size(), 10);
 }
 
+TEST_F(ThumbnailerThreadTest, PreferredRequestsGoFirstAndTheRestKeepTheirOrder) {
+    Make(1);
+    Post(0, 10);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Gate.Started() == 2; }, WaitLimit));
+    // Index 8 of another generation names no waiting request; 1 is already being rendered.
+    PostThumbPreference(Control->ControlWindow(),
+                        std::make_unique<TThumbPreference>(TThumbPreference{{7, 9, 1, 3}, 0}));
+    PostThumbPreference(Control->ControlWindow(),
+                        std::make_unique<TThumbPreference>(TThumbPreference{{8}, 1}));
+    QCoreApplication::sendPostedEvents(Control->ControlWindow(), ThumbPrefer);
+    EXPECT_EQ(Control->PendingRequestCount(), 8);
+
+    // One job at a time from here on, so that the order in which they start is the queue's order.
+    for (int started = 2; started < 10; ++started) {
+        Gate.Let(Gate.StartedFiles()[started - 2]);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return Gate.Started() == started + 1; }, WaitLimit));
+    }
+    // The first two started side by side, in either order.
+    const QStringList started = Gate.StartedFiles();
+    EXPECT_EQ(QSet<QString>(started.begin(), started.begin() + 2),
+              (QSet<QString>{FileOf(0, 0), FileOf(1, 0)}));
+    QStringList expected;
+    for (int index : {7, 9, 3, 2, 4, 5, 6, 8}) {
+        expected << FileOf(index, 0);
+    }
+    EXPECT_EQ(started.mid(2), expected);
+    Gate.LetAll();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return AllDone(); }, WaitLimit));
+}
+
 TEST_F(ThumbnailerThreadTest, CancelWaitsForTheRunningJobsAndDropsTheWaitingRequests) {
     Make(2);
     Post(0, 10);
