@@ -19,6 +19,7 @@
 #include "Exceptions.h"
 #include "FormAbout.h"
 #include "Lister.h"
+#include "ThumbnailsInView.h"
 #include "VersionUpdate.h"
 
 // The main window's controls, toolbar, menus and status bar, and its icons and hints: how the window is
@@ -106,6 +107,7 @@ void TFormMain::CreateControls() {
     CreateToolbar();
     Lister = new TLister(Images.Model(), Images.Selection(), GroupBoxListerContainer);
     Lister->setObjectName(QStringLiteral("Lister"));
+    new TThumbnailsInView(*Lister->IconView(), Images);
     auto* listerColumn = new QVBoxLayout(GroupBoxListerContainer);
     listerColumn->setContentsMargins(4, 4, 4, 4);
     listerColumn->addWidget(Panel4);

@@ -8,6 +8,7 @@
 #include <QScopeGuard>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 
@@ -205,12 +206,19 @@ void TFormMain::dragEnterEvent(QDragEnterEvent* event) {
 
 void TFormMain::dropEvent(QDropEvent* event) {
     // Only local files; folders and missing files fail the existence test of the add and are skipped.
+    // They are added once the drop is over, so that the program they came from does not wait for
+    // a whole archive to be added, and with progress and Cancel as the browser's chosen files.
     SwallowErrors([&] {
-        const QList<QUrl> urls = event->mimeData()->urls();
-        for (const QUrl& url : urls) {
+        QStringList files;
+        for (const QUrl& url : event->mimeData()->urls()) {
             if (url.isLocalFile()) {
-                AddImageFile(url.toLocalFile());
+                files.append(url.toLocalFile());
             }
+        }
+        if (!files.isEmpty()) {
+            QTimer::singleShot(0, this, [this, files] {
+                SwallowErrors([&] { AddChosenFiles(files, Images, Progress()); });
+            });
         }
     });
     event->acceptProposedAction();

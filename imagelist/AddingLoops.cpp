@@ -52,7 +52,10 @@ QStringList ReadImageListLines(const QString& path) {
     if (!FileExists(path)) {
         return {};
     }
-    return DecodeTextLines(ReadRegularFile(path, MaxImageListFileSize).value_or(QByteArray()));
+    // The file's bytes go as soon as they are decoded, and the text as soon as it is split: a long list
+    // is held at most as its text and its lines (which the entries then share), never three times over.
+    const QString text = DecodeText(ReadRegularFile(path, MaxImageListFileSize).value_or(QByteArray()));
+    return SplitTextLines(text);
 }
 
 void ReadImageListFile(const QString& path, TImageList& list, TProgressDisplay& progress) {

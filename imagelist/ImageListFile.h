@@ -5,9 +5,9 @@
 
 // Image list files: UTF-16 LE with a byte-order mark, one file name a line, each line ended by CR LF.
 
-// Reading stops with an error beyond this size: a list of this size already names about half a
-// million pictures.
-inline constexpr qint64 MaxImageListFileSize = qint64(64) << 20;
+// Reading stops with an error beyond this size: a list of this size, as the program writes it, names
+// about two million pictures, a whole archive's worth with room to spare.
+inline constexpr qint64 MaxImageListFileSize = qint64(256) << 20;
 
 // A file name can be a line of an image list file only when it holds no line break (CR or LF), which
 // would split it into two lines, and no NUL, which ends the text. Linux allows both CR and LF in names.

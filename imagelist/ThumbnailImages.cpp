@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QImageWriter>
 
+#include <algorithm>
+
 namespace {
 
 // Packed thumbnails are JPEGs of this quality: 5 to 10 KB for a photograph's thumbnail, without
@@ -147,6 +149,9 @@ std::vector<int> TThumbnailImages::TakeWanted() {
 void TThumbnailImages::MarkWanted(int index) const {
     TSlot& slot = Slots[index];
     if (slot.Wanted) {
+        // Asked for again: it goes to the front of the wishes. They are a few screens' worth at most.
+        Wanted.erase(std::find(Wanted.begin(), Wanted.end(), index));
+        Wanted.push_back(index);
         return;
     }
     slot.Wanted = true;

@@ -24,9 +24,10 @@ class TThumbnailImages {
 public:
     static constexpr QSize ImageSize{160, 120};
     // What the thumbnails of one list may take in all, and of that, what may be ready to paint: the
-    // thumbnails of several screens of both views and the presenter's, at about 77 KB each.
+    // thumbnails of the screen in view and of one before and after it, at about 77 KB each, even on a
+    // large monitor (1,250 of them).
     static constexpr qint64 DefaultBudget = qint64(256) << 20;
-    static constexpr qint64 DefaultReadyBudget = qint64(64) << 20;
+    static constexpr qint64 DefaultReadyBudget = qint64(96) << 20;
 
     explicit TThumbnailImages(qint64 budget = DefaultBudget, qint64 readyBudget = DefaultReadyBudget);
     // Another budget, kept from the next image added or looked up on.
@@ -58,7 +59,8 @@ public:
     // and given up once more.
     void Await(int index);
 
-    // The wanted indices, most recently asked for first; they are no longer wanted afterwards.
+    // The wanted indices, most recently asked for first (an index asked for again counts from the last
+    // time); they are no longer wanted afterwards.
     std::vector<int> TakeWanted();
     // Called when the first index becomes wanted after the wanted ones were taken, so that the owner can
     // arrange to take them. Must not change the store.

@@ -386,6 +386,8 @@ TEST_F(MainWindowTest, DroppedLocalFilesAreAddedAndEverythingElseSkipped) {
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&window, &drop);
+    EXPECT_EQ(window.ImageList().Count(), 0);  // added once the drop is over
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.ImageList().Count() == 2; }));
     EXPECT_EQ(window.ImageList().FileNames(), (QStringList{text, photo}));
     // Until thumbnails are rendered every entry shows a copy of the placeholder.
     const QPixmap first = window.ImageList().ImageListThumbnails().At(0);

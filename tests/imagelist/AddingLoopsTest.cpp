@@ -154,7 +154,7 @@ TEST_F(AddingLoopsTest, ListFileLargerThanAnyListIsAnError) {
     } catch (const EFileError& error) {
         message = error.Message;
     }
-    EXPECT_EQ(message, QStringLiteral("Cannot read file \"%1\". It is larger than 64 MiB.").arg(path));
+    EXPECT_EQ(message, QStringLiteral("Cannot read file \"%1\". It is larger than 256 MiB.").arg(path));
     EXPECT_EQ(List.Count(), 0);
 }
 

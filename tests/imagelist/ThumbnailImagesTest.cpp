@@ -78,12 +78,13 @@ TEST(ThumbnailImagesTest, BeyondTheBudgetImagesAreGivenUpAndAskedForAgain) {
     EXPECT_TRUE(images.GivenUp(0));
     EXPECT_EQ(images.Source(0), QStringLiteral("/p/0.jpg"));
 
-    // Looking at given-up images shows the placeholder and makes them wanted, once each.
+    // Looking at given-up images shows the placeholder and makes them wanted, once each; the owner is
+    // told once.
     EXPECT_EQ(images.At(0).cacheKey(), placeholder.cacheKey());
     images.At(5);
     images.At(0);
     EXPECT_EQ(calls, 1);
-    EXPECT_EQ(images.TakeWanted(), (std::vector<int>{5, 0}));  // the latest first
+    EXPECT_EQ(images.TakeWanted(), (std::vector<int>{0, 5}));  // the latest ask first
     EXPECT_TRUE(images.TakeWanted().empty());
     images.At(5);
     EXPECT_EQ(calls, 2);
