@@ -15,6 +15,7 @@
 #include "ImageList.h"
 #include "ImageListFile.h"
 #include "Lister.h"
+#include "PeakMemory.h"
 #include "ProgressWindow.h"
 #include "WidgetsBenchmarkMain.h"
 
@@ -83,6 +84,41 @@ void BM_LoadImageList(benchmark::State& state) {
 BENCHMARK(BM_LoadImageList)
     ->ArgsProduct({{1000, 10000, 100000}, {0, 1}})
     ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// The memory a long list takes: the resident set after a list file of `count` lines naming existing
+// files was read and every file added (thumbnail view, placeholders only: the thumbnails' own memory is
+// bench_list_memory's), less the resident set before.
+void BM_LongListMemory(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    const TPictureFolder pictures(count);
+    for (auto _ : state) {
+        TImageList* list = nullptr;
+        TPlaceholderOnly hooks(list);
+        auto images = std::make_unique<TImageList>(hooks);
+        list = images.get();
+        TLister lister(images->Model(), images->Selection());
+        images->SetViewMode(TListViewMode::Thumbnails);
+        lister.resize(1200, 900);
+        lister.show();
+        TFormProgress progress(nullptr);
+        QCoreApplication::processEvents();
+        const qint64 grown = testsupport::PeakResidentGrowth([&] {
+            ReadImageListFile(pictures.ListFile, *images, progress);
+            QCoreApplication::processEvents();
+        });
+        state.counters["peak_MB"] = double(grown) / (1 << 20);
+        state.counters["peak_per_entry_B"] = double(grown) / count;
+        if (images->Count() != count) {
+            state.SkipWithError("not every file was added");
+        }
+    }
+}
+BENCHMARK(BM_LongListMemory)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond)
     ->UseRealTime();
 
 }  // namespace

@@ -4,8 +4,8 @@
 # RandR into two monitors of 1920 x 1080 side by side (scripts/e2e/xserver.sh), driven with xdotool and
 # seen through screenshots (scripts/e2e/x11.sh). No window manager runs but for the hot-plug section,
 # which runs under openbox. The sections of scripts/e2e/scenarios/ run in order: the show, the scaled
-# monitor, the damaged files, the presenter view, the hot-plug run, the operator's evening and the
-# photographs run.
+# monitor, the damaged files, the presenter view, the hot-plug run, the operator's evening, the
+# photographs run and a club's archive of 20,000 photographs in the list.
 #
 # Usage: scripts/e2e/xorg.sh BUILD_DIR SHOTS_DIR
 #   As scripts/e2e.sh runs it: bin/orvalis built in BUILD_DIR, the screenshots and logs to SHOTS_DIR.
@@ -26,6 +26,7 @@ source "$here/scenarios/presenter.sh"
 source "$here/scenarios/hotplug.sh"
 source "$here/scenarios/evening.sh"
 source "$here/scenarios/photographs.sh"
+source "$here/scenarios/longlist.sh"
 
 session_begin "$@"
 stop_session() { xserver_stop; }
@@ -101,3 +102,4 @@ hotplug_run
 evening_run
 openbox_stop
 photographs_run
+longlist_run
