@@ -96,11 +96,23 @@ void TFormMain::ConnectShow() {
     PresenterView->StopShow = [this] { EndShow(); };
     // The count and the position of the entry shown follow the list (moves change entries in place).
     const QAbstractItemModel* model = &Images.Model();
-    const auto listChanged = [this] { SwallowErrors([&] { Show.ListChanged(); }); };
+    // A thumbnail that arrives changes neither; a delete counts once, when all its rows are gone.
+    const auto listChanged = [this] {
+        SwallowErrors([&] {
+            if (!DeletingEntries) {
+                Show.ListChanged();
+            }
+        });
+    };
     connect(model, &QAbstractItemModel::rowsInserted, this, listChanged);
     connect(model, &QAbstractItemModel::rowsRemoved, this, listChanged);
     connect(model, &QAbstractItemModel::modelReset, this, listChanged);
-    connect(model, &QAbstractItemModel::dataChanged, this, listChanged);
+    connect(model, &QAbstractItemModel::dataChanged, this,
+            [listChanged](const QModelIndex&, const QModelIndex&, const QList<int>& roles) {
+                if (roles != QList<int>{Qt::DecorationRole}) {
+                    listChanged();
+                }
+            });
     // The audience window goes with its monitor; the signal comes while a monitor that goes away still
     // holds its windows.
     const auto* monitors = new TMonitorWatch(this);
@@ -336,7 +348,12 @@ void TFormMain::ToolButtonListClearClick() {
 }
 
 void TFormMain::ListerKeyDown() {
-    Images.DeleteSelected();
+    {
+        DeletingEntries = true;
+        const auto counted = qScopeGuard([&] { DeletingEntries = false; });
+        Images.DeleteSelected();
+    }
+    Show.ListChanged();
 }
 
 void TFormMain::ScrollListTo(int row) {

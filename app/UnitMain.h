@@ -220,6 +220,7 @@ private:
     std::unique_ptr<TThumbnailThreadControl> ThumbnailControl;
     std::unique_ptr<TThumbDatabase> ThumbDatabase;  // the catalogue of one folder at a time
     TThumbnailAcquisition Acquisition;
+    bool DeletingEntries = false;  // the show counts the list once the delete is done
 };
 
 extern TFormMain* FormMain;

@@ -1,5 +1,6 @@
 #include "ImageList.h"
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <random>
@@ -55,17 +56,32 @@ void TImageList::ReplaceThumbnail(int index, const QPixmap& image) {
 }
 
 void TImageList::DeleteSelected() {
+    const std::vector<bool> selected = SelectionFlags();
     std::vector<int> rows;
-    for (const QModelIndex& index : SelectionModel.selectedRows()) {
-        rows.push_back(index.row());
+    for (int row = Count() - 1; row >= 0; --row) {
+        if (selected[row]) {
+            rows.push_back(row);
+        }
     }
+    if (rows.empty()) {
+        return;
+    }
+    // The selection goes first, in one change. Left in place, it would be cut run by run as the rows
+    // go, and each cut has the views measure what it covered on a list that is half laid out.
+    SelectionModel.clearSelection();
     ListModel.RemoveRows(std::move(rows));
 }
 
+// Read from the selection's ranges: asking the selection model row by row costs a search of every range
+// for each selected row.
 std::vector<bool> TImageList::SelectionFlags() const {
     std::vector<bool> selected(Count(), false);
-    for (const QModelIndex& index : SelectionModel.selectedRows()) {
-        selected[index.row()] = true;
+    for (const QItemSelectionRange& range : SelectionModel.selection()) {
+        const int top = std::max(range.top(), 0);
+        const int bottom = std::min(range.bottom(), Count() - 1);
+        if (!range.parent().isValid() && top <= bottom) {
+            std::fill(selected.begin() + top, selected.begin() + bottom + 1, true);
+        }
     }
     return selected;
 }
@@ -84,14 +100,18 @@ void TImageList::SetSelectionFlags(const std::vector<bool>& selected) {
         }
         selection.select(ListModel.index(first), ListModel.index(row - 1));
     }
-    SelectionModel.select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    // Cleared first, then selected: replacing one selection of many ranges by another in one step
+    // compares every old range with every new one. The ranges are whole rows already (the model has
+    // one column); widening them to rows would compare every range with the ones before it.
+    SelectionModel.clearSelection();
+    SelectionModel.select(selection, QItemSelectionModel::Select);
 }
 
 int TImageList::FirstSelected() const {
     int first = -1;
-    for (const QModelIndex& index : SelectionModel.selectedRows()) {
-        if (first < 0 || index.row() < first) {
-            first = index.row();
+    for (const QItemSelectionRange& range : SelectionModel.selection()) {
+        if (!range.parent().isValid() && range.top() >= 0 && (first < 0 || range.top() < first)) {
+            first = range.top();
         }
     }
     return first;

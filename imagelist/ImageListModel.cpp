@@ -24,7 +24,7 @@ QVariant TImageListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= Count()) {
         return {};
     }
-    const TEntry& entry = Entries[index.row()];
+    const TEntry& entry = Entry(index.row());
     switch (role) {
         case Qt::DisplayRole:
             return entry.Caption;
@@ -66,15 +66,24 @@ void TImageListModel::Append(std::unique_ptr<TFileData> record) {
     entry.Caption = FileNameOf(record->FileName);
     entry.ImageIndex = Mode == TListViewMode::Thumbnails ? record->ThumbnailIndex : record->SystemIconIndex;
     entry.Data = std::move(record);
-    beginInsertRows(QModelIndex(), Count(), Count());
+    const int row = Count();
+    beginInsertRows(QModelIndex(), row, row);
     Entries.push_back(std::move(entry));
-    ShownRowCache = -2;
+    // The entries above keep their places: a marked row stays, and only the new entry can be the first
+    // one holding a file not found so far.
+    if (ShownRowCache == -1 && !ShownFile.isEmpty() && Entries.back().Data->FileName == ShownFile) {
+        ShownRowCache = row;
+    }
+    if (RowsByImageValid) {
+        NoteRowByImage(row, Entries.back().ImageIndex);
+    }
     endInsertRows();
 }
 
 void TImageListModel::SwapEntries(int a, int b) {
-    std::swap(Entries[a], Entries[b]);
+    std::swap(Entry(a), Entry(b));
     ShownRowCache = -2;
+    DropRowsByImage();
 }
 
 void TImageListModel::EntriesChanged(int first, int last) {
@@ -87,6 +96,19 @@ void TImageListModel::RemoveRows(std::vector<int> rows) {
     // Remove runs of neighbouring rows from the bottom up, so that the rows still to go keep their
     // positions and each run costs one notification.
     std::sort(rows.begin(), rows.end(), std::greater<int>());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    std::erase_if(rows, [this](int row) { return row < 0 || row >= Count(); });
+    if (rows.empty()) {
+        return;
+    }
+    // Erasing each run from the vector would move every entry below it, once per run. Instead the
+    // removed entries gather in a gap that starts at the end and grows upwards: the entries between a
+    // run and the gap move across it, and the gap closes once all runs are gone.
+    struct TGapCloser {
+        TImageListModel& Model;
+        ~TGapCloser() { Model.CloseGap(); }
+    } closer{*this};
+    GapStart = Count();
     size_t i = 0;
     while (i < rows.size()) {
         size_t j = i;
@@ -96,36 +118,59 @@ void TImageListModel::RemoveRows(std::vector<int> rows) {
         const int first = rows[j];
         const int last = rows[i];
         beginRemoveRows(QModelIndex(), first, last);
-        Entries.erase(Entries.begin() + first, Entries.begin() + last + 1);
+        for (int row = GapStart - 1; row > last; --row) {
+            Entries[row + GapLength] = std::move(Entries[row]);
+        }
+        for (int row = first; row <= last; ++row) {
+            Entries[row] = TEntry();
+        }
+        GapLength += last - first + 1;
+        GapStart = first;
         ShownRowCache = -2;
+        DropRowsByImage();
         endRemoveRows();
         i = j + 1;
     }
 }
 
+void TImageListModel::CloseGap() {
+    const auto start = Entries.begin() + GapStart;
+    Entries.erase(start, start + GapLength);
+    GapStart = 0;
+    GapLength = 0;
+}
+
 void TImageListModel::Clear() {
     beginResetModel();
     Entries.clear();
+    GapStart = 0;
+    GapLength = 0;
     ShownRowCache = -2;
+    DropRowsByImage();
     endResetModel();
 }
 
 void TImageListModel::SetViewMode(TListViewMode mode) {
     Mode = mode;
+    DropRowsByImage();
     ImagesChanged();
 }
 
 void TImageListModel::ApplyListImages() {
-    for (TEntry& entry : Entries) {
+    for (int row = 0; row < Count(); ++row) {
+        TEntry& entry = Entry(row);
         entry.ImageIndex = entry.Data->SystemIconIndex;
     }
+    DropRowsByImage();
     ImagesChanged();
 }
 
 void TImageListModel::ApplyThumbnailImages() {
-    for (TEntry& entry : Entries) {
+    for (int row = 0; row < Count(); ++row) {
+        TEntry& entry = Entry(row);
         entry.ImageIndex = entry.Data->ThumbnailIndex;
     }
+    DropRowsByImage();
     ImagesChanged();
 }
 
@@ -137,18 +182,65 @@ void TImageListModel::ThumbnailReplaced(int thumbnailIndex) {
     if (Mode != TListViewMode::Thumbnails) {
         return;  // list view shows system icons; the new thumbnail shows when thumbnail view is chosen
     }
-    for (int row = 0; row < Count(); ++row) {
-        if (Entries[row].ImageIndex == thumbnailIndex) {
-            EntriesChanged(row, row);
+    if (!RowsByImageValid) {
+        MakeRowsByImage();
+    }
+    const int first = thumbnailIndex >= 0 && thumbnailIndex < static_cast<int>(RowByImage.size())
+                          ? RowByImage[thumbnailIndex]
+                          : -1;
+    if (MoreRowsByImage.empty()) {
+        if (first >= 0) {
+            ImageChanged(first);
+        }
+        return;
+    }
+    // Rows gathered before any is announced: a receiver may change the entries.
+    std::vector<int> rows;
+    if (first >= 0) {
+        rows.push_back(first);
+    }
+    const auto [begin, end] = MoreRowsByImage.equal_range(thumbnailIndex);
+    for (auto it = begin; it != end; ++it) {
+        rows.push_back(it->second);
+    }
+    std::sort(rows.begin(), rows.end());
+    for (const int row : rows) {
+        ImageChanged(row);
+    }
+}
+
+void TImageListModel::ImageChanged(int row) {
+    Q_EMIT dataChanged(index(row), index(row), {Qt::DecorationRole});
+}
+
+void TImageListModel::NoteRowByImage(int row, qint32 image) {
+    // Thumbnail indices run below the store's count; the vector grows with the store.
+    if (image >= 0 && image < Thumbnails.Count()) {
+        if (image >= static_cast<int>(RowByImage.size())) {
+            RowByImage.resize(Thumbnails.Count(), -1);
+        }
+        if (RowByImage[image] < 0) {
+            RowByImage[image] = row;
+            return;
         }
     }
+    MoreRowsByImage.emplace(image, row);
+}
+
+void TImageListModel::MakeRowsByImage() {
+    RowByImage.assign(Thumbnails.Count(), -1);
+    MoreRowsByImage.clear();
+    for (int row = 0; row < Count(); ++row) {
+        NoteRowByImage(row, Entry(row).ImageIndex);
+    }
+    RowsByImageValid = true;
 }
 
 int TImageListModel::ShownRow() const {
     if (ShownRowCache == -2) {
         ShownRowCache = -1;
         for (int row = 0; !ShownFile.isEmpty() && row < Count(); ++row) {
-            if (Entries[row].Data->FileName == ShownFile) {
+            if (Entry(row).Data->FileName == ShownFile) {
                 ShownRowCache = row;
                 break;
             }

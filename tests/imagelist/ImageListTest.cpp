@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include <map>
+#include <random>
 
 #include "FileMaker.h"
 #include "ImageList.h"
@@ -264,6 +265,127 @@ TEST_F(ImageListTest, TheShownEntryIsMarkedNotSelectedAndTheMarkFollowsItsEntry)
     List.Model().MarkShownFile(QString());
     EXPECT_EQ(List.Model().ShownRow(), -1);
     EXPECT_FALSE(bold(2));
+}
+
+}  // namespace
+
+namespace {
+
+// Deleting a scattered selection: exactly the selected entries go, nothing stays selected, the current
+// entry moves as it does when its rows are removed (to the entry above its run of deleted rows, or
+// below it at the top), and both views lay out what remains.
+struct TDeleteCase {
+    const char* Name;
+    std::vector<int> Selected;
+    int Current;                  // -1: none
+    const char* ExpectedCurrent;  // the name of the current entry afterwards, "" for none
+};
+
+void PrintTo(const TDeleteCase& c, std::ostream* out) {
+    *out << c.Name;
+}
+
+class DeleteSelectedTest : public ImageListTest, public ::testing::WithParamInterface<TDeleteCase> {};
+
+TEST_P(DeleteSelectedTest, RemovesExactlyTheSelectionAndKeepsSelectionAndViewsConsistent) {
+    const TDeleteCase& c = GetParam();
+    for (int i = 0; i < 10; ++i) {
+        List.AddImageFile(File(QStringLiteral("%1").arg(i)));
+    }
+    TLister lister(List.Model(), List.Selection());
+    lister.SetViewMode(TListViewMode::List);
+    List.SetViewMode(TListViewMode::List);
+    List.ApplyListImages();
+    lister.resize(900, 2000);
+    lister.show();
+    QCoreApplication::processEvents();
+
+    std::vector<bool> flags(List.Count(), false);
+    QStringList expected = Captions();
+    for (const int row : c.Selected) {
+        flags[row] = true;
+        expected.removeOne(QString::number(row));
+    }
+    List.SetSelectionFlags(flags);
+    List.Selection().setCurrentIndex(List.Model().index(c.Current), QItemSelectionModel::NoUpdate);
+    List.DeleteSelected();
+    QCoreApplication::processEvents();
+
+    EXPECT_EQ(Captions(), expected);
+    EXPECT_FALSE(List.Selection().hasSelection());
+    EXPECT_EQ(List.FirstSelected(), -1);
+    EXPECT_EQ(List.SelectionFlags(), std::vector<bool>(List.Count(), false));
+    const QModelIndex current = List.Selection().currentIndex();
+    EXPECT_EQ(current.isValid() ? current.data().toString() : QString(), QLatin1String(c.ExpectedCurrent));
+
+    for (const TListViewMode mode : {TListViewMode::List, TListViewMode::Thumbnails}) {
+        lister.SetViewMode(mode);
+        List.SetViewMode(mode);
+        QCoreApplication::processEvents();
+        const QAbstractItemView& view = *lister.CurrentView();
+        for (int row = 0; row < List.Count(); ++row) {
+            SCOPED_TRACE(row);
+            const QModelIndex index = List.Model().index(row);
+            const QRect item = view.visualRect(index);
+            ASSERT_TRUE(view.viewport()->rect().contains(item.center()));
+            EXPECT_EQ(view.indexAt(item.center()), index);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, DeleteSelectedTest,
+                         ::testing::Values(TDeleteCase{"CurrentInAMiddleRun", {0, 1, 5, 6, 9}, 6, "4"},
+                                           TDeleteCase{"CurrentInTheTopRun", {0, 1, 5}, 1, "2"},
+                                           TDeleteCase{"CurrentInTheBottomRun", {3, 8, 9}, 9, "7"},
+                                           TDeleteCase{"CurrentNotSelected", {2, 4, 7}, 6, "6"},
+                                           TDeleteCase{"NoCurrent", {1, 2, 8}, -1, ""},
+                                           TDeleteCase{"Everything", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, 4, ""}),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+// The selection flags and the first selected entry read what the views select, however they select it:
+// ranges, rows taken out of them, toggles still being dragged; and setting flags selects exactly them.
+TEST_F(ImageListTest, SelectionFlagsFollowEverySelectionCommand) {
+    for (int i = 0; i < 40; ++i) {
+        List.AddImageFile(File(QStringLiteral("%1").arg(i)));
+    }
+    QItemSelectionModel& selection = List.Selection();
+    const auto index = [this](int row) { return List.Model().index(row); };
+    const auto check = [&](int step) {
+        std::vector<bool> expected(List.Count());
+        int first = -1;
+        for (int row = 0; row < List.Count(); ++row) {
+            expected[row] = selection.isRowSelected(row);
+            first = first < 0 && expected[row] ? row : first;
+        }
+        EXPECT_EQ(List.SelectionFlags(), expected) << "step " << step;
+        EXPECT_EQ(List.FirstSelected(), first) << "step " << step;
+    };
+    std::mt19937 random(4711);
+    const auto draw = [&](int last) { return std::uniform_int_distribution<int>(0, last)(random); };
+    using Flags = QItemSelectionModel::SelectionFlags;
+    const Flags commands[] = {QItemSelectionModel::Select, QItemSelectionModel::Deselect,
+                              QItemSelectionModel::Toggle, QItemSelectionModel::ClearAndSelect};
+    for (int step = 0; step < 200; ++step) {
+        const int top = draw(List.Count() - 1);
+        const int bottom = std::min(List.Count() - 1, top + draw(8));
+        Flags command = commands[draw(3)] | QItemSelectionModel::Rows;
+        if (draw(1) == 0) {
+            command |= QItemSelectionModel::Current;  // as while the mouse drags
+        }
+        selection.select(QItemSelection(index(top), index(bottom)), command);
+        check(step);
+        if (draw(9) == 0) {
+            std::vector<bool> flags(List.Count());
+            for (int row = 0; row < List.Count(); ++row) {
+                flags[row] = draw(2) == 0;
+            }
+            List.SetSelectionFlags(flags);
+            EXPECT_EQ(List.SelectionFlags(), flags) << "step " << step;
+            check(step);
+        }
+    }
+    selection.clearSelection();
+    check(-1);
 }
 
 }  // namespace
