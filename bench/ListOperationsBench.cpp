@@ -32,6 +32,7 @@
 #include <utility>
 #include <vector>
 
+#include "BenchPhotographs.h"
 #include "ImageList.h"
 #include "Lister.h"
 #include "WidgetsBenchmarkMain.h"
@@ -45,16 +46,7 @@ public:
     qint32 AcquireThumbnail(const QString&) override { return 0; }
 };
 
-// Counts the paints of a widget.
-class TPaintCounter : public QObject {
-public:
-    explicit TPaintCounter(QWidget* widget) { widget->installEventFilter(this); }
-    bool eventFilter(QObject*, QEvent* event) override {
-        Paints += event->type() == QEvent::Paint ? 1 : 0;
-        return false;
-    }
-    int Paints = 0;
-};
+using benchsupport::TPaintCounter;
 
 // Handles events until none is left; returns the longest single pass of the event loop in ms.
 double RunUntilIdle() {
