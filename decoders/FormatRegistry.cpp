@@ -66,6 +66,9 @@ constexpr TPictureFormat Formats[] = {
     {"cut", "Dr. Halo", NotHere, nullptr},
     {"psp", "Paintshop Pro", NotHere, nullptr},
     {"png", "Portable Network Graphics", Qt, "png"},
+    // pictures saved from the web and sent by messengers: Qt's reader on libwebp, in the program's own
+    // process like the other readers of Qt's (small, maintained and fuzzed upstream)
+    {"webp", "WebP", Qt, "webp"},
 };
 
 constexpr TPictureFormat WindowsBitmap = Formats[0];

@@ -42,8 +42,8 @@ test_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
     # EXIF fixtures and the reference for the EXIF reader benchmark
     libimage-exiftool-perl
-    # OpenJPEG's and libjpeg-turbo's tools: JPEG 2000 fixtures and the decode references
-    libopenjp2-tools libjpeg-turbo-progs
+    # OpenJPEG's, libjpeg-turbo's and libwebp's tools: JPEG 2000 and WebP fixtures and the decode references
+    libopenjp2-tools libjpeg-turbo-progs webp
     # the reference for the Lanczos resampler's test and benchmark; the end-to-end script's pictures and checks
     python3-pil
     # the end-to-end run: an X server with two dummy monitors, xrandr, xdotool, screenshots, xprop, and a

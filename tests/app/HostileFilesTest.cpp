@@ -47,6 +47,7 @@ std::vector<TSeed> Seeds() {
         {"psd", Photoshop(picture)},
         {"ras", SunRaster(picture)},
         {"jpg", Saved(picture, "jpg")},
+        {"webp", Saved(picture, "webp")},
     };
 }
 

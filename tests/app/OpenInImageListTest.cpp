@@ -21,14 +21,15 @@ using testsupport::MakeFile;
 // order a file manager shows them.
 TEST(FolderPicturesTest, ThePicturesDirectlyInAFolderInNameOrder) {
     QTemporaryDir folder;
-    for (const char* name : {"IMG_10.JPG", "IMG_2.jpg", "IMG_007.jpg", "a.png", "notes.txt", ".hidden.jpg",
-                             "below/c.jpg", "scan.jp2", "Zeta.Tif", "README", "movie.mp4", "B.gif"}) {
+    for (const char* name :
+         {"IMG_10.JPG", "IMG_2.jpg", "IMG_007.jpg", "a.png", "notes.txt", ".hidden.jpg", "below/c.jpg",
+          "scan.jp2", "Zeta.Tif", "README", "movie.mp4", "B.gif", "sent.WEBP"}) {
         MakeFile(folder.filePath(QString::fromUtf8(name)));
     }
     QDir().mkpath(folder.filePath(QStringLiteral("folder.jpg")));  // a folder with a picture's name
     QStringList expected;
     for (const char* name :
-         {"a.png", "B.gif", "IMG_2.jpg", "IMG_007.jpg", "IMG_10.JPG", "scan.jp2", "Zeta.Tif"}) {
+         {"a.png", "B.gif", "IMG_2.jpg", "IMG_007.jpg", "IMG_10.JPG", "scan.jp2", "sent.WEBP", "Zeta.Tif"}) {
         expected.append(folder.filePath(QString::fromUtf8(name)));
     }
     EXPECT_EQ(PicturesInFolder(folder.path()), expected);

@@ -11,6 +11,7 @@
 
 #include <cstdio>
 
+#include <algorithm>
 #include <thread>
 #include <vector>
 
@@ -51,7 +52,7 @@ TEST(FormatRegistryTest, RegistersEveryExtensionOnce) {
         QString(
             "bmp ico wmf emf jfif jpg jpe jpeg rle dib jp2 j2k jpc win vst vda tga icb tiff "
             "tif fax eps pcx pcc scr rpf rla sgi rgba rgb bw psd pdd ppm pgm pbm cel pic pcd "
-            "gif cut psp png")
+            "gif cut psp png webp")
             .split(' ');
     QStringList registered;
     for (const TPictureFormat& format : PictureFormats()) {
@@ -238,6 +239,87 @@ TEST(FormatRegistryTest, ReadsCmykAndYcckJpegsWithPillowsColours) {
         }
         EXPECT_EQ(differing, 0) << "first pixel " << std::hex << ours.pixel(0, 0) << " / "
                                 << expected.pixel(0, 0);
+    }
+}
+
+// The RGBA pixels of a PAM file as dwebp writes it ("P7", a header ended by "ENDHDR", TUPLTYPE RGB_ALPHA).
+QImage ReadPam(const QByteArray& bytes) {
+    const qsizetype end = bytes.indexOf("ENDHDR\n");
+    if (!bytes.startsWith("P7\n") || end < 0) {
+        return {};
+    }
+    int width = 0, height = 0;
+    for (const QByteArray& line : bytes.left(end).split('\n')) {
+        const QList<QByteArray> words = line.split(' ');
+        if (words.size() == 2 && words[0] == "WIDTH") {
+            width = words[1].toInt();
+        } else if (words.size() == 2 && words[0] == "HEIGHT") {
+            height = words[1].toInt();
+        }
+    }
+    const QByteArray pixels = bytes.mid(end + 7);
+    if (width <= 0 || height <= 0 || pixels.size() < qsizetype(width) * height * 4) {
+        return {};
+    }
+    return QImage(reinterpret_cast<const uchar*>(pixels.constData()), width, height, width * 4,
+                  QImage::Format_RGBA8888)
+        .copy();
+}
+
+// WebP files made by libwebp's own encoder (cwebp): lossy, lossless and lossless with alpha, each read
+// as libwebp's own decoder (dwebp) reads it.
+TEST(FormatRegistryTest, ReadsWebPAsItsOwnDecoderDoes) {
+    QTemporaryDir folder;
+    const auto tool = [&](const QString& program, const QStringList& arguments) {
+        QProcess process;
+        process.start(program, arguments);
+        return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit &&
+               process.exitCode() == 0;
+    };
+    if (!tool(QStringLiteral("cwebp"), {QStringLiteral("-version")})) {
+        GTEST_SKIP() << "cwebp is not installed (Debian package webp)";
+    }
+    // Fine detail in colour, and a transparent half with a soft edge for the file with alpha.
+    QImage picture(97, 61, QImage::Format_ARGB32);
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            const int alpha = std::clamp((x - 40) * 16, 0, 255);
+            picture.setPixel(x, y,
+                             qRgba((x * 37 + y * 11) % 256, (x * y) % 256, (x * 5 + y * 29) % 256, alpha));
+        }
+    }
+    picture.convertToFormat(QImage::Format_RGB32).save(folder.filePath("opaque.png"));
+    picture.save(folder.filePath("alpha.png"));
+    const struct {
+        const char* Name;
+        QStringList Encode;
+    } cases[] = {
+        {"lossy", {"-q", "80", folder.filePath("opaque.png")}},
+        {"lossless", {"-lossless", folder.filePath("opaque.png")}},
+        {"alpha", {"-lossless", "-exact", folder.filePath("alpha.png")}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const QString webp = folder.filePath(QString::fromLatin1(c.Name) + ".webp");
+        const QString pam = folder.filePath(QString::fromLatin1(c.Name) + ".pam");
+        ASSERT_TRUE(tool(QStringLiteral("cwebp"), c.Encode + QStringList{"-quiet", "-o", webp}));
+        ASSERT_TRUE(tool(QStringLiteral("dwebp"), {webp, "-pam", "-quiet", "-o", pam}));
+        const QImage expected = ReadPam(testsupport::ReadBytes(pam));
+        ASSERT_EQ(expected.size(), picture.size());
+        const QImage ours = LoadPictureFile(webp).convertToFormat(QImage::Format_RGBA8888);
+        ASSERT_EQ(ours.size(), picture.size());
+        int worst = 0;
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width(); ++x) {
+                const QColor a = ours.pixelColor(x, y);
+                const QColor b = expected.pixelColor(x, y);
+                worst = std::max({worst, std::abs(a.alpha() - b.alpha()),
+                                  b.alpha() == 0 ? 0 : std::abs(a.red() - b.red()),
+                                  b.alpha() == 0 ? 0 : std::abs(a.green() - b.green()),
+                                  b.alpha() == 0 ? 0 : std::abs(a.blue() - b.blue())});
+            }
+        }
+        EXPECT_LE(worst, 1);
     }
 }
 
