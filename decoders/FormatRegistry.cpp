@@ -69,6 +69,11 @@ constexpr TPictureFormat Formats[] = {
     // pictures saved from the web and sent by messengers: Qt's reader on libwebp, in the program's own
     // process like the other readers of Qt's (small, maintained and fuzzed upstream)
     {"webp", "WebP", Qt, "webp"},
+    // phones' photographs and pictures from the web: libheif in the decoder process, as FreeImage's
+    // formats (the generic route reads them)
+    {"heic", "HEIF Image", NotHere, nullptr},
+    {"heif", "HEIF Image", NotHere, nullptr},
+    {"avif", "AV1 Image File", NotHere, nullptr},
 };
 
 constexpr TPictureFormat WindowsBitmap = Formats[0];

@@ -55,6 +55,8 @@ for needed in libc6 libstdc++6 libgcc-s1 libqt6core6 libqt6gui6 libqt6widgets6 l
 done
 names "$depends" | grep -qx libfreeimage3 && fail "FreeImage is a dependency, not a recommendation: $depends"
 names "$recommends" | grep -qx libfreeimage3 || fail "FreeImage is not recommended: $recommends"
+names "$recommends" | grep -qx libheif1 || fail "libheif (HEIF and AVIF) is not recommended: $recommends"
+names "$depends" | grep -qx libheif1 && fail "libheif is a dependency, not a recommendation: $depends"
 pass "orvalis $version for amd64; Depends: $depends; Recommends: $recommends"
 
 # --- Files --------------------------------------------------------------------------------------------

@@ -48,6 +48,9 @@ std::vector<TSeed> Seeds() {
         {"ras", SunRaster(picture)},
         {"jpg", Saved(picture, "jpg")},
         {"webp", Saved(picture, "webp")},
+        // made by libheif's encoder (tests/data/README.md): the decoder process reads them with libheif
+        {"heic", testsupport::ReadBytes(QStringLiteral(ORVALIS_TEST_DATA_DIR "/seeds/quadrants.heic"))},
+        {"avif", testsupport::ReadBytes(QStringLiteral(ORVALIS_TEST_DATA_DIR "/seeds/quadrants.avif"))},
     };
 }
 

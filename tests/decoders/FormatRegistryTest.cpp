@@ -52,7 +52,7 @@ TEST(FormatRegistryTest, RegistersEveryExtensionOnce) {
         QString(
             "bmp ico wmf emf jfif jpg jpe jpeg rle dib jp2 j2k jpc win vst vda tga icb tiff "
             "tif fax eps pcx pcc scr rpf rla sgi rgba rgb bw psd pdd ppm pgm pbm cel pic pcd "
-            "gif cut psp png webp")
+            "gif cut psp png webp heic heif avif")
             .split(' ');
     QStringList registered;
     for (const TPictureFormat& format : PictureFormats()) {
@@ -270,24 +270,11 @@ QImage ReadPam(const QByteArray& bytes) {
 // as libwebp's own decoder (dwebp) reads it.
 TEST(FormatRegistryTest, ReadsWebPAsItsOwnDecoderDoes) {
     QTemporaryDir folder;
-    const auto tool = [&](const QString& program, const QStringList& arguments) {
-        QProcess process;
-        process.start(program, arguments);
-        return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit &&
-               process.exitCode() == 0;
-    };
-    if (!tool(QStringLiteral("cwebp"), {QStringLiteral("-version")})) {
+    using picturetest::ToolSucceeds;
+    if (!ToolSucceeds(QStringLiteral("cwebp"), {QStringLiteral("-version")})) {
         GTEST_SKIP() << "cwebp is not installed (Debian package webp)";
     }
-    // Fine detail in colour, and a transparent half with a soft edge for the file with alpha.
-    QImage picture(97, 61, QImage::Format_ARGB32);
-    for (int y = 0; y < picture.height(); ++y) {
-        for (int x = 0; x < picture.width(); ++x) {
-            const int alpha = std::clamp((x - 40) * 16, 0, 255);
-            picture.setPixel(x, y,
-                             qRgba((x * 37 + y * 11) % 256, (x * y) % 256, (x * 5 + y * 29) % 256, alpha));
-        }
-    }
+    const QImage picture = picturetest::DetailWithSoftEdge(97, 61);
     picture.convertToFormat(QImage::Format_RGB32).save(folder.filePath("opaque.png"));
     picture.save(folder.filePath("alpha.png"));
     const struct {
@@ -302,8 +289,8 @@ TEST(FormatRegistryTest, ReadsWebPAsItsOwnDecoderDoes) {
         SCOPED_TRACE(c.Name);
         const QString webp = folder.filePath(QString::fromLatin1(c.Name) + ".webp");
         const QString pam = folder.filePath(QString::fromLatin1(c.Name) + ".pam");
-        ASSERT_TRUE(tool(QStringLiteral("cwebp"), c.Encode + QStringList{"-quiet", "-o", webp}));
-        ASSERT_TRUE(tool(QStringLiteral("dwebp"), {webp, "-pam", "-quiet", "-o", pam}));
+        ASSERT_TRUE(ToolSucceeds(QStringLiteral("cwebp"), c.Encode + QStringList{"-quiet", "-o", webp}));
+        ASSERT_TRUE(ToolSucceeds(QStringLiteral("dwebp"), {webp, "-pam", "-quiet", "-o", pam}));
         const QImage expected = ReadPam(testsupport::ReadBytes(pam));
         ASSERT_EQ(expected.size(), picture.size());
         const QImage ours = LoadPictureFile(webp).convertToFormat(QImage::Format_RGBA8888);

@@ -2,8 +2,12 @@
 
 // Picture files that the decoder tests write themselves.
 
+#include <algorithm>
+
 #include <QBuffer>
 #include <QImage>
+#include <QProcess>
+#include <QStringList>
 #include <QtEndian>
 
 namespace picturetest {
@@ -14,6 +18,28 @@ inline QByteArray Saved(const QImage& picture, const char* format) {
     buffer.open(QIODevice::WriteOnly);
     picture.save(&buffer, format, format == QByteArrayLiteral("jpg") ? 95 : -1);
     return bytes;
+}
+
+// Fine detail in colour, with the left part transparent and a soft edge: for the encoders of formats with
+// alpha (and, opaque, for those without).
+inline QImage DetailWithSoftEdge(int width, int height) {
+    QImage picture(width, height, QImage::Format_ARGB32);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const int alpha = std::clamp((x - 40) * 16, 0, 255);
+            picture.setPixel(x, y,
+                             qRgba((x * 37 + y * 11) % 256, (x * y) % 256, (x * 5 + y * 29) % 256, alpha));
+        }
+    }
+    return picture;
+}
+
+// True when a format's own tool (an encoder, a reference decoder) ran and succeeded.
+inline bool ToolSucceeds(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    return process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit &&
+           process.exitCode() == 0;
 }
 
 // Four quadrants of different colours, so that a picture turned or mirrored by mistake shows.
