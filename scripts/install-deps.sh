@@ -24,9 +24,10 @@ run_packages=(
     zlib1g-dev libturbojpeg0-dev
     # the JPEG reader's banded decode (libjpeg's own interface)
     libjpeg62-turbo-dev
-    # decoders: OpenJPEG, Qt's extra image readers (TIFF, Targa, WebP), the run-time generic decoder, and
-    # libheif for HEIF and AVIF (its header to build; the library, loaded at run time, to read them)
-    libopenjp2-7-dev qt6-image-formats-plugins libfreeimage3 libheif-dev
+    # decoders: OpenJPEG, Qt's extra image readers (TIFF, Targa, WebP), the run-time generic decoder,
+    # libheif for HEIF and AVIF and libjxl for JPEG XL (their headers to build; the libraries, loaded at
+    # run time, to read them)
+    libopenjp2-7-dev qt6-image-formats-plugins libfreeimage3 libheif-dev libjxl-dev
     # libtiff, whose messages the TIFF reader routes to a debug logging category
     libtiff-dev
 )
@@ -45,8 +46,8 @@ test_packages=(
     libimage-exiftool-perl
     # OpenJPEG's, libjpeg-turbo's and libwebp's tools: JPEG 2000 and WebP fixtures and the decode references
     libopenjp2-tools libjpeg-turbo-progs webp
-    # libheif's tools: HEIF and AVIF fixtures and the decode reference
-    libheif-examples
+    # libheif's and libjxl's tools: HEIF, AVIF and JPEG XL fixtures and the decode references
+    libheif-examples libjxl-tools
     # the reference for the Lanczos resampler's test and benchmark; the end-to-end script's pictures and checks
     python3-pil
     # the end-to-end run: an X server with two dummy monitors, xrandr, xdotool, screenshots, xprop, and a
