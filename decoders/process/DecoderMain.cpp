@@ -1,5 +1,6 @@
-// orvalis-decoder: decodes pictures with the FreeImage library and libheif for Orvalis, in a process of
-// its own so that a file that crashes or hangs a library costs the program nothing but that file's picture.
+// orvalis-decoder: decodes pictures with the FreeImage library, libheif and libjxl for Orvalis, in a process
+// of its own so that a file that crashes or hangs a library costs the program nothing but that file's
+// picture.
 // Orvalis starts it with its end of a local socket as descriptor 3; it is not meant to be run by hand.
 
 #include <sys/socket.h>

@@ -7,6 +7,7 @@
 #include "DecoderProtocol.h"
 #include "FreeImageBinding.h"
 #include "HeifBinding.h"
+#include "JxlBinding.h"
 #include "UniqueFd.h"
 
 // The decoder process's side: it answers one request at a time with whatever decoder it is given (the
@@ -38,24 +39,29 @@ private:
     TGenericDecoder Decoder;
 };
 
-// What orvalis-decoder decodes with: HEIF and AVIF files (known by their head, whatever their name)
-// through libheif, every other file through FreeImage. Either library may be missing; the process is of
-// use while one of them is there.
+// What orvalis-decoder decodes with: HEIF and AVIF files through libheif and JPEG XL files through libjxl
+// (each known by its head, whatever its name), every other file through FreeImage. Any of the libraries
+// may be missing; the process is of use while one of them is there.
 class TPicturesBackend final : public TDecoderBackend {
 public:
-    bool Loaded() const override { return FreeImage.Loaded() || Heif.Loaded(); }
+    bool Loaded() const override { return FreeImage.Loaded() || Heif.Loaded() || Jxl.Loaded(); }
     int FileType(const QString& path) const override { return FreeImage.FileType(path); }
     bool Load(const QString& path, QImage& picture) const override {
-        return THeifDecoder::IsHeifFile(path) ? Heif.Load(path, picture) : FreeImage.Load(path, picture);
+        if (THeifDecoder::IsHeifFile(path)) {
+            return Heif.Load(path, picture);
+        }
+        return TJxlDecoder::IsJxlFile(path) ? Jxl.Load(path, picture) : FreeImage.Load(path, picture);
     }
     bool LoadReduced(const QString& path, QSize box, QImage& reduced, QSize& size) const override {
-        return THeifDecoder::IsHeifFile(path) ? TDecoderBackend::LoadReduced(path, box, reduced, size)
-                                              : FreeImage.LoadReduced(path, box, reduced, size);
+        return THeifDecoder::IsHeifFile(path) || TJxlDecoder::IsJxlFile(path)
+                   ? TDecoderBackend::LoadReduced(path, box, reduced, size)
+                   : FreeImage.LoadReduced(path, box, reduced, size);
     }
 
 private:
     TFreeImageBackend FreeImage;
     THeifDecoder Heif;
+    TJxlDecoder Jxl;
 };
 
 // The decoder's side of one connection: it answers each message in turn and keeps the last whole

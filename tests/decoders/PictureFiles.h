@@ -34,6 +34,23 @@ inline QImage DetailWithSoftEdge(int width, int height) {
     return picture;
 }
 
+// The picture laid on black, as the audience window shows a transparent one: each channel weighed by its
+// opacity, rounded.
+inline QImage OnBlack(const QImage& picture) {
+    const QImage straight = picture.convertToFormat(QImage::Format_ARGB32);
+    QImage result(straight.size(), QImage::Format_RGB32);
+    for (int y = 0; y < result.height(); ++y) {
+        for (int x = 0; x < result.width(); ++x) {
+            const QRgb p = straight.pixel(x, y);
+            const int a = qAlpha(p);
+            result.setPixel(
+                x, y,
+                qRgb((qRed(p) * a + 127) / 255, (qGreen(p) * a + 127) / 255, (qBlue(p) * a + 127) / 255));
+        }
+    }
+    return result;
+}
+
 // True when a format's own tool (an encoder, a reference decoder) ran and succeeded.
 inline bool ToolSucceeds(const QString& program, const QStringList& arguments) {
     QProcess process;
