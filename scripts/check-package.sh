@@ -3,15 +3,21 @@
 #
 #   - its control fields: name, version, architecture, the libraries it depends on (from
 #     dpkg-shlibdeps) and the Qt platform plugins, FreeImage only recommended;
+#   - no maintainer scripts and no conffiles: only control and md5sums in its control part;
 #   - its file list, exactly packaging/package-files.txt, with the modes Debian expects;
-#   - lintian: no errors (everything it says is printed);
-#   - the desktop entry (desktop-file-validate) and the AppStream metainfo (appstreamcli validate);
+#   - lintian: no errors or warnings, and none of the infos of binaries stripped short of Debian's way,
+#     built without Debian's hardening flags or overridden without need (everything it says is printed,
+#     the overridden tags too);
+#   - its md5sums match its files; the desktop entry (desktop-file-validate);
 #   - every dependency installable from the archive on a Debian machine with nothing installed (apt's
 #     solver on an empty package status);
 #   - installed with dpkg --root into a fresh root: the menu entry's program and icon are there, the
 #     binaries find every library, the program answers --version, starts on Qt's offscreen platform
 #     with its file-browser library loaded from the package, and takes a second start's picture;
-#   - removed again: nothing of the package is left in that root.
+#   - the installed AppStream metainfo: Debian's appstreamcli validates it with no error, warning or
+#     info (pedantic remarks are printed);
+#   - removed (dpkg --remove, as apt-get remove does): nothing of the package is left in that root, and
+#     dpkg no longer lists it, not even as "rc" (removed, configuration left).
 #
 # Usage: scripts/check-package.sh [PACKAGE]   (default: the one in build-package/)
 # Needs root (dpkg --root) and the packages of `scripts/install-deps.sh package`.
@@ -48,7 +54,7 @@ field() { dpkg-deb --field "$package" "$1"; }
 depends=$(field Depends)
 recommends=$(field Recommends)
 # The names alone, one a line.
-names() { tr ',|' '\n\n' <<<"$1" | sed 's/([^)]*)//; s/^ *//; s/ *$//' | sed '/^$/d'; }
+names() { tr ',|' '\n' <<<"$1" | sed 's/([^)]*)//; s/^ *//; s/ *$//' | sed '/^$/d'; }
 for needed in libc6 libstdc++6 libgcc-s1 libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 \
     libjpeg62-turbo libopenjp2-7 zlib1g qt6-qpa-plugins qt6-wayland; do
     names "$depends" | grep -qx "$needed" || fail "Depends lacks $needed: $depends"
@@ -57,7 +63,15 @@ names "$depends" | grep -qx libfreeimage3 && fail "FreeImage is a dependency, no
 names "$recommends" | grep -qx libfreeimage3 || fail "FreeImage is not recommended: $recommends"
 names "$recommends" | grep -qx libheif1 || fail "libheif (HEIF and AVIF) is not recommended: $recommends"
 names "$depends" | grep -qx libheif1 && fail "libheif is a dependency, not a recommendation: $depends"
+names "$recommends" | grep -qx libjxl0.7 || fail "libjxl (JPEG XL) is not recommended: $recommends"
+names "$depends" | grep -qx libjxl0.7 && fail "libjxl is a dependency, not a recommendation: $depends"
 pass "orvalis $version for amd64; Depends: $depends; Recommends: $recommends"
+
+# Maintainer scripts or conffiles would keep the package in dpkg's database after apt-get remove.
+control_part=$(dpkg-deb --ctrl-tarfile "$package" | tar -t | sed 's|^\./||; /^$/d' | sort | tr '\n' ' ')
+[[ "$control_part" == "control md5sums " ]] ||
+    fail "the package's control part holds more than control and md5sums: $control_part"
+pass "no maintainer scripts, no conffiles"
 
 # --- Files --------------------------------------------------------------------------------------------
 
@@ -78,23 +92,34 @@ while read -r mode owner _ _ _ path; do
 done <"$work/contents"
 pass "$(wc -l <"$work/files") files as listed in packaging/package-files.txt, owned by root with Debian's modes"
 
-# --- lintian, the desktop entry, the metainfo -------------------------------------------------------------
+# --- lintian, the desktop entry -------------------------------------------------------------------------
 
 lintian_status=0
-lintian --fail-on error --display-info "$package" >"$work/lintian" 2>&1 || lintian_status=$?
+lintian --fail-on error,warning --display-info --show-overrides "$package" >"$work/lintian" 2>&1 ||
+    lintian_status=$?
 sed 's/^/     lintian: /' "$work/lintian"
-((lintian_status == 0)) || fail "lintian reports errors"
-pass "lintian: no errors ($(grep -c '^W:' "$work/lintian" || true) warnings, $(grep -c '^I:' "$work/lintian" || true) infos)"
+((lintian_status == 0)) || fail "lintian reports errors or warnings"
+# Infos that say the package is not built or stripped as Debian builds and strips, that ldconfig runs
+# from a maintainer script, or that an override in packaging/lintian-overrides no longer matches.
+for tag in binary-has-unneeded-section hardening-no-fortify-functions hardening-no-bindnow \
+    maintscript-calls-ldconfig unused-override mismatched-override; do
+    if grep -q "^[EWI]: orvalis: $tag\b" "$work/lintian"; then
+        fail "lintian says $tag: $(grep "^[EWI]: orvalis: $tag\b" "$work/lintian")"
+    fi
+done
+pass "lintian: no errors or warnings, $(grep -c '^I:' "$work/lintian" || true) infos, $(grep -c '^O:' "$work/lintian" || true) overridden"
 
 extracted="$work/extracted"
 dpkg-deb --extract "$package" "$extracted"
+# The package is packed a second time after CPack (packaging/drop-ldconfig-scripts.cmake): its md5sums
+# must still be those of its files.
+(cd "$extracted" && md5sum --check --quiet <(dpkg-deb --info "$package" md5sums)) >"$work/md5sums" 2>&1 ||
+    fail "the package's md5sums do not match its files: $(cat "$work/md5sums")"
 desktop="$extracted/usr/share/applications/com.quenmark.Orvalis.desktop"
 desktop-file-validate "$desktop" || fail "desktop-file-validate rejects the desktop entry"
 grep -qx 'Exec=orvalis %F' "$desktop" || fail "the desktop entry does not start orvalis with the chosen files"
 grep -q '^MimeType=.*image/jpeg;' "$desktop" || fail "the desktop entry offers Orvalis for no JPEG"
-appstreamcli validate --no-net "$extracted/usr/share/metainfo/com.quenmark.Orvalis.metainfo.xml" |
-    sed 's/^/     appstream: /' || fail "appstreamcli rejects the metainfo"
-pass "desktop entry and metainfo valid; Exec=orvalis %F with $(sed -n 's/^MimeType=//p' "$desktop" | tr ';' '\n' | grep -c .) picture types"
+pass "md5sums match; desktop entry valid; Exec=orvalis %F with $(sed -n 's/^MimeType=//p' "$desktop" | tr ';' '\n' | grep -c .) picture types"
 
 # --- Installable on a machine with nothing installed --------------------------------------------------
 
@@ -135,6 +160,16 @@ done
 [[ "$("$fresh/usr/bin/orvalis" --version)" == "orvalis $version" ]] || fail "the installed program's --version is wrong"
 pass "installed with dpkg --root: menu entry's program and icon in place, every library found, --version answers"
 
+# The metainfo as installed, as Debian's appstreamcli reads it: errors and warnings fail the validation,
+# infos (a tag it does not know, for one) are refused here; pedantic remarks are only printed.
+metainfo="$fresh/usr/share/metainfo/com.quenmark.Orvalis.metainfo.xml"
+appstream_status=0
+appstreamcli validate --no-net --pedantic "$metainfo" >"$work/appstream" 2>&1 || appstream_status=$?
+sed 's/^/     appstream: /' "$work/appstream"
+((appstream_status == 0)) || fail "appstreamcli rejects the installed metainfo"
+grep -q '^[EWI]:' "$work/appstream" && fail "appstreamcli has remarks on the installed metainfo: $(grep '^[EWI]:' "$work/appstream")"
+pass "metainfo valid for appstreamcli $(appstreamcli --version | sed -n 's/^AppStream version: //p'): $(grep -c '^P:' "$work/appstream" || true) pedantic remarks"
+
 # The installed program on Qt's offscreen platform, with folders of its own: it loads its file-browser
 # library from the package, and a second start hands it a picture and ends.
 export QT_QPA_PLATFORM=offscreen HOME="$work/home" XDG_DATA_HOME="$work/home/data" \
@@ -161,10 +196,15 @@ pass "the installed program starts with its file-browser library and takes a sec
 
 # --- Removed again -------------------------------------------------------------------------------------
 
-"${dpkg_root[@]}" --purge orvalis >"$work/dpkg-purge" 2>&1 || fail "dpkg --root --purge failed: $(cat "$work/dpkg-purge")"
+# Removed as apt-get remove removes it, not purged: with nothing to purge, dpkg forgets it altogether.
+"${dpkg_root[@]}" --remove orvalis >"$work/dpkg-remove" 2>&1 || fail "dpkg --root --remove failed: $(cat "$work/dpkg-remove")"
 left=$(cd "$fresh" && find . -mindepth 1 -not -path './var/lib/dpkg' -not -path './var/lib/dpkg/*' \
     -not -path './var/lib' -not -path './var')
 [[ -z "$left" ]] || fail "removing the package left behind: $left"
-pass "removed: nothing of the package is left in the root"
+listed=$(dpkg --root="$fresh" --list 'orvalis*' 2>/dev/null | grep '^[a-z][a-zA-Z] ' || true)
+[[ -z "$listed" ]] || fail "dpkg still lists the removed package: $listed"
+kept=$(find "$fresh/var/lib/dpkg/info" -name 'orvalis.*')
+[[ -z "$kept" ]] || fail "dpkg keeps files of the removed package: $kept"
+pass "removed: nothing of the package is left in the root, and dpkg no longer lists it"
 
 pass "package checks passed in $(($(date +%s) - started)) s"

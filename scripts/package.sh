@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds the Debian package orvalis_<version>_amd64.deb: a Release build with Debian's hardening flags
-# (dpkg-buildflags), installed under /usr and packed by CPack's DEB generator, its dependencies taken
-# from the binaries by dpkg-shlibdeps (packaging/CMakeLists.txt says what else it depends on and
-# recommends). Prints the package's path as its last line.
+# (dpkg-buildflags), installed under /usr with its binaries stripped as dh_strip strips them and packed
+# by CPack's DEB generator, its dependencies taken from the binaries by dpkg-shlibdeps
+# (packaging/CMakeLists.txt says what else it depends on and recommends). The package has no maintainer
+# scripts, so that apt-get remove leaves nothing of it behind. Prints the package's path as its last
+# line.
 #
 # Usage: scripts/package.sh [BUILD_DIR]
 #   BUILD_DIR  the Release build (default $ORVALIS_PACKAGE_BUILD_DIR, else build-package/); the package
