@@ -2,13 +2,16 @@
 # Installs the Debian packages Orvalis needs for one purpose. Idempotent: installs only what is missing
 # and says what it installs.
 #
-# Usage: scripts/install-deps.sh [run | package | test]
+# Usage: scripts/install-deps.sh [run | package | bench | test]
 #   run      build and run the program (scripts/run.sh): the tool chain, Qt and the picture libraries
 #   package  run, plus what building and checking the Debian package takes (scripts/package.sh,
 #            scripts/check-package.sh)
-#   test     everything scripts/test.sh, scripts/e2e.sh, scripts/sanitize.sh and .ci/run use: package,
-#            plus the test and benchmark libraries, the fuzzing tool chain, the reference tools, and the
-#            X server and the Wayland compositors of the end-to-end run (the default)
+#   bench    run, plus Google Benchmark and the tools the benchmarks time beside Orvalis
+#            (scripts/bench.sh)
+#   test     everything scripts/test.sh, scripts/e2e.sh, scripts/e2e-speed.sh, scripts/sanitize.sh and
+#            .ci/run use: package and bench, plus the test libraries, the fuzzing tool chain, the
+#            reference tools, and the X server and the Wayland compositors of the end-to-end run (the
+#            default)
 set -euo pipefail
 
 purpose=${1:-test}
@@ -36,12 +39,19 @@ package_packages=(
     # package's checks
     dpkg-dev file lintian desktop-file-utils appstream
 )
+bench_packages=(
+    # Google Benchmark
+    libbenchmark-dev
+    # what the benchmarks time beside Orvalis: libjpeg-turbo's tjbench and djpeg, OpenJPEG's
+    # opj_decompress, Pillow, vipsthumbnail, exiftool
+    libjpeg-turbo-progs libopenjp2-tools python3-pil libvips-tools libimage-exiftool-perl
+)
 test_packages=(
     git
     # Qt's platform interface, through which the tests plug monitors in and out of the offscreen platform
     qt6-base-private-dev
-    # tests, benchmarks, fuzzing with sanitizers
-    libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
+    # tests, fuzzing with sanitizers
+    libgtest-dev libgmock-dev clang libclang-rt-14-dev
     # EXIF fixtures and the reference for the EXIF reader benchmark
     libimage-exiftool-perl
     # OpenJPEG's, libjpeg-turbo's and libwebp's tools: JPEG 2000 and WebP fixtures and the decode references
@@ -59,8 +69,6 @@ test_packages=(
     # for GNOME's interfaces, grim and wayvnc for sway's screenshots and input, Qt's Wayland platform,
     # and the loopback of the sessions' own network
     gnome-shell mutter sway xwayland dbus libglib2.0-bin grim wayvnc qt6-wayland iproute2
-    # the reference for the thumbnail workers' benchmark (vipsthumbnail)
-    libvips-tools
     # the reference for the end-to-end timing of a step on the X server (scripts/e2e-speed.sh)
     feh
 )
@@ -68,13 +76,16 @@ test_packages=(
 case "$purpose" in
     run) packages=("${run_packages[@]}") ;;
     package) packages=("${run_packages[@]}" "${package_packages[@]}") ;;
-    test) packages=("${run_packages[@]}" "${package_packages[@]}" "${test_packages[@]}") ;;
+    bench) packages=("${run_packages[@]}" "${bench_packages[@]}") ;;
+    test) packages=("${run_packages[@]}" "${package_packages[@]}" "${bench_packages[@]}" "${test_packages[@]}") ;;
     *)
-        echo "usage: $0 [run | package | test]" >&2
+        echo "usage: $0 [run | package | bench | test]" >&2
         exit 2
         ;;
 esac
 
+# A package that two purposes need is named once.
+mapfile -t packages < <(printf '%s\n' "${packages[@]}" | sort -u)
 missing=()
 for package in "${packages[@]}"; do
     status=$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null || true)
