@@ -74,6 +74,9 @@ constexpr TPictureFormat Formats[] = {
     {"heic", "HEIF Image", NotHere, nullptr},
     {"heif", "HEIF Image", NotHere, nullptr},
     {"avif", "AV1 Image File", NotHere, nullptr},
+    // cameras' and phones' newer pictures, JPEGs recompressed without loss: libjxl in the decoder process,
+    // as libheif's formats
+    {"jxl", "JPEG XL Image", NotHere, nullptr},
 };
 
 constexpr TPictureFormat WindowsBitmap = Formats[0];

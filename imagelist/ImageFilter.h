@@ -9,5 +9,5 @@ inline QString ImageFilterText() {
         "All image files|*.jpg;*.jpeg;*.tif;*.tiff;*.rgb;*.rgba;*.sgi;*.cel;*.pic;*.tga;*.vst;*.icb;*.vda;"
         "*.win;*.pcx;*.pcd;*.ppm;*.pgm;*.pbm;*.gif;*.rla;*.bmp;*.rle;*.dib;*.psd;*.pdd;*.psp;*.png;*.iff;"
         "*.lbm;*.g3;*.hdr;*.jng;*.mng;*.ras;*.tga;*.wbmp;*.xbm;*.xpm"
-        ";*.jp2;*.j2k;*.jpc;*.webp;*.heic;*.heif;*.avif");
+        ";*.jp2;*.j2k;*.jpc;*.webp;*.heic;*.heif;*.avif;*.jxl");
 }

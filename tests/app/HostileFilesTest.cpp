@@ -51,6 +51,8 @@ std::vector<TSeed> Seeds() {
         // made by libheif's encoder (tests/data/README.md): the decoder process reads them with libheif
         {"heic", testsupport::ReadBytes(QStringLiteral(ORVALIS_TEST_DATA_DIR "/seeds/quadrants.heic"))},
         {"avif", testsupport::ReadBytes(QStringLiteral(ORVALIS_TEST_DATA_DIR "/seeds/quadrants.avif"))},
+        // made by libjxl's encoder (tests/data/README.md): the decoder process reads it with libjxl
+        {"jxl", testsupport::ReadBytes(QStringLiteral(ORVALIS_TEST_DATA_DIR "/seeds/quadrants.jxl"))},
     };
 }
 

@@ -52,7 +52,7 @@ TEST(FormatRegistryTest, RegistersEveryExtensionOnce) {
         QString(
             "bmp ico wmf emf jfif jpg jpe jpeg rle dib jp2 j2k jpc win vst vda tga icb tiff "
             "tif fax eps pcx pcc scr rpf rla sgi rgba rgb bw psd pdd ppm pgm pbm cel pic pcd "
-            "gif cut psp png webp heic heif avif")
+            "gif cut psp png webp heic heif avif jxl")
             .split(' ');
     QStringList registered;
     for (const TPictureFormat& format : PictureFormats()) {
