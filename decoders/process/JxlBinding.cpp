@@ -19,6 +19,9 @@ constexpr char BareCodestream[] = {'\xFF', '\x0A'};
 constexpr char ContainerSignature[] = {'\x00', '\x00', '\x00', '\x0C', 'J',    'X',
                                        'L',    ' ',    '\x0D', '\x0A', '\x87', '\x0A'};
 
+// Longer than any profile a picture embeds: a damaged size.
+constexpr std::size_t MaxProfileBytes = std::size_t(64) << 20;
+
 // The whole regular file at `path`, up to the size it had when opened; nothing for anything else (a
 // FIFO, a device, a file of the system's that says it is empty), an empty or a too large file.
 std::optional<QByteArray> WholeFile(const QString& path) {
@@ -113,7 +116,7 @@ struct TJxlDecoder::TThreadEntryPoints {
 
 namespace {
 
-// Binds `entry` to `name` in `library`; false, leaving `all` false, when it is missing.
+// Binds `entry` to `name` in `library`; a null entry, and `all` false, when the library lacks it.
 template <class Entry>
 void Bind(void* library, Entry& entry, const char* name, bool& all) {
     entry = reinterpret_cast<Entry>(::dlsym(library, name));
@@ -131,7 +134,7 @@ QColorSpace ColourSpaceOfPixels(const auto& jxl, const JxlDecoder* decoder) {
     }
     std::size_t size = 0;
     if (jxl.GetIccProfileSize(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA, &size) != JXL_DEC_SUCCESS ||
-        size == 0 || size > std::size_t(MaxJxlFileBytes)) {
+        size == 0 || size > MaxProfileBytes) {
         return {};
     }
     QByteArray icc(qsizetype(size), Qt::Uninitialized);
