@@ -16,6 +16,7 @@
 #include "InstanceName.h"
 #include "OpenRequestQueue.h"
 #include "Preview.h"
+#include "ProgramIdentity.h"
 #include "ProgressWindow.h"
 #include "Settings.h"
 #include "SingleInstance.h"
@@ -49,9 +50,7 @@ int main(int argc, char* argv[]) {
     }
     TToolkitArgv toolkit(argv[0], commandLine.ToolkitArguments);
     QApplication application(toolkit.Count(), toolkit.Values());
-    QApplication::setApplicationName(QStringLiteral("Orvalis"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Orvalis"));
-    QApplication::setOrganizationName(QStringLiteral("Quenmark"));
+    SetProgramIdentity();
 
     // One program for each user and display: a later start hands its paths to it and ends.
     TSingleInstance instance(InstanceSocketPath());

@@ -29,7 +29,7 @@ QFont TahomaFont(bool bold) {
 }  // namespace
 
 TFormEXIFInformation::TFormEXIFInformation(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("EXIF Information"));
+    setWindowTitle(QStringLiteral("EXIF Information — Orvalis"));
     setModal(true);
     resize(592, 468);
 

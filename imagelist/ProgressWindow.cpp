@@ -17,7 +17,7 @@ TFormProgress::TFormProgress(QWidget* mainWindow)
     : QDialog(mainWindow,
               Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint) {
     setObjectName(QStringLiteral("FormProgress"));
-    setWindowTitle(QStringLiteral("Progress"));
+    setWindowTitle(QStringLiteral("Progress — Orvalis"));
     setModal(false);
     if (mainWindow != nullptr) {
         setWindowIcon(mainWindow->windowIcon());

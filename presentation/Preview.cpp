@@ -24,7 +24,7 @@ constexpr int KeyboardReturnMilliseconds = 1000;
 
 TFormPreview::TFormPreview(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
-    setWindowTitle(QStringLiteral("FormPreview"));
+    setWindowTitle(QStringLiteral("Orvalis — audience"));
     QPalette colours = palette();
     colours.setColor(QPalette::Window, Qt::black);
     setPalette(colours);

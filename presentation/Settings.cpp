@@ -62,7 +62,7 @@ TFormSettings::TFormSettings(QWidget* mainWindow) : QDialog(mainWindow) {
 
 void TFormSettings::CreateControls() {
     setObjectName(QStringLiteral("FormSettings"));
-    setWindowTitle(QStringLiteral("Settings"));
+    setWindowTitle(QStringLiteral("Settings — Orvalis"));
 
     GroupBoxSettings = Named(new QGroupBox(QStringLiteral(" Settings: "), this), "GroupBoxSettings");
 

@@ -23,7 +23,7 @@ TWatermarkFontDialog::TWatermarkFontDialog(QWidget* parent)
     : QDialog(parent),
       FontChooser(new QFontDialog(this)),
       ButtonColor(new QPushButton(QStringLiteral("Colour..."), this)) {
-    setWindowTitle(QStringLiteral("Font"));
+    setWindowTitle(QStringLiteral("Font — Orvalis"));
     FontChooser->setWindowFlags(Qt::Widget);
     FontChooser->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
 
@@ -33,7 +33,7 @@ TWatermarkFontDialog::TWatermarkFontDialog(QWidget* parent)
     colorRow->addStretch(1);
     connect(ButtonColor, &QPushButton::clicked, this, [this] {
         const QColor chosen =
-            QColorDialog::getColor(ColorFromSettings(Color), this, QStringLiteral("Colour"));
+            QColorDialog::getColor(ColorFromSettings(Color), this, QStringLiteral("Colour — Orvalis"));
         if (chosen.isValid()) {
             Color = StoredColor(chosen);
             ShowColor();

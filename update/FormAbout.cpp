@@ -165,7 +165,7 @@ void TFormAbout::CloseBox() {
 TFormAboutBox::TFormAboutBox(TFormAbout& owner)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), Owner(owner) {
     setObjectName(QStringLiteral("FormAboutBox"));
-    setWindowTitle(QStringLiteral("About"));
+    setWindowTitle(QStringLiteral("About Orvalis"));
     // Closing the box, the splash above all, never ends the program.
     setAttribute(Qt::WA_QuitOnClose, false);
     setFont(TahomaPoints(8, false));

@@ -38,7 +38,7 @@ TFormIdentifyMonitor::TFormIdentifyMonitor(int number, const TMonitorInfo& monit
     : QWidget(owner, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                          Qt::WindowDoesNotAcceptFocus) {
     setObjectName(QStringLiteral("FormIdentifyMonitor"));
-    setWindowTitle(QStringLiteral("Monitor %1").arg(number));
+    setWindowTitle(QStringLiteral("Monitor %1 — Orvalis").arg(number));
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_QuitOnClose, false);
     QPalette colours = palette();

@@ -30,7 +30,7 @@ constexpr QSize StripThumbnail{96, 72};
 // works there.
 TFormPresenter::TFormPresenter(QWidget* parent) : QWidget(parent, Qt::Tool) {
     setObjectName(QStringLiteral("FormPresenter"));
-    setWindowTitle(QStringLiteral("Presenter"));
+    setWindowTitle(QStringLiteral("Orvalis — presenter"));
     setFocusPolicy(Qt::StrongFocus);
     // Like the audience's window, it never keeps the program running by itself.
     setAttribute(Qt::WA_QuitOnClose, false);

@@ -37,12 +37,19 @@
 #   awaited_exit WHAT        once the program was told to end: waits until it has, sets program_status
 #   program_ended, main_window_shown (sets main_window), splash_gone, preview_shown, preview_gone
 #                            what wait_for waits for
+#   main_title, audience_title, presenter_title
+#                            the main window, the audience's and the presenter's, for visible_windows
 
 e2e=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$e2e/../.." && pwd)
 # Debian's Python with python3-pil; a python3 earlier on the PATH may lack PIL.
 python=/usr/bin/python3
 screens=("$python" "$e2e/screens.py")
+
+# The program's windows by their titles as the desktop shows them, patterns for visible_windows.
+main_title='^Orvalis$'
+audience_title='^Orvalis — audience$'
+presenter_title='^Orvalis — presenter$'
 
 # Monitor layout of every session: two 1920 x 1080 monitors, the second right of the first.
 monitor_w=1920
@@ -220,9 +227,9 @@ awaited_exit() {
 
 program_ended() { ! kill -0 "$program_pid" 2>/dev/null; }
 main_window_shown() {
-    main_window=$(visible_windows '^Orvalis$' | head -n 1)
+    main_window=$(visible_windows "$main_title" | head -n 1)
     [[ -n "$main_window" ]]
 }
 splash_gone() { [[ -z "$(visible_windows '^About')" ]]; }
-preview_shown() { [[ -n "$(visible_windows '^FormPreview')" ]]; }
-preview_gone() { [[ -z "$(visible_windows '^FormPreview')" ]]; }
+preview_shown() { [[ -n "$(visible_windows "$audience_title")" ]]; }
+preview_gone() { [[ -z "$(visible_windows "$audience_title")" ]]; }

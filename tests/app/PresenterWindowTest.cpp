@@ -86,7 +86,7 @@ TEST_F(PresenterWindowTest, OpensOnTheOperatorsMonitorAndNeverOnTheAudiences) {
     EXPECT_TRUE(Monitor(0).contains(Presenter()->geometry())) << Presenter()->geometry().x();
     EXPECT_FALSE(Presenter()->geometry().intersects(Monitor(1)));
     EXPECT_EQ(Presenter()->size(), QSize(700, 500));
-    EXPECT_EQ(Presenter()->windowTitle(), QStringLiteral("Presenter"));
+    EXPECT_EQ(Presenter()->windowTitle(), QStringLiteral("Orvalis — presenter"));
     // A tool window of the main window, which the desktop keeps above it.
     EXPECT_EQ(Presenter()->windowType(), Qt::Tool);
     EXPECT_EQ(Presenter()->windowHandle()->transientParent(), Window->windowHandle());

@@ -88,7 +88,7 @@ TEST_F(EXIFInformationWindow, ShowsModallyUntilClosedAndIgnoresEscape) {
     EXPECT_TRUE(sawList);
     EXPECT_TRUE(escapeKeptItOpen);
     EXPECT_FALSE(Form.isVisible());
-    EXPECT_EQ(Form.windowTitle(), "EXIF Information");
+    EXPECT_EQ(Form.windowTitle(), QStringLiteral("EXIF Information — Orvalis"));
 }
 
 // A file whose rows were scrolled to the bottom does not leave the next showing scrolled down.

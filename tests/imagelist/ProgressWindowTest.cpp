@@ -13,7 +13,7 @@ namespace {
 
 TEST(ProgressWindowTest, ShowsStepsAndCancelsWithoutClosing) {
     TFormProgress window(nullptr);
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("Progress"));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Progress — Orvalis"));
     EXPECT_EQ(window.LabelProgressCurrent->text(), QStringLiteral("..."));
     EXPECT_FALSE(window.isModal());
     EXPECT_FALSE(window.windowFlags().testFlag(Qt::WindowCloseButtonHint));

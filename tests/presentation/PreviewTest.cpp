@@ -204,7 +204,7 @@ protected:
 };
 
 TEST_F(PreviewWindow, IsABorderlessBlackWindowOnTop) {
-    EXPECT_EQ(Window.windowTitle(), QStringLiteral("FormPreview"));
+    EXPECT_EQ(Window.windowTitle(), QStringLiteral("Orvalis — audience"));
     EXPECT_TRUE(Window.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_TRUE(Window.windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_EQ(Window.palette().color(QPalette::Window), QColor(Qt::black));

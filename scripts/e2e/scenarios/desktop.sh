@@ -150,7 +150,7 @@ desktop_show() {
     fi
     operator_uncovered 05-show "while the show runs"
     presenter_shown() {
-        presenter=$(visible_windows '^Presenter( |$)' | head -n 1)
+        presenter=$(visible_windows "$presenter_title" | head -n 1)
         [[ -n "$presenter" ]]
     }
     wait_check "$step_timeout" "\"Play slideshow\" did not open the presenter window" presenter_shown ||
@@ -173,7 +173,7 @@ desktop_show() {
 # the show but where the presenter window lies.
 operator_uncovered() {
     local rect=()
-    if window_place '^Presenter( |$)'; then
+    if window_place "$presenter_title"; then
         rect=("$X" "$Y" "$WIDTH" "$HEIGHT")
     fi
     if "${desktop[@]}" operator "$shots/$1.png" "$shots/04-before-show.png" "${rect[@]}" \
@@ -199,10 +199,10 @@ desktop_unplaced() {
         check_fail "an audience window showed again on the desktop: $(cat "$work/audience.err")"
 }
 
-# No FormPreview window visible; says where it is when there is one.
+# No audience window visible; says where it is when there is one.
 no_audience_window() {
-    window_place '^FormPreview' || return 0
-    echo "FormPreview at $X,$Y, $WIDTH x $HEIGHT" >&2
+    window_place "$audience_title" || return 0
+    echo "the audience window is at $X,$Y, $WIDTH x $HEIGHT" >&2
     return 1
 }
 

@@ -33,7 +33,7 @@ evening_run() {
     pass "the pointer resting over monitor 2 is hidden there, and shown again over monitor 1"
 
     # "B" blanks the audience monitor, and the advance waits for the picture to come back.
-    preview=$(visible_windows '^FormPreview')
+    preview=$(visible_windows "$audience_title")
     [[ -n "$preview" ]] || fail "no audience window (evening)"
     xdotool windowactivate --sync "$preview" 2>/dev/null || true
     had=$("${screens[@]}" shown "$(shot 42-before-blank)")

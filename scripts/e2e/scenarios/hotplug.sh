@@ -78,7 +78,7 @@ hotplug_run() {
     result=$("${hotplug[@]}" returned "$display" "$program_pid" "$step_timeout" $((interval + 10)) \
         "$had" "$([[ "$had" == IMG_5678.png ]] && echo IMG_9012.jp2 || echo IMG_5678.png)") ||
         fail "the show did not come back to $audience_output as it was"
-    preview=$(visible_windows '^FormPreview')
+    preview=$(visible_windows "$audience_title")
     window_geometry "$preview"
     [[ "$X,$Y,$WIDTH,$HEIGHT" == "$monitor_w,0,$monitor_w,$monitor_h" ]] ||
         fail "the audience window came back at $X,$Y, $WIDTH x $HEIGHT instead of covering $audience_output"

@@ -96,8 +96,12 @@ photographs_run() {
     pass "\"Play slideshow\": monitor 2 shows ${names[0]} $(cat "$work/photo.out")"
 
     local preview
-    preview=$(visible_windows '^FormPreview')
+    preview=$(visible_windows "$audience_title")
     [[ -n "$preview" ]] || fail "no preview window is visible (photographs)"
+    local title
+    title=$(window_title "$preview")
+    [[ "$title" == "Orvalis — audience" ]] || fail "the desktop shows the audience window as \"$title\""
+    pass "the desktop shows the audience window as \"$title\""
     wait_for "$step_timeout" "the preview window does not have the keyboard focus (photographs)" \
         window_focused "$preview"
     press Escape

@@ -34,7 +34,7 @@ presenter_run() {
         fail "no toolbar found above the image list"
     menu_file 3  # Load Last Image List
     presenter_shown() {
-        presenter_window=$(visible_windows '^Presenter$' | head -n 1)
+        presenter_window=$(visible_windows "$presenter_title" | head -n 1)
         [[ -n "$presenter_window" ]]
     }
     # "Play slideshow" does nothing until the list is loaded: pressed again until the show starts.
@@ -51,11 +51,14 @@ presenter_run() {
         fail "the presenter window is at $X,$Y, $WIDTH x $HEIGHT, not on monitor 1"
     wait_for "$step_timeout" "the presenter window does not have the keyboard focus" \
         window_focused "$presenter_window"
+    local title
+    title=$(window_title "$presenter_window")
+    [[ "$title" == "Orvalis — presenter" ]] || fail "the desktop shows the presenter window as \"$title\""
     showing_photo() { "${presenter[@]}" audience "$(shot "$1")" "$2" >/dev/null; }
     wait_for "$first_picture_timeout" "monitor 2 does not show the first photograph" \
         showing_photo 19-presenter-show "${photos[0]}"
-    pass "presenter window on monitor 1 ($WIDTH x $HEIGHT at $X,$Y) with the keyboard focus, the first" \
-        "photograph on monitor 2"
+    pass "presenter window \"$title\" on monitor 1 ($WIDTH x $HEIGHT at $X,$Y) with the keyboard focus," \
+        "the first photograph on monitor 2"
 
     # Page Down, as a remote sends it, into the presenter window: monitor 2 steps to the next photograph.
     press Next
@@ -74,7 +77,7 @@ presenter_run() {
     pass "\"B\": monitor 2 black, and the photograph back with \"B\" again"
     press Escape
     show_ended() {
-        [[ -z "$(visible_windows '^Presenter$')" && -z "$(visible_windows '^FormPreview')" ]]
+        [[ -z "$(visible_windows "$presenter_title")" && -z "$(visible_windows "$audience_title")" ]]
     }
     wait_for "$step_timeout" "Escape in the presenter window did not end the show" show_ended
     pass "Escape in the presenter window: the show and the presenter window are gone"

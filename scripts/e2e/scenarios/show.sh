@@ -78,7 +78,7 @@ show_run() {
         "main window still on monitor 1"
 
     # Escape goes to the preview window, which took the focus when it was shown.
-    preview=$(visible_windows '^FormPreview')
+    preview=$(visible_windows "$audience_title")
     [[ -n "$preview" ]] || fail "no preview window is visible during the show"
     wait_for "$step_timeout" "the preview window does not have the keyboard focus" window_focused "$preview"
     press Escape

@@ -1,0 +1,8 @@
+#include "ProgramIdentity.h"
+
+#include <QCoreApplication>
+
+void SetProgramIdentity() {
+    QCoreApplication::setApplicationName(QStringLiteral("Orvalis"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Quenmark"));
+}
