@@ -57,8 +57,8 @@ public:
 TLister::TLister(QAbstractItemModel& model, QItemSelectionModel& selection, QWidget* parent)
     : QStackedWidget(parent),
       ReportPage(new QWidget(this)),
-      Report(new QListView(ReportPage)),
-      Icons(new QListView(this)) {
+      Report(new TListerView(ReportPage)),
+      Icons(new TListerView(this)) {
     // The report is a one-column list under a header. A plain list view keeps adding rows cheap at any
     // length, where a tree view lays out every row again for each one added.
     auto* header = new QHeaderView(Qt::Horizontal, ReportPage);

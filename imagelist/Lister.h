@@ -3,16 +3,17 @@
 #include <QStackedWidget>
 
 #include "ImageListModel.h"
+#include "ListerView.h"
 
 class QAbstractItemView;
 class QItemSelectionModel;
-class QListView;
 class QMenu;
 
 // The image list control: one model and one selection shown by two views, a report view with the one
 // column "Image File Name" and an icon view of 160 x 120 thumbnails with the caption under them. Only
 // the view of the current mode is visible. Whole rows are selected, several at once, and the selection
-// stays visible when the list loses the focus.
+// stays visible when the list loses the focus. While the list is empty, each view says how pictures get
+// in.
 class TLister : public QStackedWidget {
     Q_OBJECT
 public:
@@ -21,8 +22,8 @@ public:
     void SetViewMode(TListViewMode mode);
     TListViewMode ViewMode() const { return Mode; }
     QAbstractItemView* CurrentView() const;
-    QListView* ReportView() const { return Report; }
-    QListView* IconView() const { return Icons; }
+    TListerView* ReportView() const { return Report; }
+    TListerView* IconView() const { return Icons; }
 
     // Scrolls the current view so that the row is fully visible.
     void ScrollTo(int row);
@@ -39,8 +40,8 @@ private:
     void PrepareView(QAbstractItemView& view, QItemSelectionModel& selection);
 
     QWidget* ReportPage;
-    QListView* Report;
-    QListView* Icons;
+    TListerView* Report;
+    TListerView* Icons;
     QMenu* PopupMenu = nullptr;
     TListViewMode Mode = TListViewMode::Thumbnails;
 };

@@ -13,6 +13,11 @@
 #include "ImageList.h"
 #include "Lister.h"
 
+// Test names and messages name the view.
+void PrintTo(TListViewMode mode, std::ostream* out) {
+    *out << (mode == TListViewMode::List ? "Report" : "Thumbnails");
+}
+
 namespace {
 
 using testsupport::MakeFile;
@@ -232,6 +237,90 @@ TEST_F(ImageListTest, TheReportHeaderKeepsItsHeightAndColumnWidth) {
     EXPECT_EQ(header->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Image File Name"));
     EXPECT_EQ(lister.CurrentView(), lister.ReportView());
 }
+
+// The hint's ink in the current view's area below the first rows: pixels other than the background,
+// and how far they reach up and down.
+struct THintInk {
+    int Pixels = 0;
+    int Top = -1;
+    int Bottom = -1;
+    bool InHintColour = true;  // every one of them a shade of the placeholder colour over the background
+};
+
+THintInk HintInk(const TLister& lister, int fromY) {
+    QWidget* viewport = static_cast<TListerView*>(lister.CurrentView())->viewport();
+    const QImage shot = viewport->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRgb background = lister.CurrentView()->palette().color(QPalette::Base).rgb();
+    THintInk ink;
+    for (int y = fromY; y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x) {
+            const QRgb pixel = shot.pixel(x, y);
+            if (pixel == background) {
+                continue;
+            }
+            ++ink.Pixels;
+            ink.Top = ink.Top < 0 ? y : ink.Top;
+            ink.Bottom = y;
+            // The placeholder colour below is red: its shades over white keep more red than green or blue.
+            ink.InHintColour = ink.InHintColour && qRed(pixel) > qGreen(pixel) && qRed(pixel) > qBlue(pixel);
+        }
+    }
+    return ink;
+}
+
+class EmptyListHintTest : public ImageListTest, public ::testing::WithParamInterface<TListViewMode> {
+protected:
+    void SetUp() override {
+        Lister.SetViewMode(GetParam());
+        for (TListerView* view : {Lister.ReportView(), Lister.IconView()}) {
+            QPalette colours = view->palette();
+            colours.setColor(QPalette::PlaceholderText, QColor(200, 0, 0));
+            colours.setColor(QPalette::Base, Qt::white);
+            view->setPalette(colours);
+        }
+        Lister.resize(600, 500);
+        Lister.show();
+        QCoreApplication::processEvents();
+    }
+    TListerView& View() { return *static_cast<TListerView*>(Lister.CurrentView()); }
+
+    TLister Lister{List.Model(), List.Selection()};
+};
+
+// Below the first entries, where a thumbnail with its caption never reaches.
+constexpr int BelowTheEntries = 200;
+
+// A first start shows an empty list: it says how pictures get in, until the first one is there, and
+// again once the list is emptied.
+TEST_P(EmptyListHintTest, ShownWhileTheListIsEmptyGoneWithTheFirstEntryBackAfterClear) {
+    EXPECT_TRUE(View().ShowsEmptyListHint());
+    const THintInk empty = HintInk(Lister, BelowTheEntries);
+    EXPECT_GT(empty.Pixels, 100);
+    EXPECT_TRUE(empty.InHintColour) << "drawn in the palette's placeholder colour";
+    const int middle = View().viewport()->height() / 2;
+    EXPECT_LT(empty.Top, middle);
+    EXPECT_GT(empty.Bottom, middle);
+
+    List.AddImageFile(File(QStringLiteral("a.jpg")));
+    EXPECT_FALSE(View().ShowsEmptyListHint());
+    EXPECT_EQ(HintInk(Lister, BelowTheEntries).Pixels, 0);
+
+    List.Clear();
+    EXPECT_TRUE(View().ShowsEmptyListHint());
+    EXPECT_EQ(HintInk(Lister, BelowTheEntries).Pixels, empty.Pixels);
+}
+
+// In a narrow list the hint takes several lines rather than running past the edges.
+TEST_P(EmptyListHintTest, WrapsToTheViewsWidth) {
+    Lister.resize(180, 500);
+    QCoreApplication::processEvents();
+    const THintInk ink = HintInk(Lister, 0);
+    EXPECT_GT(ink.Bottom - ink.Top, 2 * View().fontMetrics().height());
+}
+
+INSTANTIATE_TEST_SUITE_P(Views, EmptyListHintTest,
+                         ::testing::Values(TListViewMode::List, TListViewMode::Thumbnails),
+                         [](const auto& info) { return ::testing::PrintToString(info.param); });
 
 }  // namespace
 
