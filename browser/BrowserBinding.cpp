@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QFileOpenEvent>
 #include <QLabel>
 #include <QPointer>
 #include <QScopeGuard>
@@ -101,6 +102,11 @@ void SendBrowserRelayout() {
 void SendBrowserClose() {
     QCloseEvent close;
     SendToBrowser(close);
+}
+
+void SendBrowserShowFolder(const QString& folder) {
+    QFileOpenEvent show(folder);
+    SendToBrowser(show);
 }
 
 void PostBrowserClose() {

@@ -39,6 +39,9 @@ void SendBrowserRelayout();
 void SendBrowserClose();
 void PostBrowserClose();
 
+// Asks the browser to show `folder`; a path that is no folder leaves it where it is.
+void SendBrowserShowFolder(const QString& folder);
+
 // The callback the library calls: (reserved, code, data, reserved).
 int32_t BrowserCallback(void* reserved1, uint32_t code, void* data, void* reserved2);
 

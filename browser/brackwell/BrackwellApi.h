@@ -84,7 +84,8 @@ enum : uint32_t {
 enum : int {
     BRACKWELL_RELAYOUT_EVENT = 0x807,  // the host resized: lay the browser out again
 };
-// The close request is a QCloseEvent sent to the browser's window.
+// The close request is a QCloseEvent sent to the browser's window. A QFileOpenEvent with a folder's path,
+// sent to the browser's window, shows that folder; a path that is no folder leaves the browser where it is.
 
 // Options of the embedded browser, as the host passes them.
 inline constexpr uint32_t BRACKWELL_BROWSER_OPTIONS = 0x05C00040;

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QFileOpenEvent>
 #include <QFileSystemModel>
 #include <QKeyEvent>
 #include <QLayout>
@@ -48,8 +49,8 @@ TBrowserPanel::TBrowserPanel(QWidget* parent, const TOpenDialogParams& params)
       DialogId(params.DialogId),
       ActionCaption(params.ActionCaption != nullptr ? QString::fromUtf16(params.ActionCaption)
                                                     : QStringLiteral("Add files from")),
+      FilePatterns(ParseFileFilter(params.Filter).Patterns),
       FolderModel(new QFileSystemModel(this)),
-      FileModel(new QFileSystemModel(this)),
       TreeViewFolders(new QTreeView(this)),
       LineEditFolder(new QLineEdit(this)),
       ListViewFiles(new QListView(this)),
@@ -68,14 +69,7 @@ TBrowserPanel::TBrowserPanel(QWidget* parent, const TOpenDialogParams& params)
         TreeViewFolders->hideColumn(column);
     }
 
-    // Picture files often carry capital extensions (IMG_1234.JPG): without QDir::CaseSensitive the
-    // model matches the patterns ignoring case. Files that do not match are hidden, not greyed.
-    FileModel->setFilter(QDir::Files | QDir::NoDotAndDotDot);
-    FileModel->setNameFilterDisables(false);
-    FileModel->setNameFilters(ParseFileFilter(params.Filter).Patterns);
-    FileModel->sort(0, Qt::AscendingOrder);
     ListViewFiles->setObjectName(QStringLiteral("ListViewFiles"));
-    ListViewFiles->setModel(FileModel);
     ListViewFiles->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ListViewFiles->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListViewFiles->setUniformItemSizes(true);
@@ -106,8 +100,6 @@ TBrowserPanel::TBrowserPanel(QWidget* parent, const TOpenDialogParams& params)
             [this](const QModelIndex& current) {
                 CatchAll("opening a folder", [&] { TreeViewFoldersCurrentChanged(current); });
             });
-    connect(ListViewFiles->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] { CatchAll("updating the browser", [this] { UpdateActions(); }); });
     connect(ListViewFiles, &QAbstractItemView::doubleClicked, this, [this] { AddChosenFiles(); });
     connect(ButtonAddFiles, &QPushButton::clicked, this, [this] { AddChosenFiles(); });
 
@@ -142,6 +134,16 @@ void TBrowserPanel::ShowFolder(const QString& folder) {
     TreeViewFolders->scrollTo(index);
 }
 
+void TBrowserPanel::ShowAskedFolder(const QString& folder) {
+    if (Closed || !QFileInfo(folder).isDir()) {
+        return;
+    }
+    ShowFolder(folder);
+    // Kept in view while the folders above it load, as the start folder is.
+    StopFollowingStartFolder();
+    FollowStartFolder();
+}
+
 void TBrowserPanel::AddChosenFiles() noexcept {
     CatchAll("adding the chosen files", [this] {
         if (Closed || Reporting) {
@@ -170,6 +172,11 @@ void TBrowserPanel::AddChosenFiles() noexcept {
 bool TBrowserPanel::event(QEvent* event) {
     if (static_cast<int>(event->type()) == BRACKWELL_RELAYOUT_EVENT) {
         CatchAll("laying out the browser", [this] { Relayout(); });
+        return true;
+    }
+    if (event->type() == QEvent::FileOpen) {
+        const QString folder = static_cast<QFileOpenEvent*>(event)->file();
+        CatchAll("showing a folder", [&] { ShowAskedFolder(folder); });
         return true;
     }
     return QWidget::event(event);
@@ -219,11 +226,37 @@ void TBrowserPanel::TreeViewFoldersCurrentChanged(const QModelIndex& current) {
         StopFollowingStartFolder();
     }
     Folder = FolderModel->filePath(current);
-    ListViewFiles->clearSelection();
-    ListViewFiles->setRootIndex(FileModel->setRootPath(Folder));
+    ListFolderFiles();
     LineEditFolder->setText(QDir::toNativeSeparators(Folder));
     LineEditFolder->setToolTip(LineEditFolder->text());
     UpdateActions();
+}
+
+void TBrowserPanel::ListFolderFiles() {
+    // A model of the folder's own. A file model shows no folders: had it listed another folder before,
+    // a listing of a folder above this one arriving late would hide this folder's row, and the list
+    // would fall back to the top of the file system.
+    auto* model = new QFileSystemModel(this);
+    // Picture files often carry capital extensions (IMG_1234.JPG): without QDir::CaseSensitive the
+    // model matches the patterns ignoring case. Files that do not match are hidden, not greyed.
+    model->setFilter(QDir::Files | QDir::NoDotAndDotDot);
+    model->setNameFilterDisables(false);
+    model->setNameFilters(FilePatterns);
+    model->sort(0, Qt::AscendingOrder);
+    const QModelIndex root = model->setRootPath(Folder);
+    QItemSelectionModel* oldSelection = ListViewFiles->selectionModel();
+    ListViewFiles->setModel(model);
+    ListViewFiles->setRootIndex(root);
+    connect(ListViewFiles->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { CatchAll("updating the browser", [this] { UpdateActions(); }); });
+    // Later: the old model may be the sender of what runs now.
+    if (oldSelection != nullptr) {
+        oldSelection->deleteLater();
+    }
+    if (FileModel != nullptr) {
+        FileModel->deleteLater();
+    }
+    FileModel = model;
 }
 
 void TBrowserPanel::FollowStartFolder() {
@@ -255,10 +288,14 @@ void TBrowserPanel::UpdateActions() {
     const QString name = QFileInfo(Folder).fileName();
     ButtonAddFiles->setText(ActionCaption + u' ' + QDir::toNativeSeparators(name.isEmpty() ? Folder : name));
     ButtonAddFiles->setToolTip(ActionCaption + u' ' + QDir::toNativeSeparators(Folder));
-    ButtonAddFiles->setEnabled(!Closed && ListViewFiles->selectionModel()->hasSelection());
+    const QItemSelectionModel* selection = ListViewFiles->selectionModel();
+    ButtonAddFiles->setEnabled(!Closed && selection != nullptr && selection->hasSelection());
 }
 
 QStringList TBrowserPanel::SelectedFiles() const {
+    if (FileModel == nullptr) {
+        return {};
+    }
     QModelIndexList indexes = ListViewFiles->selectionModel()->selectedIndexes();
     const QModelIndex root = ListViewFiles->rootIndex();
     indexes.removeIf([&](const QModelIndex& index) { return index.column() != 0 || index.parent() != root; });

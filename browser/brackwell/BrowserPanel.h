@@ -40,7 +40,10 @@ protected:
 
 private:
     void ShowFolder(const QString& folder);
+    // The host's request to show a folder (a QFileOpenEvent).
+    void ShowAskedFolder(const QString& folder);
     void TreeViewFoldersCurrentChanged(const QModelIndex& current);
+    void ListFolderFiles();
     void FollowStartFolder();
     void StopFollowingStartFolder();
     void UpdateActions();
@@ -52,8 +55,9 @@ private:
     TBrackwellGuid DialogId;
     QString ActionCaption;
     QString Folder;
+    QStringList FilePatterns;
     QFileSystemModel* FolderModel;
-    QFileSystemModel* FileModel;
+    QFileSystemModel* FileModel = nullptr;  // the current folder's files, a model for each folder
     QTreeView* TreeViewFolders;
     QLineEdit* LineEditFolder;
     QListView* ListViewFiles;

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
+#include <QFileOpenEvent>
 #include <QFileSystemModel>
 #include <QLayout>
 #include <QLineEdit>
@@ -20,6 +21,7 @@
 #include <ostream>
 #include <vector>
 
+#include "FileMaker.h"
 #include "FolderMemory.h"
 #include "LoadedBrackwell.h"
 
@@ -267,4 +269,28 @@ TEST_F(BrowserPanel, RelayoutFillsTheResizedHost) {
     QEvent relayout(static_cast<QEvent::Type>(BRACKWELL_RELAYOUT_EVENT));
     EXPECT_TRUE(QCoreApplication::sendEvent(panel, &relayout));
     EXPECT_EQ(panel->geometry(), hidden.rect());
+}
+
+// The host points the browser at a folder (the one named on the program's command line); a path that is
+// no folder leaves it where it is.
+TEST_F(BrowserPanel, ShowsTheFolderTheHostAsksFor) {
+    QWidget* panel = Open(Host);
+    ASSERT_NE(panel, nullptr);
+    const QString sub = Pictures.filePath(QStringLiteral("sub"));
+    testsupport::MakeFile(sub + QStringLiteral("/d.jpg"));
+    const auto* folder = panel->findChild<QLineEdit*>("LineEditFolder");
+
+    QFileOpenEvent show(sub);
+    EXPECT_TRUE(QCoreApplication::sendEvent(panel, &show));
+    EXPECT_EQ(folder->text(), QDir::toNativeSeparators(sub));
+    EXPECT_EQ(Button(panel)->text(), QStringLiteral("Add files from sub"));
+    EXPECT_TRUE(WaitForFiles(panel, {"d.jpg"})) << ShownNames(panel).join(", ").toStdString();
+    const auto* tree = panel->findChild<QTreeView*>("TreeViewFolders");
+    EXPECT_EQ(static_cast<const QFileSystemModel*>(tree->model())->filePath(tree->currentIndex()), sub);
+
+    for (const QString& notAFolder : {PathOf("a.jpg"), PathOf("missing")}) {
+        QFileOpenEvent ignored(notAFolder);
+        QCoreApplication::sendEvent(panel, &ignored);
+        EXPECT_EQ(folder->text(), QDir::toNativeSeparators(sub)) << notAFolder.toStdString();
+    }
 }
