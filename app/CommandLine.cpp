@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 
 // Qt's own options, which go to QApplication unchanged: those that take a value and those that do
@@ -99,6 +101,20 @@ TCommandLine ParseCommandLine(const QStringList& arguments, const QString& worki
     return result;
 }
 
+std::optional<QString> BrowserFolderFor(const TOpenRequests& requests) {
+    const auto first = [&](TOpenKind kind) {
+        return std::find_if(requests.begin(), requests.end(),
+                            [kind](const TOpenRequest& request) { return request.Kind == kind; });
+    };
+    if (const auto folder = first(TOpenKind::Folder); folder != requests.end()) {
+        return folder->Path;
+    }
+    if (const auto picture = first(TOpenKind::Picture); picture != requests.end()) {
+        return QFileInfo(picture->Path).absolutePath();
+    }
+    return std::nullopt;
+}
+
 QString CommandLineHelp() {
     return QStringLiteral(
         "Usage: orvalis [OPTION]... [FILE | FOLDER | LIST.txt]...\n"
@@ -107,6 +123,8 @@ QString CommandLineHelp() {
         "Pictures join the image list in the order given; a folder adds the pictures\n"
         "directly in it, in name order; an image list file (.txt) is loaded as\n"
         "\"File > Load Image List...\" loads one. Paths that name nothing are skipped.\n"
+        "The file browser opens at the first folder given, else at the folder of the\n"
+        "first picture.\n"
         "When Orvalis already runs for this user and display, the paths go to it and\n"
         "this start ends.\n"
         "\n"

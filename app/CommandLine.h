@@ -32,6 +32,11 @@ TCommandLine ParseCommandLine(const QStringList& arguments, const QString& worki
 // Nothing for a path that names neither a folder nor a file.
 std::optional<TOpenRequest> ClassifyPath(const QString& absolutePath);
 
+// The folder the file browser shows for what a command line opens: the first folder named, else the
+// folder of the first picture; nothing when only image list files are named (their pictures may lie
+// anywhere).
+std::optional<QString> BrowserFolderFor(const TOpenRequests& requests);
+
 // The texts printed for --help and --version, and the hint after an error (each ends with a line
 // break).
 QString CommandLineHelp();

@@ -14,6 +14,7 @@
 
 #include "AddingLoops.h"
 #include "BrowserLibrary.h"
+#include "CommandLine.h"
 #include "EXIFInformation.h"
 #include "ErrorBoundary.h"
 #include "Exceptions.h"
@@ -583,6 +584,12 @@ void TFormMain::LoadListFile(const QString& path) {
     ++ListFileLoads;
     const auto loaded = qScopeGuard([this] { --ListFileLoads; });
     ReadImageListFile(path, Images, Progress());
+}
+
+void TFormMain::OpenBrowserAtCommandLine(const TOpenRequests& requests) {
+    if (const std::optional<QString> folder = BrowserFolderFor(requests)) {
+        SendBrowserShowFolder(*folder);
+    }
 }
 
 void TFormMain::OpenFromCommandLine(const TOpenRequests& requests) {

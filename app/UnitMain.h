@@ -76,6 +76,9 @@ public:
     void ToolButtonSaveImageListClick();
     void ToolButtonLoadImageListClick();
     void Loadlastimagelist1Click();
+    // This start's command line: the browser opens at the first folder named, else at the first
+    // picture's folder. Later starts leave the browser where the operator has it.
+    void OpenBrowserAtCommandLine(const TOpenRequests& requests);
     // Pictures, folders and image list files named on a command line, this start's or a later
     // start's; the window then comes to the front.
     void OpenFromCommandLine(const TOpenRequests& requests);

@@ -93,6 +93,7 @@ int main(int argc, char* argv[]) {
     // The windows come into being in this order; the main window's start-up runs before the others
     // exist.
     FormMain = new TFormMain(BrowserLibrary);
+    SwallowErrors([&] { FormMain->OpenBrowserAtCommandLine(commandLine.Requests); });
     FormPreview = new TFormPreview();
     FormMain->ConnectPreview(*FormPreview);
     FormProgress = new TFormProgress(FormMain);

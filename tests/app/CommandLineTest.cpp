@@ -4,6 +4,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "CommandLine.h"
@@ -135,6 +137,43 @@ INSTANTIATE_TEST_SUITE_P(Table, CommandLineTest, ::testing::ValuesIn(Cases),
 
 // The program answers --help, --version and a wrong command line on the terminal, before it needs a
 // display: here it has none (an X11 platform without DISPLAY), which would abort a start.
+struct TBrowserFolderCase {
+    const char* Name;
+    std::vector<TExpectedRequest> Requests;  // paths under /p
+    const char* Folder;                      // under /p; nullptr: the browser stays where it is
+};
+
+void PrintTo(const TBrowserFolderCase& c, std::ostream* out) {
+    *out << c.Name;
+}
+
+class BrowserFolderTest : public ::testing::TestWithParam<TBrowserFolderCase> {};
+
+// `orvalis FOLDER` opens the browser at that folder: the first folder named, else the first picture's.
+TEST_P(BrowserFolderTest, IsTheFirstFolderElseTheFirstPicturesFolder) {
+    TOpenRequests requests;
+    for (const TExpectedRequest& request : GetParam().Requests) {
+        requests.append({request.Kind, QStringLiteral("/p/") + QString::fromUtf8(request.Path)});
+    }
+    const std::optional<QString> folder = BrowserFolderFor(requests);
+    if (GetParam().Folder == nullptr) {
+        EXPECT_EQ(folder, std::nullopt);
+    } else {
+        EXPECT_EQ(folder, QStringLiteral("/p/") + QString::fromUtf8(GetParam().Folder));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, BrowserFolderTest,
+    ::testing::Values(TBrowserFolderCase{"Nothing", {}, nullptr},
+                      TBrowserFolderCase{"AFolder", {{F, "Club evening"}}, "Club evening"},
+                      TBrowserFolderCase{"TheFirstOfSeveralFolders", {{F, "a"}, {F, "b"}}, "a"},
+                      TBrowserFolderCase{"AFolderBeforeAnEarlierPicture", {{P, "x/1.jpg"}, {F, "b"}}, "b"},
+                      TBrowserFolderCase{"TheFirstPicturesFolder", {{P, "x/1.jpg"}, {P, "y/2.jpg"}}, "x"},
+                      TBrowserFolderCase{"APictureAfterAListFile", {{L, "show.txt"}, {P, "x/1.jpg"}}, "x"},
+                      TBrowserFolderCase{"OnlyListFiles", {{L, "show.txt"}}, nullptr}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
 struct TTerminalCase {
     const char* Name;
     const char* Argument;

@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QLineEdit>
+#include <QListView>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolButton>
 
 #include <memory>
 
+#include "BrowserBinding.h"
 #include "BrowserLibrary.h"
 #include "FileMaker.h"
 #include "ImageListFile.h"
@@ -73,6 +77,44 @@ TEST_F(CommandLineWindowTest, DuringAShowHandedOverPathsJoinTheListWithoutRaisin
     EXPECT_TRUE(Window->isMinimized());
     EXPECT_EQ(Window->statusBar()->currentMessage(),
               QStringLiteral("Another start added 2 pictures to the image list"));
+}
+
+// Started with a folder on its command line, the program's browser opens at that folder, whatever folder
+// it would open at otherwise. What a later start hands over joins the list and leaves the browser where
+// the operator has it.
+TEST(CommandLineBrowserTest, TheBrowserOpensAtTheFolderOfThisStartsCommandLine) {
+    QDir(testsupport::UserDataFolder()).removeRecursively();
+    TFormMain::CheckForUpdateAtStartUp = false;
+    QTemporaryDir pictures;
+    const QString club = pictures.filePath(QStringLiteral("Club evening"));
+    const QString party = pictures.filePath(QStringLiteral("Garden party"));
+    const QString handedOver = MakeFile(party + QStringLiteral("/IMG_2112_YellowFlower.jpg"));
+    MakeFile(club + QStringLiteral("/IMG_2101_Aqua.jpg"));
+    TBrowserLibrary browser;
+    ASSERT_TRUE(browser.Load({QStringLiteral(ORVALIS_BIN_DIR "/libBrackwell.so")}));
+    {
+        TFormMain window(browser);
+        ASSERT_NE(BrowserWindow(), nullptr);
+        const auto* folder = BrowserWindow()->findChild<QLineEdit*>(QStringLiteral("LineEditFolder"));
+        ASSERT_NE(folder, nullptr);
+        ASSERT_NE(folder->text(), QDir::toNativeSeparators(club));
+
+        window.OpenBrowserAtCommandLine({{TOpenKind::Folder, club}});
+        EXPECT_EQ(folder->text(), QDir::toNativeSeparators(club));
+        const auto* files = BrowserWindow()->findChild<QListView*>(QStringLiteral("ListViewFiles"));
+        ASSERT_NE(files, nullptr);
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            const QModelIndex first = files->model()->index(0, 0, files->rootIndex());
+            return files->model()->rowCount(files->rootIndex()) == 1 &&
+                   first.data().toString() == QStringLiteral("IMG_2101_Aqua.jpg");
+        }));
+
+        window.OpenFromCommandLine({{TOpenKind::Picture, handedOver}});
+        EXPECT_EQ(window.ImageList().FileNames(), QStringList({handedOver}));
+        EXPECT_EQ(folder->text(), QDir::toNativeSeparators(club));
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    browser.Release();
 }
 
 }  // namespace
