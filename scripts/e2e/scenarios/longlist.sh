@@ -53,8 +53,8 @@ PY
     local began=$SECONDS
     launch_program orvalis-longlist.log "$list"
     program_up " (long list)"
-    progress_shown() { [[ -n "$(visible_windows '^Progress$')" ]]; }
-    progress_gone() { [[ -z "$(visible_windows '^Progress$')" ]]; }
+    progress_shown() { [[ -n "$(visible_windows '^Progress — Orvalis$')" ]]; }
+    progress_gone() { [[ -z "$(visible_windows '^Progress — Orvalis$')" ]]; }
     wait_for "$step_timeout" "no progress window while the long list loads" progress_shown
     wait_for 300 "the long list did not load within 5 minutes" progress_gone
     pass "the list file of $longlist_entries photographs loaded with the progress window in" \
