@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QColorSpace>
 #include <QDir>
 #include <QEvent>
 #include <QFile>
@@ -14,17 +15,19 @@
 namespace benchsupport {
 
 // Camera photographs (CameraJpeg.h) of `width` x `height` stored with EXIF `orientation`, IMG_0001.JPG
-// and on, made on first use in `folder` of the temporary folder and kept there for later runs.
-inline QStringList CameraPhotographs(const QString& folder, int count, int width, int height,
-                                     int orientation) {
+// and on, made on first use in `folder` of the temporary folder and kept there for later runs; tagged
+// with the ICC profile of `colours` when that is valid (as a camera set to Adobe RGB tags its files).
+inline QStringList CameraPhotographs(const QString& folder, int count, int width, int height, int orientation,
+                                     const QColorSpace& colours = {}) {
     const QString path = QDir::tempPath() + QLatin1Char('/') + folder + QLatin1Char('/');
     QStringList made;
     for (int i = 1; i <= count; ++i) {
         const QString file = path + QStringLiteral("IMG_%1.JPG").arg(i, 4, 10, QLatin1Char('0'));
         if (!QFile::exists(file)) {
-            testsupport::MakeFile(
-                file + QStringLiteral(".part"),
-                testsupport::CameraJpeg(testsupport::CameraLikePicture(width, height, i), orientation));
+            QImage picture = testsupport::CameraLikePicture(width, height, i);
+            picture.setColorSpace(colours);  // the JPEG writer embeds its profile
+            testsupport::MakeFile(file + QStringLiteral(".part"),
+                                  testsupport::CameraJpeg(picture, orientation));
             QFile::rename(file + QStringLiteral(".part"), file);
         }
         made << file;

@@ -8,6 +8,10 @@
 // BM_TurboJpegDecode     the reference: the file read from disk and decoded by libjpeg-turbo (the same
 //                        call and flags as the registry's JPEG reader) into a buffer that is reused.
 // BM_ShowImageToFitted   ShowImage up to the fitted copy ready to paint, in a shown 1920 x 1080 surface.
+// BM_ShowImageToFittedWithProfile  the same on the same photographs tagged with an Adobe RGB profile, as
+//                        a camera set to Adobe RGB writes them: the fitted copy's colours are converted
+//                        for an sRGB monitor too. Its median over BM_ShowImageToFitted's is the cost of
+//                        colour management in a step.
 // BM_PressToPainted      a left press on a shown 1920 x 1080 preview window up to the end of the paint
 //                        of the new picture (the offscreen platform: no X server in the figure).
 // BM_Split*              the stages of the step on their own: the decode through the registry, the
@@ -21,6 +25,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QColorSpace>
 #include <QDir>
 #include <QFile>
 #include <QMouseEvent>
@@ -31,6 +36,7 @@
 
 #include "BenchPhotographs.h"
 #include "Bitmap.h"
+#include "ColourConversion.h"
 #include "FormatRegistry.h"
 #include "Orientation.h"
 #include "PictureSurface.h"
@@ -58,9 +64,23 @@ TSettingsValues WatermarkOn() {
     return settings;
 }
 
+// The same photographs tagged Adobe RGB.
+const QStringList& AdobeRgbFiles() {
+    static const QStringList paths =
+        benchsupport::CameraPhotographs(QStringLiteral("orvalis-show-image-bench-adobe"), 2, Width, Height,
+                                        Orientation, QColorSpace(QColorSpace::AdobeRgb));
+    return paths;
+}
+
 showfakes::TFakeList& List() {
     static showfakes::TFakeList list;
     list.Names = Files();
+    return list;
+}
+
+showfakes::TFakeList& AdobeRgbList() {
+    static showfakes::TFakeList list;
+    list.Names = AdobeRgbFiles();
     return list;
 }
 
@@ -82,8 +102,8 @@ void BM_TurboJpegDecode(benchmark::State& state) {
     tjDestroy(decoder);
 }
 
-void BM_ShowImageToFitted(benchmark::State& state) {
-    TShowImage pipeline(List(), [] { return WatermarkOn(); });
+void StepToFitted(benchmark::State& state, showfakes::TFakeList& list) {
+    TShowImage pipeline(list, [] { return WatermarkOn(); });
     TPictureSurface surface;
     surface.resize(Screen);
     surface.show();
@@ -92,6 +112,18 @@ void BM_ShowImageToFitted(benchmark::State& state) {
         pipeline.ShowImage(step++ % 2, true, surface);
         benchmark::DoNotOptimize(surface.FittedPicture().constBits());
     }
+}
+
+void BM_ShowImageToFitted(benchmark::State& state) {
+    StepToFitted(state, List());
+}
+
+void BM_ShowImageToFittedWithProfile(benchmark::State& state) {
+    if (!NeedsColourConversion(ToWorkingPicture(LoadPictureFile(AdobeRgbFiles()[0])).colorSpace())) {
+        state.SkipWithError("the photographs carry no profile");
+        return;
+    }
+    StepToFitted(state, AdobeRgbList());
 }
 
 using benchsupport::TPaintCounter;
@@ -197,6 +229,7 @@ void BM_WholeFitUpright(benchmark::State& state) {
 
 BENCHMARK(BM_TurboJpegDecode)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ShowImageToFitted)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ShowImageToFittedWithProfile)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_PressToPainted)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SplitDecode)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SplitWatermark)->Unit(benchmark::kMillisecond)->UseRealTime();

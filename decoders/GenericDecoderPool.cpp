@@ -1,5 +1,6 @@
 #include "GenericDecoderPool.h"
 
+#include <QColorSpace>
 #include <QFile>
 
 #include <algorithm>
@@ -176,7 +177,13 @@ QImage TGenericDecoderPool::TakePicture(TDecoderProcess& process, const TDecoder
     }
     TDecoderRequest next;
     TDecoderProcess::TOutcome outcome = TDecoderProcess::TOutcome::Lost;
+    // The colours the decoder says the picture has (a profile that is no profile means none).
+    const QColorSpace colours =
+        reply.Profile.isEmpty() ? QColorSpace() : QColorSpace::fromIccProfile(reply.Profile);
     QImage picture = NewPicture(size.width(), size.height(), QImage::Format_RGB32);
+    if (!picture.isNull()) {
+        picture.setColorSpace(colours);
+    }
     if (!picture.isNull() &&
         process.ReadMemory(reply.PictureAddress, picture.bits(), std::size_t(picture.sizeInBytes()))) {
         next.Operation = TDecoderOperation::Release;
@@ -190,7 +197,11 @@ QImage TGenericDecoderPool::TakePicture(TDecoderProcess& process, const TDecoder
     if (!handed || handed->Reply.Status != TDecoderStatus::Done || handed->Reply.PictureSize != size) {
         return {};
     }
-    return MapSharedPicture(handed->Picture.Get(), size);
+    QImage mapped = MapSharedPicture(handed->Picture.Get(), size);
+    if (!mapped.isNull()) {
+        mapped.setColorSpace(colours);
+    }
+    return mapped;
 }
 
 // An idle process, else a new one while there are fewer than Capacity, else the first one returned.

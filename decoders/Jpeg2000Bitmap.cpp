@@ -3,6 +3,7 @@
 #include <openjpeg.h>
 
 #include <QBuffer>
+#include <QColorSpace>
 #include <QFile>
 #include <QFileInfo>
 
@@ -350,6 +351,11 @@ QImage PictureFromImage(const opj_image_t& image, const std::vector<TChannelDefi
     }
     if (colourSpace == TJp2ColourSpace::SYcc && bytesPerPixel >= 3) {
         ConvertSyccToRgb(picture, bytesPerPixel);
+    }
+    // The colours of the file's ICC profile (its colr box), converted where the picture is shown.
+    if (bytesPerPixel >= 3 && image.icc_profile_buf != nullptr && image.icc_profile_len > 0) {
+        picture.setColorSpace(QColorSpace::fromIccProfile(QByteArray(
+            reinterpret_cast<const char*>(image.icc_profile_buf), qsizetype(image.icc_profile_len))));
     }
     return picture;
 }

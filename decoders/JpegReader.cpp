@@ -2,11 +2,15 @@
 
 #include <jpeglib.h>
 
+#include <QColorSpace>
+#include <QFile>
+
 #include <algorithm>
 #include <atomic>
 #include <csetjmp>
-#include <memory>
+#include <cstdlib>
 
+#include "ColourConversion.h"
 #include "PictureMemory.h"
 
 namespace {
@@ -86,8 +90,46 @@ bool ReadHeader(jpeg_decompress_struct* info, TJpegErrors* errors, const QByteAr
     }
     jpeg_mem_src(info, reinterpret_cast<const unsigned char*>(bytes->constData()),
                  static_cast<unsigned long>(bytes->size()));
+    // The colour profile's APP2 segments are kept as the header is read.
+    jpeg_save_markers(info, JPEG_APP0 + 2, 0xFFFF);
     return jpeg_read_header(info, TRUE) == JPEG_HEADER_OK;
 }
+
+// The ICC profile of the APP2 segments the header held, put together; empty when there is none or its
+// pieces do not add up.
+bool ReadProfile(jpeg_decompress_struct* info, TJpegErrors* errors, JOCTET** profile, unsigned* length) {
+    if (setjmp(errors->Jump) != 0) {
+        return false;
+    }
+    return jpeg_read_icc_profile(info, profile, length) != FALSE;
+}
+
+QByteArray EmbeddedProfile(jpeg_decompress_struct* info, TJpegErrors* errors) {
+    JOCTET* profile = nullptr;
+    unsigned length = 0;
+    QByteArray bytes;
+    if (ReadProfile(info, errors, &profile, &length) && profile != nullptr) {
+        bytes = QByteArray(reinterpret_cast<const char*>(profile), qsizetype(length));
+    }
+    std::free(profile);
+    return bytes;
+}
+
+// The decoder of one file, with the reader's error handling, and gone with it.
+struct TJpegDecoder {
+    TJpegDecoder() {
+        Info.err = jpeg_std_error(&Errors.Manager);
+        Errors.Manager.error_exit = LeaveOnError;
+        Errors.Manager.emit_message = KeepQuiet;
+        jpeg_create_decompress(&Info);
+    }
+    ~TJpegDecoder() { jpeg_destroy_decompress(&Info); }
+    TJpegDecoder(const TJpegDecoder&) = delete;
+    TJpegDecoder& operator=(const TJpegDecoder&) = delete;
+
+    jpeg_decompress_struct Info;
+    TJpegErrors Errors;
+};
 
 // Decodes into `bits` (blue, green, red, 0xFF; ink values as they are stored for CMYK and YCCK; the
 // accurate integer transform; smooth chroma upsampling), a band of rows at a time, telling `rowsDecoded`
@@ -132,14 +174,9 @@ QImage DecodeJpeg(const QByteArray& bytes, QSize largest, const TRowsDecoded& ro
     if (bytes.isEmpty() || DecodesAbandoned.load()) {
         return {};
     }
-    jpeg_decompress_struct info;
-    TJpegErrors errors;
-    info.err = jpeg_std_error(&errors.Manager);
-    errors.Manager.error_exit = LeaveOnError;
-    errors.Manager.emit_message = KeepQuiet;
-    jpeg_create_decompress(&info);
-    const std::unique_ptr<jpeg_decompress_struct, void (*)(jpeg_decompress_struct*)> owner(
-        &info, [](jpeg_decompress_struct* decoder) { jpeg_destroy_decompress(decoder); });
+    TJpegDecoder decoder;
+    jpeg_decompress_struct& info = decoder.Info;
+    TJpegErrors& errors = decoder.Errors;
     if (!ReadHeader(&info, &errors, &bytes) ||
         !AcceptedSize(int(info.image_width), int(info.image_height), largest)) {
         return {};
@@ -151,16 +188,24 @@ QImage DecodeJpeg(const QByteArray& bytes, QSize largest, const TRowsDecoded& ro
     // libjpeg makes no RGB of ink values: those come as they are stored, four bytes per pixel like ours,
     // and are turned into RGB once they are all there.
     const bool inks = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+    const QByteArray profile = EmbeddedProfile(&info, &errors);
     QImage image = NewPicture(int(info.image_width), int(info.image_height), QImage::Format_RGB32);
     if (image.isNull()) {
         return {};
+    }
+    if (!inks && !profile.isEmpty()) {
+        // Before the rows are written: whoever reads them as they come shares the picture.
+        image.setColorSpace(QColorSpace::fromIccProfile(profile));
     }
     uchar* bits = image.bits();  // detached here, once: the rows are written through it
     if (!ReadRows(&info, &errors, inks, bits, image.bytesPerLine(), &image, inks ? nullptr : &rowsDecoded)) {
         return {};
     }
     if (inks) {
-        InvertedCmykToRgb(image);
+        // Through the file's own CMYK profile where it has one, else as Pillow does.
+        if (profile.isEmpty() || !ConvertInvertedInks(image, profile)) {
+            InvertedCmykToRgb(image);
+        }
         if (rowsDecoded) {
             rowsDecoded(image, image.height());
         }
@@ -170,4 +215,18 @@ QImage DecodeJpeg(const QByteArray& bytes, QSize largest, const TRowsDecoded& ro
 
 QImage DecodeJpeg(const QByteArray& bytes, QSize largest) {
     return DecodeJpeg(bytes, largest, TRowsDecoded());
+}
+
+QByteArray ReadJpegColourProfile(const QString& path) {
+    // Only the header is read: the segments up to the first scan.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    const QByteArray head = file.read(JpegHeaderBytes);
+    TJpegDecoder decoder;
+    if (!ReadHeader(&decoder.Info, &decoder.Errors, &head)) {
+        return {};
+    }
+    return EmbeddedProfile(&decoder.Info, &decoder.Errors);
 }

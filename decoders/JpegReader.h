@@ -12,6 +12,10 @@
 // segment, and what Pillow assumes also where that segment is missing), then red = (255 - k) -
 // (255 - k) * c / 255, rounded as Pillow rounds, and so on for green and blue.
 //
+// The picture carries the colour space of the file's ICC profile (its APP2 segments) when it has one
+// (QImage::colorSpace()); the pixels are as stored, to be converted where they are shown. A CMYK or YCCK
+// file with a CMYK profile is turned into sRGB through that profile instead.
+//
 // Returns a null image when the bytes are not a decodable JPEG, or when the header declares more than
 // MaxJpegPixels, or more than `largest` in either direction (when given): such pictures are refused
 // from their header, before anything is allocated. A file with more scans than JpegScanLimit allows for
@@ -29,6 +33,12 @@ using TRowsDecoded = std::function<void(const QImage& picture, int rows)>;
 // The same, telling `rowsDecoded` after every few rows (and once at the end with all of them) rather
 // than only returning the picture. The pixels are those of DecodeJpeg.
 QImage DecodeJpeg(const QByteArray& bytes, QSize largest, const TRowsDecoded& rowsDecoded);
+
+// The ICC profile of a JPEG file's APP2 segments, read from its header only (the first JpegHeaderBytes:
+// the segments before the first scan, EXIF data and its thumbnail among them); empty when there is none.
+// Never raises.
+inline constexpr qint64 JpegHeaderBytes = 1 << 20;
+QByteArray ReadJpegColourProfile(const QString& path);
 
 // From now on every decode under way or to come gives up, with a null picture, within a few rows: the
 // program is closing, and waits for no picture.

@@ -1,5 +1,7 @@
 #include "BoxReduce.h"
 
+#include <QColorSpace>
+
 #include <algorithm>
 #include <vector>
 
@@ -85,6 +87,9 @@ QImage BoxReduce(const QImage& picture, int factorX, int factorY) {
     if (working.isNull()) {
         return {};
     }
-    return Reduce({working.constBits(), working.bytesPerLine(), working.width(), working.height(), 4},
-                  factorX, factorY, working.format());
+    QImage reduced =
+        Reduce({working.constBits(), working.bytesPerLine(), working.width(), working.height(), 4}, factorX,
+               factorY, working.format());
+    reduced.setColorSpace(picture.colorSpace());  // its colours are still the picture's
+    return reduced;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "BoxReduce.h"
+#include "ColourConversion.h"
 #include "Resampler.h"
 
 QRect FitThumbnailRect(QSize source, int width, int height) {
@@ -50,6 +51,8 @@ bool FitReducedThumbnail(const QImage& reduced, QSize source, QImage& destinatio
                 out[x] = in[x] | 0xFF000000u;
             }
         }
+        // The picture's colours as an sRGB monitor shows them; the background stays as it is.
+        ConvertColours(box, reduced.colorSpace(), {}, target);
     }
     destination = box;
     return true;

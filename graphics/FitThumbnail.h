@@ -14,7 +14,8 @@ QRect FitThumbnailRect(QSize source, int width, int height);
 
 // Makes `destination` a width x height opaque 32-bit picture filled with `background` (its alpha is
 // ignored) with `source` drawn opaque into FitThumbnailRect, scaled with the Lanczos resampler. An
-// empty source leaves only the background; a size that is not positive gives a null destination.
+// empty source leaves only the background; the picture's colours are converted from its colour space to
+// sRGB (ColourConversion.h), the background's are not; a size that is not positive gives a null destination.
 // Always returns true.
 //
 // A large picture is first box-reduced by whole factors (ThumbnailReduction), which reads each of its

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cmath>
 #include <new>
+#include <utility>
 
+#include "ColourConversion.h"
 #include "ErrorBoundary.h"
 
 QRect FitPictureRect(QSize picture, QSize surface) {
@@ -37,7 +39,7 @@ TPictureSurface::TFit TPictureSurface::Fit(const QImage& picture, int orientatio
                                            const QImage& fittedAhead) const {
     TFit fit{QImage(), FitPictureRect(UprightSize(picture.size(), orientation), DeviceSize())};
     const qreal ratio = devicePixelRatioF();
-    // A new surface size that keeps the fitted size and ratio only moves the copy.
+    // A new surface size that keeps the fitted size, ratio and colours only moves the copy.
     if (!current.Picture.isNull() && current.Picture.size() == fit.At.size() &&
         current.Picture.devicePixelRatio() == ratio) {
         fit.Picture = current.Picture;
@@ -56,6 +58,9 @@ TPictureSurface::TFit TPictureSurface::Fit(const QImage& picture, int orientatio
     if (fit.Picture.isNull()) {
         throw std::bad_alloc();
     }
+    // The colours of the picture's own profile as this monitor shows them: converted on the screen's
+    // pixels only.
+    ConvertColours(fit.Picture, picture.colorSpace(), DisplayProfile);
     // The alpha byte is not shown: the picture is drawn opaque over the black.
     if (fit.Picture.format() == QImage::Format_ARGB32) {
         fit.Picture.reinterpretAsFormat(QImage::Format_RGB32);
@@ -101,6 +106,17 @@ void TPictureSurface::Take(const QImage& picture, int orientation, const QImage&
     emit PictureChanged();
 }
 
+void TPictureSurface::SetDisplayProfile(const QByteArray& profile) {
+    if (profile == DisplayProfile) {
+        return;
+    }
+    DisplayProfile = profile;
+    // Made again for the new colours when next wanted.
+    FittedFor = {};
+    Refit = true;
+    update();
+}
+
 void TPictureSurface::SetBlank(bool blank) {
     if (Blank != blank) {
         Blank = blank;
@@ -116,8 +132,9 @@ void TPictureSurface::FitIfChanged() {
     }
     // Tried once per size: should the new copy not fit into memory, the old one stays on the screen.
     FittedFor = target;
+    const bool again = std::exchange(Refit, false);
     SwallowErrors([&] {
-        TFit fit = Fit(Full, Orientation, {Fitted, FittedAt});
+        TFit fit = Fit(Full, Orientation, again ? TFit{} : TFit{Fitted, FittedAt});
         Fitted = std::move(fit.Picture);
         FittedAt = fit.At;
         emit PictureChanged();

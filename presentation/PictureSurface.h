@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
 #include <QRect>
 #include <QSize>
@@ -49,6 +50,10 @@ public:
     QRect FittedRect();
     // The surface's size in device pixels: what the fitted copy is fitted into.
     QSize DeviceSize() const;
+    // The ICC profile of the monitor the surface shows on (empty: sRGB), to which the fitted copy's
+    // colours are converted from the picture's own colour space. A new profile makes the copy again.
+    void SetDisplayProfile(const QByteArray& profile);
+    const QByteArray& Profile() const { return DisplayProfile; }
     // A blank surface shows only black; it keeps its picture and fits it as before.
     void SetBlank(bool blank);
     bool IsBlank() const { return Blank; }
@@ -87,4 +92,6 @@ private:
     QRect FittedAt;
     std::pair<QSize, qreal> FittedFor;
     bool Blank = false;
+    QByteArray DisplayProfile;
+    bool Refit = false;  // the copy's colours are not the display's: made anew, not reused
 };

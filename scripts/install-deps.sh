@@ -33,6 +33,10 @@ run_packages=(
     libopenjp2-7-dev qt6-image-formats-plugins libfreeimage3 libheif-dev libjxl-dev
     # libtiff, whose messages the TIFF reader routes to a debug logging category
     libtiff-dev
+    # Little CMS: pictures' embedded colour profiles converted to the display's; the X server's
+    # randr extension, which tells which of the display profiles the X server holds is the audience
+    # monitor's
+    liblcms2-dev libxcb-randr0-dev
 )
 package_packages=(
     # dpkg-shlibdeps and dpkg-buildflags (with file, which CPack uses to find the binaries), the
@@ -58,8 +62,12 @@ test_packages=(
     libopenjp2-tools libjpeg-turbo-progs webp
     # libheif's and libjxl's tools: HEIF, AVIF and JPEG XL fixtures and the decode references
     libheif-examples libjxl-tools
-    # the reference for the Lanczos resampler's test and benchmark; the end-to-end script's pictures and checks
+    # the reference for the Lanczos resampler's test and benchmark, and for colour conversion (its
+    # ImageCms); the end-to-end script's pictures and checks
     python3-pil
+    # colour profiles for the colour conversion's fixtures: free Adobe RGB (1998)-compatible and sRGB
+    # ones, and Ghostscript's CMYK one
+    icc-profiles-free libgs-common
     # the end-to-end run: an X server with two dummy monitors, xrandr, xdotool, screenshots, xprop, and a
     # window manager for the monitors that come and go
     xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xdotool imagemagick x11-utils openbox

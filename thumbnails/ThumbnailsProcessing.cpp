@@ -1,9 +1,11 @@
 #include "ThumbnailsProcessing.h"
 
+#include <QColorSpace>
 #include <QFileInfo>
 #include <QFont>
 #include <QPainter>
 
+#include "ColourConversion.h"
 #include "ExifReader.h"
 #include "FitThumbnail.h"
 #include "FormatRegistry.h"
@@ -65,6 +67,10 @@ bool ExifThumbnail(const QString& pictureFile, QImage& bitmap) noexcept {
         QImage picture = DecodeJpeg(thumbnail.Jpeg, MaxEmbeddedThumbnailSize);
         if (picture.isNull()) {
             return false;
+        }
+        // The camera's small picture is in the colours of its large one, whose profile it does not carry.
+        if (const QByteArray profile = ReadJpegColourProfile(pictureFile); !profile.isEmpty()) {
+            ConvertColours(picture, QColorSpace::fromIccProfile(profile));
         }
         ApplyExifOrientation(picture, thumbnail.Orientation);
         bitmap = picture;

@@ -105,14 +105,20 @@ QByteArray EncodeReply(const TDecoderReply& reply) {
     Put(out, quint32(size.height()));
     Put(out, quint32(reply.PictureAddress));
     Put(out, quint32(reply.PictureAddress >> 32));
+    // The profile, when there is one, follows the fixed part to the message's end.
+    if (!reply.Profile.isEmpty() && reply.Profile.size() <= MaxReplyProfile) {
+        out.append(reply.Profile);
+    }
     return out;
 }
 
 std::optional<TDecoderReply> DecodeReply(const QByteArray& message) {
-    if (message.size() != ReplyBytes || Get(message, 0) != ReplyMagic) {
+    if (message.size() < ReplyBytes || message.size() > ReplyBytes + MaxReplyProfile ||
+        Get(message, 0) != ReplyMagic) {
         return std::nullopt;
     }
     TDecoderReply reply;
+    reply.Profile = message.sliced(ReplyBytes);
     const quint32 status = Get(message, 4);
     if (status != quint32(TDecoderStatus::Done) && status != quint32(TDecoderStatus::Failed)) {
         return std::nullopt;

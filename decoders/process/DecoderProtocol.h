@@ -22,7 +22,8 @@
 enum class TDecoderOperation : quint32 {
     Hello = 1,      // Value: 1 when the library is there, else 0
     FileType = 2,   // Value: the file's format code, or -1
-    Picture = 3,    // the whole picture, opaque 32-bit, kept in the decoder: PictureSize, PictureAddress
+    Picture = 3,    // the whole picture, opaque 32-bit, kept in the decoder: PictureSize, PictureAddress,
+                    // Profile
     Thumbnail = 4,  // the picture fitted into ThumbnailBox on Background, as FitThumbnail fits it
     Release = 5,    // the picture kept in the decoder may go
     Handover = 6,   // the picture kept in the decoder, in a memory file; then it goes
@@ -45,6 +46,7 @@ struct TDecoderReply {
     qint32 Value = -1;
     QSize PictureSize;           // of the picture that comes with the reply or is kept; empty for none
     quint64 PictureAddress = 0;  // where a kept picture lies in the decoder's memory, rows of width x 4 bytes
+    QByteArray Profile;          // the ICC profile of the picture's colours; empty for sRGB or none
 };
 
 // A reply with, for a picture or a thumbnail, the sealed memory file that holds it.
@@ -55,6 +57,9 @@ struct TDecoderAnswer {
 
 // The longest message either side sends or accepts: a path of PATH_MAX bytes and the fields around it.
 inline constexpr int MaxDecoderMessage = 8192;
+// The longest colour profile a reply carries; a picture with a longer one is shown as it is stored.
+// (Those of cameras and phones have a few hundred bytes to a few kilobytes.)
+inline constexpr int MaxReplyProfile = 7 * 1024;
 // The largest thumbnail box a request may ask for.
 inline constexpr int MaxThumbnailSide = 1024;
 

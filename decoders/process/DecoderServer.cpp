@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "BoxReduce.h"
+#include "ColourConversion.h"
 #include "FitThumbnail.h"
 #include "PictureMemory.h"
 
@@ -133,6 +134,11 @@ TDecoderAnswer TDecoderSession::Picture(const QString& path) {
     Kept = picture;
     TDecoderAnswer answer = Value(0);
     answer.Reply.PictureSize = Kept.size();
+    // Its colours are converted where they are shown, from the profile that goes with it.
+    if (NeedsColourConversion(picture.colorSpace())) {
+        const QByteArray profile = picture.colorSpace().iccProfile();
+        answer.Reply.Profile = profile.size() <= MaxReplyProfile ? profile : QByteArray();
+    }
     answer.Reply.PictureAddress = quint64(reinterpret_cast<quintptr>(std::as_const(Kept).constBits()));
     return answer;
 }

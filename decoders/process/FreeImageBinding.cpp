@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include <QColorSpace>
 #include <QFile>
 #include <QFileInfo>
 
@@ -33,6 +34,16 @@ void IgnoreMessage(int, const char*) {}
 
 }  // namespace
 
+// FreeImage's FIICCPROFILE: the colour profile a file embeds, when its reader keeps it.
+struct TIccProfile {
+    quint16 Flags;  // FIICC_COLOR_IS_CMYK (1): the profile is of the stored ink values
+    quint32 Size;
+    void* Data;
+};
+constexpr quint16 IccOfInks = 0x01;
+// Longer than any profile a picture embeds: a damaged size.
+constexpr quint32 MaxIccBytes = 64u << 20;
+
 // The library exports plain names on Linux. Its wide-character "U" functions do nothing here, so the
 // narrow ones are bound and given UTF-8 paths. FreeImage_ConvertTo32Bits is bound as well: it turns any
 // bit depth and palette into the 32-bit picture the program works with.
@@ -53,9 +64,11 @@ struct TGenericDecoder::TEntryPoints {
     unsigned (*GetColorsUsed)(FIBITMAP*) = nullptr;
     unsigned (*GetHeight)(FIBITMAP*) = nullptr;
     FIBITMAP* (*ConvertTo32Bits)(FIBITMAP*) = nullptr;
-    // Not every build of the library has these; without them every file is decoded whole at once.
+    // Not every build of the library has these; without them every file is decoded whole at once, and
+    // shown in the colours it has as stored.
     int (*HasPixels)(FIBITMAP*) = nullptr;
     void (*SetOutputMessage)(TMessageHandler) = nullptr;
+    const TIccProfile* (*GetICCProfile)(FIBITMAP*) = nullptr;
 
     // Binds every entry point; false when one is missing.
     bool Bind(void* library) {
@@ -83,6 +96,7 @@ struct TGenericDecoder::TEntryPoints {
         const bool required = all;
         bind(HasPixels, "FreeImage_HasPixels");
         bind(SetOutputMessage, "FreeImage_SetOutputMessage");
+        bind(GetICCProfile, "FreeImage_GetICCProfile");
         return required;
     }
 };
@@ -172,6 +186,15 @@ bool TGenericDecoder::Decode(const QString& path, const Take& take) const {
         }
         // Blue, green, red, as the library holds a 24-bit picture, are taken as they are; any other bit
         // depth and palette is made 32 bits a pixel first (floating point pictures give nothing).
+        // The colours the file names, for an RGB picture (the library makes no RGB of inks through one).
+        QColorSpace colours;
+        if (const TIccProfile* profile =
+                Entries->GetICCProfile != nullptr ? Entries->GetICCProfile(decoded.get()) : nullptr;
+            profile != nullptr && profile->Data != nullptr && profile->Size > 0 &&
+            profile->Size < MaxIccBytes && (profile->Flags & IccOfInks) == 0) {
+            colours = QColorSpace::fromIccProfile(
+                QByteArray(static_cast<const char*>(profile->Data), qsizetype(profile->Size)));
+        }
         TBitmap converted(nullptr, unload);
         FIBITMAP* pixels = decoded.get();
         if (Entries->GetBPP(pixels) != 24) {
@@ -186,31 +209,34 @@ bool TGenericDecoder::Decode(const QString& path, const Take& take) const {
         // The library's rows run bottom up; its alpha is dropped: the picture is opaque.
         const qsizetype pitch = Entries->GetPitch(pixels);
         return take(TPixelRows{bits + (height - 1) * pitch, -pitch, int(width), int(height),
-                               int(Entries->GetBPP(pixels) / 8)});
+                               int(Entries->GetBPP(pixels) / 8)},
+                    colours);
     } catch (...) {
         return false;
     }
 }
 
 bool TGenericDecoder::Load(const QString& path, QImage& picture) const {
-    return Decode(path, [&](const TPixelRows& rows) {
+    return Decode(path, [&](const TPixelRows& rows, const QColorSpace& colours) {
         QImage result = BoxReduce(rows, 1, 1);
         if (result.isNull()) {
             return false;
         }
+        result.setColorSpace(colours);
         picture = result;
         return true;
     });
 }
 
 bool TGenericDecoder::LoadReduced(const QString& path, QSize box, QImage& reduced, QSize& size) const {
-    return Decode(path, [&](const TPixelRows& rows) {
+    return Decode(path, [&](const TPixelRows& rows, const QColorSpace& colours) {
         const QSize original(rows.Width, rows.Height);
         const QSize factors = ThumbnailReduction(original, box.width(), box.height());
         QImage result = BoxReduce(rows, factors.width(), factors.height());
         if (result.isNull()) {
             return false;
         }
+        result.setColorSpace(colours);
         reduced = result;
         size = original;
         return true;

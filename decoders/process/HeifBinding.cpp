@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include <QColorSpace>
 #include <QFile>
 
 #include <libheif/heif.h>
@@ -27,6 +28,9 @@ bool IsHeifBrand(QByteArrayView brand) {
 
 // Bytes of a file's head looked at: an ftyp box with a few dozen compatible brands fits.
 constexpr qsizetype HeadBytes = 256;
+
+// Longer than any profile a picture embeds: a damaged size.
+constexpr size_t MaxProfileBytes = 64u << 20;
 
 }  // namespace
 
@@ -60,6 +64,12 @@ struct THeifDecoder::TEntryPoints {
     decltype(&heif_image_get_height) ImageHeight = nullptr;
     decltype(&heif_image_get_plane_readonly) Plane = nullptr;
     decltype(&heif_image_release) ImageRelease = nullptr;
+    // The picture's colours: an ICC profile, or the primaries and transfer of video.
+    decltype(&heif_image_handle_get_color_profile_type) ProfileType = nullptr;
+    decltype(&heif_image_handle_get_raw_color_profile_size) RawProfileSize = nullptr;
+    decltype(&heif_image_handle_get_raw_color_profile) RawProfile = nullptr;
+    decltype(&heif_image_handle_get_nclx_color_profile) NclxProfile = nullptr;
+    decltype(&heif_nclx_color_profile_free) NclxFree = nullptr;
 };
 
 THeifDecoder::THeifDecoder(const char* libraryFile) {
@@ -85,6 +95,11 @@ THeifDecoder::THeifDecoder(const char* libraryFile) {
     bind(entries->ImageHeight, "heif_image_get_height");
     bind(entries->Plane, "heif_image_get_plane_readonly");
     bind(entries->ImageRelease, "heif_image_release");
+    bind(entries->ProfileType, "heif_image_handle_get_color_profile_type");
+    bind(entries->RawProfileSize, "heif_image_handle_get_raw_color_profile_size");
+    bind(entries->RawProfile, "heif_image_handle_get_raw_color_profile");
+    bind(entries->NclxProfile, "heif_image_handle_get_nclx_color_profile");
+    bind(entries->NclxFree, "heif_nclx_color_profile_free");
     if (all) {
         Entries = std::move(entries);
     }
@@ -150,6 +165,48 @@ bool THeifDecoder::Load(const QString& path, QImage& picture) const {
                 qRgb((in[0] * alpha + 127) / 255, (in[1] * alpha + 127) / 255, (in[2] * alpha + 127) / 255);
         }
     }
+    result.setColorSpace(Colours(handle.get()));
     picture = result;
     return true;
+}
+
+QColorSpace THeifDecoder::Colours(const heif_image_handle* handle) const {
+    const TEntryPoints& heif = *Entries;
+    const heif_color_profile_type type = heif.ProfileType(handle);
+    if (type == heif_color_profile_type_prof || type == heif_color_profile_type_rICC) {
+        const size_t size = heif.RawProfileSize(handle);
+        if (size == 0 || size > MaxProfileBytes) {
+            return {};
+        }
+        QByteArray profile(qsizetype(size), Qt::Uninitialized);
+        return heif.RawProfile(handle, profile.data()).code == heif_error_Ok
+                   ? QColorSpace::fromIccProfile(profile)
+                   : QColorSpace();
+    }
+    if (type != heif_color_profile_type_nclx) {
+        return {};
+    }
+    heif_color_profile_nclx* nclx = nullptr;
+    if (heif.NclxProfile(handle, &nclx).code != heif_error_Ok || nclx == nullptr) {
+        return {};
+    }
+    const std::unique_ptr<heif_color_profile_nclx, decltype(heif.NclxFree)> owner(nclx, heif.NclxFree);
+    // Wide-gamut primaries with the sRGB curve (or video's, which photographs are shown as sRGB's) are
+    // what phones write; anything else (HDR's curves among them) is shown as sRGB.
+    const bool srgbCurve = nclx->transfer_characteristics == heif_transfer_characteristic_IEC_61966_2_1 ||
+                           nclx->transfer_characteristics == heif_transfer_characteristic_ITU_R_BT_709_5 ||
+                           nclx->transfer_characteristics == heif_transfer_characteristic_ITU_R_BT_601_6;
+    if (!srgbCurve) {
+        return {};
+    }
+    switch (nclx->color_primaries) {
+        case heif_color_primaries_SMPTE_EG_432_1:
+            return QColorSpace(QColorSpace::DisplayP3);
+        case heif_color_primaries_ITU_R_BT_2020_2_and_2100_0:
+            // ITU-R BT.2020's primaries, D65 white.
+            return QColorSpace(QPointF(0.3127, 0.3290), QPointF(0.708, 0.292), QPointF(0.170, 0.797),
+                               QPointF(0.131, 0.046), QColorSpace::TransferFunction::SRgb);
+        default:
+            return {};
+    }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArrayView>
+#include <QColorSpace>
 #include <QImage>
 #include <QString>
 
@@ -10,6 +11,8 @@
 // libheif, bound in the decoder process like FreeImage: the formats' decoders (HEVC, AV1) are large and
 // complex, so a damaged file costs only that file's picture. The library is loaded at run time; without
 // it (Debian's libheif1) these formats are simply not read.
+
+struct heif_image_handle;
 
 // The library's file name, as the dynamic loader finds it.
 inline constexpr const char* HeifLibrary = "libheif.so.1";
@@ -38,10 +41,15 @@ public:
     // mirrored as the file says (its irot and imir properties, once), into an opaque 32-bit picture
     // (QImage::Format_RGB32), 8 bits a channel whatever the file's bit depth; a transparent picture is
     // laid on black, as the audience window shows one. False, with `picture` untouched, for any failure;
-    // a picture larger than MaxPicturePixels is refused before it is decoded.
+    // a picture larger than MaxPicturePixels is refused before it is decoded. The picture carries the
+    // colour space the file names (Colours), its pixels as stored.
     bool Load(const QString& path, QImage& picture) const;
 
 private:
+    // The colour space the file names for the picture: its ICC profile, or a phone's wide-gamut
+    // primaries; none (sRGB) otherwise.
+    QColorSpace Colours(const heif_image_handle* handle) const;
+
     struct TEntryPoints;
     std::unique_ptr<const TEntryPoints> Entries;
 };

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "ColourConversion.h"
 #include "PictureSurface.h"
 
 TPicturePane::TPicturePane(QWidget* parent) : QWidget(parent) {
@@ -36,17 +37,20 @@ void TPicturePane::paintEvent(QPaintEvent*) {
         return;
     }
     const qreal ratio = devicePixelRatioF();
-    if (at.width() > Source.width()) {
-        // Enlarged (a thumbnail): interpolated as it is drawn, which costs less than a scaled copy.
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(QRectF(QPointF(at.topLeft()) / ratio, QSizeF(at.size()) / ratio), Source);
-        return;
-    }
-    if (Scaled.size() != at.size()) {
-        Scaled = Source.size() == at.size()
-                     ? Source
-                     : Source.scaled(at.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    // Enlarged (a thumbnail): interpolated as it is drawn, which costs less than a scaled copy.
+    const bool enlarged = at.width() > Source.width();
+    const QSize made = enlarged ? Source.size() : at.size();
+    if (Scaled.size() != made) {
+        Scaled = Source.size() == made ? Source
+                                       : Source.scaled(made, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        // The operator's monitor is taken as sRGB.
+        ConvertToDisplay(Scaled);
         Scaled.setDevicePixelRatio(ratio);
+    }
+    if (enlarged) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(QRectF(QPointF(at.topLeft()) / ratio, QSizeF(at.size()) / ratio), Scaled);
+        return;
     }
     painter.drawImage(QPointF(at.topLeft()) / ratio, Scaled);
 }

@@ -29,7 +29,7 @@ TEST(DecoderProtocolTest, RequestsAndRepliesGoThereAndBack) {
     EXPECT_EQ(request->ThumbnailBox, QSize(160, 120));
     EXPECT_EQ(request->Background, 0xFF123456u);
 
-    const TDecoderReply sent{TDecoderStatus::Done, -1, QSize(6000, 4000)};
+    const TDecoderReply sent{TDecoderStatus::Done, -1, QSize(6000, 4000), 0, {}};
     const std::optional<TDecoderReply> reply = DecodeReply(EncodeReply(sent));
     ASSERT_TRUE(reply);
     EXPECT_EQ(reply->Status, TDecoderStatus::Done);
@@ -74,12 +74,30 @@ TEST(DecoderProtocolTest, MalformedMessagesAreRefused) {
     EXPECT_TRUE(DecodeRequest(good));
     EXPECT_TRUE(DecodeRequest(thumbnail));
 
-    const QByteArray reply = EncodeReply(TDecoderReply{TDecoderStatus::Done, 0, QSize(2, 2)});
+    const QByteArray reply = EncodeReply(TDecoderReply{TDecoderStatus::Done, 0, QSize(2, 2), 0, {}});
     for (const QByteArray& message :
-         {reply.left(19), reply + "x", changed(reply, 4, 7), changed(reply, 12, 0),
-          changed(reply, 16, quint32(-2)), changed(reply, 0, 0)}) {
-        EXPECT_FALSE(DecodeReply(message)) << message.toHex().constData();
+         {reply.left(19), reply + QByteArray(MaxReplyProfile + 1, 'x'), changed(reply, 4, 7),
+          changed(reply, 12, 0), changed(reply, 16, quint32(-2)), changed(reply, 0, 0)}) {
+        EXPECT_FALSE(DecodeReply(message)) << message.left(64).toHex().constData();
     }
+}
+
+// A picture's colour profile travels after the reply's fixed part; one too long to travel is left out
+// (the picture is then shown as stored) rather than making a reply the program refuses.
+TEST(DecoderProtocolTest, RepliesCarryThePicturesProfile) {
+    TDecoderReply picture{TDecoderStatus::Done, 0, QSize(6000, 4000), 0x7f0000001000, {}};
+    for (const QByteArray& profile : {QByteArray(), QByteArray(560, 'p'), QByteArray(MaxReplyProfile, 'q')}) {
+        picture.Profile = profile;
+        const std::optional<TDecoderReply> decoded = DecodeReply(EncodeReply(picture));
+        ASSERT_TRUE(decoded);
+        EXPECT_EQ(decoded->Profile, profile);
+        EXPECT_EQ(decoded->PictureSize, picture.PictureSize);
+        EXPECT_EQ(decoded->PictureAddress, picture.PictureAddress);
+    }
+    picture.Profile = QByteArray(MaxReplyProfile + 1, 'r');
+    const std::optional<TDecoderReply> decoded = DecodeReply(EncodeReply(picture));
+    ASSERT_TRUE(decoded);
+    EXPECT_TRUE(decoded->Profile.isEmpty());
 }
 
 // The program maps a picture only from a memory file sealed against change, of exactly the size the

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QColorSpace>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 
 #include <algorithm>
 
+#include "ColourConversion.h"
 #include "DecoderServer.h"
 #include "FileMaker.h"
 #include "FreeImageLoader.h"
@@ -154,6 +156,40 @@ TEST(HeifBindingTest, TheDecoderProcessReadsThemForTheProgram) {
         QImage thumbnail;
         ASSERT_TRUE(LoadThumbnailWithGenericDecoder(file, QSize(160, 120), Qt::white, thumbnail));
         EXPECT_EQ(thumbnail.size(), QSize(160, 120));
+    }
+}
+
+// A phone's photograph carries its colour profile (an ICC "prof" here): it reaches the program with the
+// picture from the decoder process, and the thumbnail made there is converted with it.
+TEST(HeifBindingTest, ThePicturesProfileComesWithIt) {
+    const THeifDecoder heif;
+    QFile adobe(QStringLiteral("/usr/share/color/icc/compatibleWithAdobeRGB1998.icc"));
+    if (!heif.Loaded() || !InitGenericDecoder() || !adobe.open(QIODevice::ReadOnly) ||
+        !ToolSucceeds(QStringLiteral("heif-enc"), {QStringLiteral("--version")})) {
+        GTEST_SKIP() << "libheif1, heif-enc, orvalis-decoder or icc-profiles-free is missing";
+    }
+    QTemporaryDir folder;
+    QImage red(64, 48, QImage::Format_RGB32);
+    red.fill(qRgb(250, 30, 30));
+    red.setColorSpace(QColorSpace::fromIccProfile(adobe.readAll()));
+    ASSERT_TRUE(red.save(folder.filePath("red.png")));
+    const QString file = folder.filePath("red.heic");
+    ASSERT_TRUE(
+        ToolSucceeds(QStringLiteral("heif-enc"), {"-q", "95", folder.filePath("red.png"), "-o", file}));
+    QImage expected = red;
+    ConvertToDisplay(expected);
+    ASSERT_NE(expected.pixel(0, 0), red.pixel(0, 0));
+
+    QImage there;
+    ASSERT_TRUE(LoadWithGenericDecoder(file, there));
+    EXPECT_TRUE(NeedsColourConversion(there.colorSpace()));
+    ConvertToDisplay(there);
+    QImage thumbnail;
+    ASSERT_TRUE(LoadThumbnailWithGenericDecoder(file, QSize(160, 120), Qt::white, thumbnail));
+    for (const QRgb shown : {there.pixel(32, 24), thumbnail.pixel(80, 60)}) {
+        EXPECT_NEAR(qRed(shown), qRed(expected.pixel(0, 0)), 3);
+        EXPECT_NEAR(qGreen(shown), qGreen(expected.pixel(0, 0)), 3);
+        EXPECT_NEAR(qBlue(shown), qBlue(expected.pixel(0, 0)), 3);
     }
 }
 
