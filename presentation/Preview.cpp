@@ -9,9 +9,11 @@
 #include <QScreen>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+#include <QWindow>
 
 #include "BusyCursor.h"
 #include "ErrorBoundary.h"
+#include "monitors/DisplayProfile.h"
 
 TFormPreview* FormPreview = nullptr;
 
@@ -20,7 +22,7 @@ constexpr int WheelNotch = 120;  // eighths of a degree
 constexpr int PointerRestMilliseconds = 2000;
 // How long after it was shown without the keyboard the window hands a keyboard it gets back.
 constexpr int KeyboardReturnMilliseconds = 1000;
-}
+}  // namespace
 
 TFormPreview::TFormPreview(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
@@ -48,7 +50,8 @@ TFormPreview::TFormPreview(QWidget* parent)
     KeyboardReturn.setInterval(KeyboardReturnMilliseconds);
     PointerRest.setSingleShot(true);
     PointerRest.setInterval(PointerRestMilliseconds);
-    connect(&PointerRest, &QTimer::timeout, this, [this] { SwallowErrors([&] { setCursor(Qt::BlankCursor); }); });
+    connect(&PointerRest, &QTimer::timeout, this,
+            [this] { SwallowErrors([&] { setCursor(Qt::BlankCursor); }); });
 
     connect(&Placement, &TPlacementWatch::Misplaced, this, [this] {
         SwallowErrors([&] {
@@ -127,6 +130,14 @@ bool TFormPreview::event(QEvent* event) {
 void TFormPreview::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     PointerMoved();
+    // The pictures' colours are the monitor's the window is on, and follow it to another.
+    if (QWindow* window = windowHandle(); window != nullptr && !FollowsScreen) {
+        FollowsScreen = true;
+        connect(window, &QWindow::screenChanged, this, [this] {
+            SwallowErrors([&] { ImgView32Preview->SetDisplayProfile(DisplayProfileOf(screen())); });
+        });
+    }
+    ImgView32Preview->SetDisplayProfile(DisplayProfileOf(screen()));
 }
 
 void TFormPreview::mouseMoveEvent(QMouseEvent* event) {

@@ -88,7 +88,8 @@ private:
     // Shown without the keyboard: the window that had it, to which it goes back for a moment.
     QPointer<QWidget> KeyboardOwner;
     QTimer KeyboardReturn;
-    int WheelRemainder = 0;  // eighths of a degree not yet making up a notch
+    int WheelRemainder = 0;      // eighths of a degree not yet making up a notch
+    bool FollowsScreen = false;  // the window's moves to another monitor change the surface's profile
 };
 
 // The shared preview window that slideshows use; hidden until a slideshow starts.

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QColorSpace>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -16,6 +18,7 @@
 #include <new>
 #include <vector>
 
+#include "ColourConversion.h"
 #include "FileMaker.h"
 #include "PictureSurface.h"
 #include "Preview.h"
@@ -134,6 +137,32 @@ TEST(PictureSurfaceTest, AFailedFitKeepsTheShownPicture) {
 // Each picture is fitted once, at the size it is shown: a "View Picture" window is given its picture
 // before it has its size and is shown, and a slideshow's window is moved to another monitor just before
 // the next picture comes; neither fits a picture at a size nobody sees.
+// The fitted copy shows the picture's colours as the monitor's profile makes them: an Adobe RGB red is
+// converted for an sRGB monitor, and not for an Adobe RGB one; a new profile makes the copy again.
+TEST(PictureSurfaceTest, TheFittedCopyIsInTheMonitorsColours) {
+    QFile file(QStringLiteral("/usr/share/color/icc/compatibleWithAdobeRGB1998.icc"));
+    if (!file.open(QIODevice::ReadOnly)) {
+        GTEST_SKIP() << "icc-profiles-free is not installed";
+    }
+    const QByteArray adobe = file.readAll();
+    QImage picture(40, 30, QImage::Format_RGB32);
+    picture.fill(qRgb(250, 30, 30));
+    picture.setColorSpace(QColorSpace::fromIccProfile(adobe));
+    QImage converted = picture;
+    ConvertToDisplay(converted);
+    ASSERT_NE(converted.pixel(0, 0), picture.pixel(0, 0));
+
+    TPictureSurface surface;
+    surface.resize(80, 60);
+    surface.show();
+    surface.SetPicture(picture);
+    EXPECT_EQ(surface.FittedPicture().pixel(40, 30), converted.pixel(0, 0));
+    surface.SetDisplayProfile(adobe);
+    EXPECT_EQ(surface.FittedPicture().pixel(40, 30), picture.pixel(0, 0));
+    surface.SetDisplayProfile({});
+    EXPECT_EQ(surface.FittedPicture().pixel(40, 30), converted.pixel(0, 0));
+}
+
 TEST(PictureSurfaceTest, EachPictureIsFittedOnceAtTheSizeItIsShown) {
     QTemporaryDir folder;
     showfakes::TFakeList list = ListOf(folder, {"wide", "tall"});
