@@ -94,6 +94,11 @@ QImage ReadWithQt(const QByteArray& bytes, const TPictureFormat& format) {
     Q_UNUSED(allocationLimitSet);
     // Qt's TIFF reader would let libtiff write its warnings to standard error.
     RouteTiffMessagesToDebugLog();
+    // Qt's Targa reader takes only files with the TGA 2.0 footer, and says so on standard error for any
+    // other: an ordinary Targa file goes to the next route (the generic decoder) without asking it.
+    if (qstrcmp(format.QtFormat, "tga") == 0 && !bytes.endsWith(QByteArrayView("TRUEVISION-XFILE.\0", 18))) {
+        Unreadable(format, QStringLiteral("not a TGA 2.0 file"));
+    }
     QByteArray copy = bytes;  // QBuffer wants a modifiable array; the copy shares the data
     QBuffer buffer(&copy);
     buffer.open(QIODevice::ReadOnly);

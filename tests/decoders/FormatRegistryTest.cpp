@@ -17,6 +17,7 @@
 
 #include "FileMaker.h"
 #include "FormatRegistry.h"
+#include "FreeImageLoader.h"
 #include "Jpeg2000Bitmap.h"
 #include "PictureFiles.h"
 #include "Pillow.h"
@@ -355,6 +356,35 @@ TEST(FormatRegistryTest, TiffLibraryMessagesGoToADebugCategoryNotStandardError) 
     QLoggingCategory::setFilterRules(QString());
     EXPECT_TRUE(TiffLogMessages.join('\n').contains(QStringLiteral("33434")))
         << TiffLogMessages.join('\n').toStdString();
+}
+
+// An ordinary Targa file, as most programs write it, has no TGA 2.0 footer: Qt's reader refuses it, so it
+// is not asked (it would say so on standard error), and the generic decoder reads the file.
+TEST(FormatRegistryTest, OrdinaryTargaFilesGoToTheGenericDecoderQuietly) {
+    // 2 x 1, uncompressed true colour, bottom-up: a red pixel and a blue one (blue, green, red bytes).
+    QByteArray targa("\0\0\x02\0\0\0\0\0\0\0\0\0\x02\0\x01\0\x18\0", 18);
+    targa.append("\0\0\xFF\xFF\0\0", 6);
+    QByteArray standardError =
+        StandardErrorOf([&] { EXPECT_THROW(LoadPictureBytes(targa, "tga"), EInvalidPicture); });
+    EXPECT_EQ(standardError, QByteArray());
+    // With the footer Qt's reader takes it.
+    const QByteArray footed = targa + QByteArray(8, '\0') + QByteArray("TRUEVISION-XFILE.\0", 18);
+    QImage picture;
+    EXPECT_EQ(StandardErrorOf([&] { picture = LoadPictureBytes(footed, "tga"); }), QByteArray());
+    ASSERT_EQ(picture.size(), QSize(2, 1));
+    EXPECT_EQ(picture.pixel(0, 0) & 0xFFFFFF, 0xFF0000u);
+
+    if (!InitGenericDecoder()) {
+        GTEST_SKIP() << "FreeImage (libfreeimage3) is not installed";
+    }
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("ordinary.tga"));
+    testsupport::MakeFile(path, targa);
+    QImage generic;
+    ASSERT_TRUE(LoadWithGenericDecoder(path, generic));
+    ASSERT_EQ(generic.size(), QSize(2, 1));
+    EXPECT_EQ(generic.pixel(0, 0) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(generic.pixel(1, 0) & 0xFFFFFF, 0x0000FFu);
 }
 
 TEST(FormatRegistryTest, ReadsFromSeveralThreadsAtOnce) {
