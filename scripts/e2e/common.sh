@@ -28,6 +28,13 @@
 #                            a text file as the program writes them (its settings, its image lists)
 #   make_pictures            the show's pictures in the work folder (sets pictures, jpeg, png, missing,
 #                            jp2)
+#   photographs_home         once in a run: a home of its own under /home (photo_home) whose
+#                            ~/Pictures/Club evening (club_folder) holds the nature photographs of
+#                            mate-backgrounds named like a camera's files, IMG_2101_Aqua.jpg and on, in
+#                            name order (club_photos), but for the last, IMG_2112_YellowFlower.jpg
+#                            (held_photo), which lies in ~/Pictures/Garden party; sets clean_root, the
+#                            program_runner of a section whose screenshots go into the README
+#   club_photo NAME          the path of the club's photograph NAME (LadyBird, ...)
 #   launch_program LOG [ARG...]
 #                            starts the program (through program_runner, which the session may set), its
 #                            output in the work folder's LOG, its standard error in LOG-stderr.log (sets
@@ -69,7 +76,7 @@ photos_package=mate-backgrounds
 photo_source=/usr/share/backgrounds/mate/nature
 
 display=""          # the session's display, once its server is up
-photo_home=""       # the photographs' home under /home, made by their run
+photo_home=""       # the photographs' home under /home, made by photographs_home
 program_pid=""
 program_may_end=""  # set once the program is asked to end
 program_status=""   # the exit status of the program that ended last
@@ -192,6 +199,48 @@ make_pictures() {
     png="$pictures/IMG_5678.png"
     missing="$pictures/IMG_0000.jpg"
     jp2="$pictures/IMG_9012.jp2"
+}
+
+# The README's screenshots show these photographs in an ordinary user's home, and the program run through
+# scripts/e2e/clean-root.sh, so that its browser shows a freshly installed machine's folders rather than
+# those of the machine the run happens on.
+photographs_home() {
+    [[ -z "$photo_home" ]] || return 0
+    if [[ -e /home/operator ]]; then
+        photo_home=$(mktemp -d /home/operator.XXXXXX)
+    else
+        photo_home=/home/operator
+        mkdir -p "$photo_home"
+    fi
+    club_folder="$photo_home/Pictures/Club evening"
+    local party="$photo_home/Pictures/Garden party" sources=("$photo_source"/*.jpg) number=2101 source target
+    ((${#sources[@]} >= 4)) || fail "only ${#sources[@]} photographs in $photo_source"
+    mkdir -p "$club_folder" "$party"
+    club_photos=()
+    for source in "${sources[@]}"; do
+        target="$club_folder/IMG_${number}_$(basename "$source")"
+        number=$((number + 1))
+        if [[ "$source" == "${sources[-1]}" ]]; then
+            target="$party/$(basename "$target")"
+            held_photo=$target
+        else
+            club_photos+=("$target")
+        fi
+        cp "$source" "$target"
+    done
+    clean_root=("$e2e/clean-root.sh" "$work/clean-root" "$photo_home")
+    pass "${#sources[@]} photographs of Debian's $photos_package in $photo_home/Pictures"
+}
+
+club_photo() {
+    local photo
+    for photo in "${club_photos[@]}"; do
+        if [[ "$photo" == */IMG_[0-9]*_"$1".jpg ]]; then
+            echo "$photo"
+            return 0
+        fi
+    done
+    return 1
 }
 
 # --- The program ------------------------------------------------------------------------------------

@@ -2,17 +2,14 @@
 """Screenshot checks for the presenter-view section of the end-to-end run (scenarios/presenter.sh), with
 real photographs (see tests/data/README.md for where they come from).
 
-    presenter.py photographs FOLDER PHOTO...   copies the photographs into FOLDER as IMG_<n>.jpg (n from
-                                               3001) and prints their new paths
     presenter.py audience SHOT PHOTO           monitor 2 shows PHOTO fitted on black (no watermark)
-    presenter.py readme SHOT OUT               the screenshot of both monitors at half size, for the
-                                               README
+    presenter.py readme SHOT X Y W H OUT       the window at X,Y, W x H cut out of the screenshot, for
+                                               the README
 
 Only Debian's python3-pil is needed; run it with /usr/bin/python3.
 """
 
 import os
-import shutil
 import sys
 
 from PIL import Image, ImageChops, ImageOps, ImageStat
@@ -25,13 +22,6 @@ from dispatch import fail, run  # noqa: E402
 # resampling (Lanczos in the program, Pillow's here) and the JPEG decoders differ a little, another
 # photograph or black differs by far more.
 AUDIENCE_TOLERANCE = 10
-
-
-def photographs(folder, photos):
-    for n, photo in enumerate(photos, start=3001):
-        target = os.path.join(folder, f"IMG_{n}.jpg")
-        shutil.copyfile(photo, target)
-        print(target)
 
 
 def fitted(photo, width, height):
@@ -56,17 +46,18 @@ def audience(shot_path, photo):
     print(f"monitor 2 shows {os.path.basename(photo)} (mean difference {off:.1f})")
 
 
-def readme(shot_path, out):
+def readme(shot_path, x, y, width, height, out):
     shot = Image.open(shot_path).convert("RGB")
-    shot.resize((shot.width // 2, shot.height // 2), Image.LANCZOS).save(out, optimize=True)
+    if x < 0 or y < 0 or x + width > shot.width or y + height > shot.height or width <= 0 or height <= 0:
+        fail(f"the window at {x},{y}, {width} x {height} is not within the screenshot")
+    shot.crop((x, y, x + width, y + height)).save(out, optimize=True)
     print(out)
 
 
 def main(argv):
     commands = {
-        "photographs": (2, lambda a: photographs(a[0], a[1:])),
         "audience": (2, lambda a: audience(a[0], a[1])),
-        "readme": (2, lambda a: readme(a[0], a[1])),
+        "readme": (6, lambda a: readme(a[0], *map(int, a[1:5]), a[5])),
     }
     run(argv, commands, __doc__)
 

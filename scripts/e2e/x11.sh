@@ -10,6 +10,7 @@
 #   window_geometry WINDOW   sets X, Y, WIDTH and HEIGHT to where WINDOW is on the screen
 #   window_focused WINDOW    WINDOW has the keyboard focus
 #   window_title WINDOW      the title the desktop shows for WINDOW (its _NET_WM_NAME)
+#   window_resize WINDOW W H WINDOW made W x H pixels large
 #   shot NAME                a screenshot of both monitors as $shots/NAME.png; prints its path
 #   grab_screen FILE         a screenshot of both monitors as FILE
 #   move_pointer X Y         the mouse pointer to X,Y
@@ -23,6 +24,8 @@ visible_windows() { xdotool search --onlyvisible --name "$1" 2>/dev/null || true
 window_geometry() { eval "$(xdotool getwindowgeometry --shell "$1")"; }
 
 window_focused() { [[ "$(xdotool getwindowfocus 2>/dev/null)" == "$1" ]]; }
+
+window_resize() { xdotool windowsize "$1" "$2" "$3"; }
 
 # xprop prints _NET_WM_NAME(UTF8_STRING) = "TITLE"; a title holds no quotes here.
 window_title() { LC_ALL=C.UTF-8 xprop -id "$1" _NET_WM_NAME | sed -n 's/^_NET_WM_NAME([A-Z0-9_]*) = "\(.*\)"$/\1/p'; }

@@ -12,7 +12,8 @@
 #
 # Needs root (to start Xorg) and the Debian packages xserver-xorg-core, xserver-xorg-video-dummy,
 # x11-xserver-utils, x11-utils, xdotool, imagemagick, libimage-exiftool-perl, libopenjp2-tools,
-# python3-pil, openbox and mate-backgrounds (the photographs).
+# python3-pil, openbox, mate-backgrounds (the photographs) and util-linux (unshare, for the sections that
+# run the program in a clean root for the README's screenshots, scripts/e2e/clean-root.sh).
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -36,6 +37,7 @@ need xprop x11-utils
 need openbox openbox
 need exiftool libimage-exiftool-perl
 need opj_compress libopenjp2-tools
+need unshare util-linux
 "$python" -c 'import PIL.ImageGrab' 2>/dev/null ||
     fail "$python cannot import PIL (Debian package python3-pil)"
 

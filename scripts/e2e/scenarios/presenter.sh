@@ -5,30 +5,41 @@
 # entry, scripts/e2e/xorg.sh; written against scripts/e2e/common.sh and the session's driver,
 # scripts/e2e/x11.sh; its screenshot checks are scripts/e2e/presenter.py's):
 #
+#   - five of the club's photographs (photographs_home) in the last image list, the browser pointed at
+#     their folder, the program run as on a freshly installed machine (scripts/e2e/clean-root.sh);
 #   - "Play slideshow" opens the presenter window on monitor 1 beside the show on monitor 2, with the
-#     keyboard focus; Page Down sent to it steps monitor 2 to the next photograph, "B" blanks monitor 2
-#     and "B" again brings the photograph back, Escape ends the show; the screenshot of both monitors
-#     goes into the README (readme-presenter-view.png).
+#     keyboard focus and the title "Orvalis — presenter"; Page Down sent to it steps monitor 2 to the
+#     next photograph, "B" blanks monitor 2 and "B" again brings the photograph back, Escape ends the
+#     show; the presenter window, cut out of monitor 1 at its own size, goes into the README
+#     (readme-presenter-view.png).
 #
-#   presenter_run   the whole section, once make_pictures and user_folders have run
+#   presenter_run   the whole section, once user_folders has run
 
 presenter=("$python" "$e2e/presenter.py")
 
 presenter_run() {
-    local -a photos
-    local play_x play_y presenter_window
+    local -a photos program_runner
+    local -x HOME
+    local play_x play_y presenter_window name photo
 
-    # Five photographs of Debian's mate-backgrounds (GPL-2+, see tests/data/README.md), renamed like a
+    # Five photographs of Debian's mate-backgrounds (GPL-2+, see tests/data/README.md), named like a
     # camera's files. Automatic advance every minute, so that the countdown shows and the steps are the
     # remote's: "Play slideshow" with the pointer on monitor 1 puts the show on monitor 2 and the presenter
     # window on monitor 1, which takes the keyboard as a presentation remote needs it.
-    mapfile -t photos < <("${presenter[@]}" photographs "$pictures" "$photo_source/LadyBird.jpg" \
-        "$photo_source/YellowFlower.jpg" "$photo_source/Dune.jpg" "$photo_source/Storm.jpg" \
-        "$photo_source/Garden.jpg")
-    ((${#photos[@]} == 5)) || fail "the photographs of mate-backgrounds are not in $photo_source"
+    photographs_home
+    HOME=$photo_home
+    # shellcheck disable=SC2034  # launch_program, called from here, reads it
+    program_runner=("${clean_root[@]}")
+    for name in Storm Garden Dune Blinds Aqua; do
+        photo=$(club_photo "$name") || fail "no photograph $name in $club_folder"
+        photos+=("$photo")
+    done
     write_unicode "$settings_file" "[Settings]" "CheckBoxUseWatermarking=0" "SlideshowInterval=60" \
         "RadioButtonSlideShowAutomaticAdvance=1" "RadioButtonSlideshowManualAdvance=0" "CheckBoxShowPresenterView=1"
     write_unicode "$last_list" "${photos[@]}"
+    mkdir -p "$XDG_CONFIG_HOME/Quenmark"
+    printf '[LastFolder]\n1421B16D-DC34-4B24-B32D-6F95D0F0BF56=%s\n' "$club_folder" \
+        >"$XDG_CONFIG_HOME/Quenmark/Brackwell.ini"
     start_program presenter
     read -r play_x play_y < <("${screens[@]}" toolbar "$(shot 18-presenter-started)") ||
         fail "no toolbar found above the image list"
@@ -65,9 +76,11 @@ presenter_run() {
     wait_for "$step_timeout" "Page Down in the presenter window did not step monitor 2" \
         showing_photo 20-presenter-page-down "${photos[1]}"
     pass "Page Down in the presenter window: monitor 2 shows the next photograph"
-    # The README's picture: the presenter view on monitor 1 beside the audience monitor, both at half size.
+    # The README's picture: the presenter window as the operator sees it, at its own size.
     sleep 1  # the presenter's deferred update and the countdown's next tick
-    "${presenter[@]}" readme "$(shot 21-presenter-view)" "$shots/readme-presenter-view.png" >/dev/null
+    window_geometry "$presenter_window"
+    "${presenter[@]}" readme "$(shot 21-presenter-view)" "$X" "$Y" "$WIDTH" "$HEIGHT" \
+        "$shots/readme-presenter-view.png" >/dev/null
     press b
     audience_black() { "${screens[@]}" black "$(shot 22-presenter-blank)" >/dev/null; }
     wait_for "$step_timeout" "\"B\" in the presenter window did not blank monitor 2" audience_black
