@@ -75,6 +75,11 @@ void TFormPresenter::CreateControls() {
     ListNeighbours->setWrapping(false);
     ListNeighbours->setMovement(QListView::Static);
     ListNeighbours->setIconSize(StripThumbnail);
+    // Cells of one size, whatever the names and the shown entry's bold type: a long name is shortened in
+    // its middle rather than running over its neighbours'.
+    ListNeighbours->setGridSize(QSize(StripThumbnail.width() + 72, StripThumbnail.height() + 30));
+    ListNeighbours->setWordWrap(false);
+    ListNeighbours->setTextElideMode(Qt::ElideMiddle);
     ListNeighbours->setFixedHeight(StripThumbnail.height() + 48);
     connect(ListNeighbours, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
         SwallowErrors([&] {
@@ -183,6 +188,8 @@ void TFormPresenter::MarkNeighbour(QListWidgetItem* item, bool shown) {
     font.setBold(shown);
     item->setFont(font);
     item->setBackground(shown ? QBrush(palette().highlight().color().lighter(160)) : QBrush());
+    // The bold name may widen the cell's contents: the whole strip is painted again, not only the item.
+    ListNeighbours->viewport()->update();
     if (shown) {
         ListNeighbours->scrollToItem(item);
     }
