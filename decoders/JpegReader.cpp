@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <atomic>
 #include <csetjmp>
+#include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include "ColourConversion.h"
 #include "PictureMemory.h"
@@ -84,12 +86,18 @@ void MonitorProgress(j_common_ptr info) {
     }
 }
 
-bool ReadHeader(jpeg_decompress_struct* info, TJpegErrors* errors, const QByteArray* bytes) {
+// Reads the header from `bytes`, or, without them, from `file` as far as the first scan.
+bool ReadHeader(jpeg_decompress_struct* info, TJpegErrors* errors, const QByteArray* bytes,
+                std::FILE* file = nullptr) {
     if (setjmp(errors->Jump) != 0) {
         return false;
     }
-    jpeg_mem_src(info, reinterpret_cast<const unsigned char*>(bytes->constData()),
-                 static_cast<unsigned long>(bytes->size()));
+    if (bytes != nullptr) {
+        jpeg_mem_src(info, reinterpret_cast<const unsigned char*>(bytes->constData()),
+                     static_cast<unsigned long>(bytes->size()));
+    } else {
+        jpeg_stdio_src(info, file);
+    }
     // The colour profile's APP2 segments are kept as the header is read.
     jpeg_save_markers(info, JPEG_APP0 + 2, 0xFFFF);
     return jpeg_read_header(info, TRUE) == JPEG_HEADER_OK;
@@ -218,14 +226,14 @@ QImage DecodeJpeg(const QByteArray& bytes, QSize largest) {
 }
 
 QByteArray ReadJpegColourProfile(const QString& path) {
-    // Only the header is read: the segments up to the first scan.
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Only the header is read, a few kilobytes at a time: the segments up to the first scan.
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
+        std::fopen(QFile::encodeName(path).constData(), "rb"), &std::fclose);
+    if (!file) {
         return {};
     }
-    const QByteArray head = file.read(JpegHeaderBytes);
     TJpegDecoder decoder;
-    if (!ReadHeader(&decoder.Info, &decoder.Errors, &head)) {
+    if (!ReadHeader(&decoder.Info, &decoder.Errors, nullptr, file.get())) {
         return {};
     }
     return EmbeddedProfile(&decoder.Info, &decoder.Errors);

@@ -34,10 +34,8 @@ using TRowsDecoded = std::function<void(const QImage& picture, int rows)>;
 // than only returning the picture. The pixels are those of DecodeJpeg.
 QImage DecodeJpeg(const QByteArray& bytes, QSize largest, const TRowsDecoded& rowsDecoded);
 
-// The ICC profile of a JPEG file's APP2 segments, read from its header only (the first JpegHeaderBytes:
-// the segments before the first scan, EXIF data and its thumbnail among them); empty when there is none.
-// Never raises.
-inline constexpr qint64 JpegHeaderBytes = 1 << 20;
+// The ICC profile of a JPEG file's APP2 segments, read from its header only (the segments before the
+// first scan); empty when there is none. Never raises.
 QByteArray ReadJpegColourProfile(const QString& path);
 
 // From now on every decode under way or to come gives up, with a null picture, within a few rows: the

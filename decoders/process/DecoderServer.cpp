@@ -5,13 +5,13 @@
 #include <unistd.h>
 
 #include <QColor>
+#include <QColorSpace>
 #include <QFile>
 
 #include <cstring>
 #include <utility>
 
 #include "BoxReduce.h"
-#include "ColourConversion.h"
 #include "FitThumbnail.h"
 #include "PictureMemory.h"
 
@@ -82,13 +82,58 @@ TDecoderAnswer Thumbnail(const TDecoderRequest& request, const QString& path,
 
 bool TDecoderBackend::LoadReduced(const QString& path, QSize box, QImage& reduced, QSize& size) const {
     QImage picture;
-    if (!Load(path, picture) || picture.isNull()) {
+    return Load(path, picture) && Reduce(picture, box, reduced, size);
+}
+
+bool TDecoderBackend::Reduce(const QImage& picture, QSize box, QImage& reduced, QSize& size) {
+    if (picture.isNull()) {
         return false;
     }
     const QSize factors = ThumbnailReduction(picture.size(), box.width(), box.height());
     reduced = factors == QSize(1, 1) ? picture : BoxReduce(picture, factors.width(), factors.height());
     size = picture.size();
     return !reduced.isNull();
+}
+
+namespace {
+
+enum class TLibrary { Heif, Jxl, FreeImage };
+
+// The library that reads the file, by its head: looked at once per request.
+TLibrary LibraryFor(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return TLibrary::FreeImage;  // which fails on it as it fails on any file it cannot open
+    }
+    const QByteArray head = file.read(HeifHeadBytes);  // JPEG XL's signatures are shorter
+    return IsHeifHead(head) ? TLibrary::Heif : IsJxlHead(head) ? TLibrary::Jxl : TLibrary::FreeImage;
+}
+
+}  // namespace
+
+bool TPicturesBackend::Load(const QString& path, QImage& picture) const {
+    switch (LibraryFor(path)) {
+        case TLibrary::Heif:
+            return Heif.Load(path, picture);
+        case TLibrary::Jxl:
+            return Jxl.Load(path, picture);
+        case TLibrary::FreeImage:
+            break;
+    }
+    return FreeImage.Load(path, picture);
+}
+
+bool TPicturesBackend::LoadReduced(const QString& path, QSize box, QImage& reduced, QSize& size) const {
+    QImage picture;
+    switch (LibraryFor(path)) {
+        case TLibrary::Heif:
+            return Heif.Load(path, picture) && Reduce(picture, box, reduced, size);
+        case TLibrary::Jxl:
+            return Jxl.Load(path, picture) && Reduce(picture, box, reduced, size);
+        case TLibrary::FreeImage:
+            break;
+    }
+    return FreeImage.LoadReduced(path, box, reduced, size);
 }
 
 TDecoderAnswer TDecoderSession::Answer(const QByteArray& message) {
@@ -135,7 +180,8 @@ TDecoderAnswer TDecoderSession::Picture(const QString& path) {
     TDecoderAnswer answer = Value(0);
     answer.Reply.PictureSize = Kept.size();
     // Its colours are converted where they are shown, from the profile that goes with it.
-    if (NeedsColourConversion(picture.colorSpace())) {
+    // (sRGB, and pictures that name no colours, need none; the program decides for the others.)
+    if (picture.colorSpace().isValid() && picture.colorSpace() != QColorSpace(QColorSpace::SRgb)) {
         const QByteArray profile = picture.colorSpace().iccProfile();
         answer.Reply.Profile = profile.size() <= MaxReplyProfile ? profile : QByteArray();
     }

@@ -22,6 +22,10 @@ public:
     // The picture box-reduced for a thumbnail of `box` size (TGenericDecoder::LoadReduced), and its own
     // size. This one loads it whole and reduces it.
     virtual bool LoadReduced(const QString& path, QSize box, QImage& reduced, QSize& size) const;
+
+protected:
+    // `picture`, decoded whole, box-reduced for a thumbnail of `box` size.
+    static bool Reduce(const QImage& picture, QSize box, QImage& reduced, QSize& size);
 };
 
 // The FreeImage binding as a backend.
@@ -46,17 +50,8 @@ class TPicturesBackend final : public TDecoderBackend {
 public:
     bool Loaded() const override { return FreeImage.Loaded() || Heif.Loaded() || Jxl.Loaded(); }
     int FileType(const QString& path) const override { return FreeImage.FileType(path); }
-    bool Load(const QString& path, QImage& picture) const override {
-        if (THeifDecoder::IsHeifFile(path)) {
-            return Heif.Load(path, picture);
-        }
-        return TJxlDecoder::IsJxlFile(path) ? Jxl.Load(path, picture) : FreeImage.Load(path, picture);
-    }
-    bool LoadReduced(const QString& path, QSize box, QImage& reduced, QSize& size) const override {
-        return THeifDecoder::IsHeifFile(path) || TJxlDecoder::IsJxlFile(path)
-                   ? TDecoderBackend::LoadReduced(path, box, reduced, size)
-                   : FreeImage.LoadReduced(path, box, reduced, size);
-    }
+    bool Load(const QString& path, QImage& picture) const override;
+    bool LoadReduced(const QString& path, QSize box, QImage& reduced, QSize& size) const override;
 
 private:
     TFreeImageBackend FreeImage;

@@ -7,6 +7,7 @@
 
 #include <libheif/heif.h>
 
+#include "OnBlack.h"
 #include "PictureMemory.h"
 
 namespace {
@@ -25,9 +26,6 @@ bool IsHeifBrand(QByteArrayView brand) {
     }
     return false;
 }
-
-// Bytes of a file's head looked at: an ftyp box with a few dozen compatible brands fits.
-constexpr qsizetype HeadBytes = 256;
 
 // Longer than any profile a picture embeds: a damaged size.
 constexpr size_t MaxProfileBytes = 64u << 20;
@@ -108,11 +106,6 @@ THeifDecoder::THeifDecoder(const char* libraryFile) {
 
 THeifDecoder::~THeifDecoder() = default;
 
-bool THeifDecoder::IsHeifFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) && IsHeifHead(file.read(HeadBytes));
-}
-
 bool THeifDecoder::Load(const QString& path, QImage& picture) const {
     if (!Loaded()) {
         return false;
@@ -156,14 +149,8 @@ bool THeifDecoder::Load(const QString& path, QImage& picture) const {
         return false;
     }
     for (int y = 0; y < height; ++y) {
-        const uint8_t* in = pixels + qsizetype(y) * stride;
-        auto* out = reinterpret_cast<QRgb*>(result.scanLine(y));
-        for (int x = 0; x < width; ++x, in += 4) {
-            const int alpha = in[3];
-            // On black: each channel weighed by its opacity, rounded.
-            out[x] =
-                qRgb((in[0] * alpha + 127) / 255, (in[1] * alpha + 127) / 255, (in[2] * alpha + 127) / 255);
-        }
+        LayOnBlack(pixels + qsizetype(y) * stride, reinterpret_cast<QRgb*>(result.scanLine(y)),
+                   std::size_t(width));
     }
     result.setColorSpace(Colours(handle.get()));
     picture = result;

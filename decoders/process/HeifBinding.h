@@ -21,6 +21,8 @@ inline constexpr const char* HeifLibrary = "libheif.so.1";
 // whose compatible brands is a HEIF or AVIF picture's (heic, heix, heim, heis, hevc, hevx, mif1, msf1,
 // avif, avis).
 bool IsHeifHead(QByteArrayView head);
+// Bytes of a file's head that tell: an ftyp box with a few dozen compatible brands fits.
+inline constexpr qsizetype HeifHeadBytes = 256;
 
 // One binding of the library: loaded and bound when constructed, read-only afterwards, so any thread may
 // use it. The library is never unloaded.
@@ -33,9 +35,6 @@ public:
 
     // True when the library and every entry point it needs were found.
     bool Loaded() const { return Entries != nullptr; }
-
-    // True when the file starts as a HEIF or AVIF file does (IsHeifHead).
-    static bool IsHeifFile(const QString& path);
 
     // Decodes the file's primary picture (not a depth map, an alpha plane or a thumbnail), turned and
     // mirrored as the file says (its irot and imir properties, once), into an opaque 32-bit picture

@@ -11,6 +11,7 @@
 
 #include <optional>
 
+#include "OnBlack.h"
 #include "PictureMemory.h"
 
 namespace {
@@ -73,13 +74,8 @@ void WriteOnBlack(void* opaque, std::size_t x, std::size_t y, std::size_t count,
     if (y >= output.Height || x >= output.Width || count > output.Width - x) {
         return;
     }
-    const auto* in = static_cast<const uint8_t*>(pixels);
-    auto* out = reinterpret_cast<QRgb*>(output.Bits + qsizetype(y) * output.BytesPerLine) + x;
-    for (std::size_t i = 0; i < count; ++i, in += 4) {
-        const int alpha = in[3];
-        // Each channel weighed by its opacity, rounded, as the HEIF binding does.
-        out[i] = qRgb((in[0] * alpha + 127) / 255, (in[1] * alpha + 127) / 255, (in[2] * alpha + 127) / 255);
-    }
+    LayOnBlack(static_cast<const uint8_t*>(pixels),
+               reinterpret_cast<QRgb*>(output.Bits + qsizetype(y) * output.BytesPerLine) + x, count);
 }
 
 }  // namespace
@@ -190,11 +186,6 @@ TJxlDecoder::TJxlDecoder(const char* libraryFile, const char* threadsFile) {
 }
 
 TJxlDecoder::~TJxlDecoder() = default;
-
-bool TJxlDecoder::IsJxlFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) && IsJxlHead(file.read(sizeof ContainerSignature));
-}
 
 bool TJxlDecoder::Load(const QString& path, QImage& picture) const {
     if (!Loaded()) {

@@ -37,9 +37,6 @@ public:
     // True when the library and every entry point it needs were found.
     bool Loaded() const { return Entries != nullptr; }
 
-    // True when the file starts as a JPEG XL file does (IsJxlHead).
-    static bool IsJxlFile(const QString& path);
-
     // Decodes the file's picture (the first frame of an animation), turned and mirrored as its
     // codestream says (once, by the library), into an opaque 32-bit picture (QImage::Format_RGB32), 8
     // bits a channel whatever the file's bit depth; a transparent picture is laid on black, as the
